@@ -21,4 +21,63 @@ struct Image {
   std::vector<ColorValue> pixels;
 };
 
+// Largest width or height CreateImage accepts; anything larger gives an
+// empty image, as does a size below 1 or a depth other than 24 and 32.
+constexpr int kMaxImageSide = 16384;
+
+// A 32-bit image is opaque black (0xFF000000), a transparent one all zero;
+// a 24-bit image is black (0).
+Image CreateImage(int width, int height, int bits);
+Image CreateTransparentImage(int width, int height);
+
+// False for an empty image and for one whose fields disagree (pixel count
+// below width * height, depth not 24 or 32): drawing into it or from it
+// does nothing.
+bool IsDrawable(const Image& image);
+
+// The pixel at (x, y), or 0 outside the image.
+ColorValue PixelAt(const Image& image, int x, int y);
+
+// The blend rule: source colour S with alpha c laid over destination D with
+// alpha g (neither premultiplied). c = 0 leaves D; g = 0 gives S with
+// alpha c; otherwise each channel is
+//   (c*S*255 + (255-c)*D*g) div (c*255 + (255-c)*g)
+// and the alpha (c*255 + (255-c)*g) div 255. On an opaque destination this
+// is (c*S + (255-c)*D) div 255 with alpha 255.
+ColorValue BlendPixel(ColorValue destination, ColorValue source);
+
+// All drawing below is clipped to the destination; a 24-bit destination is
+// treated as opaque and keeps alpha 0. Rectangles are x, y, width, height
+// in pixels; a width or height below 1 draws nothing.
+
+// Alpha-channel mode: replaces only the alpha byte of the covered pixels by
+// the colour's alpha (32-bit images only).
+void AlphaBox(Image& image, int x, int y, int width, int height, ColorValue color);
+
+// Blend mode, the colour's alpha byte being the opacity.
+void BlendBox(Image& image, int x, int y, int width, int height, ColorValue color);
+void BlendPlot(Image& image, int x, int y, ColorValue color);
+void BlendHorizontalLine(Image& image, int x, int y, int length, ColorValue color);
+void BlendVerticalLine(Image& image, int x, int y, int length, ColorValue color);
+// Only the one-pixel border of the box, each border pixel blended once.
+void BlendOutlineBox(Image& image, int x, int y, int width, int height, ColorValue color);
+
+// Lays `source` over `destination` with its top-left corner at (x, y): a
+// 32-bit source by the blend rule with each pixel's own alpha, a 24-bit
+// source as opaque; a 24-bit source onto a 24-bit destination is copied.
+void DrawImage(Image& destination, const Image& source, int x, int y);
+
+// Draws the same as BlendBox(destination, x, y, source.width, source.height,
+// color made opaque) followed by DrawImage(destination, source, x, y), in
+// one pass.
+void DrawImageOverColor(Image& destination, const Image& source, int x, int y, ColorValue color);
+
+namespace detail {
+// The two row kernels behind the opaque-destination fast path, exposed so
+// that tests can check each against the blend rule: `count` source pixels
+// laid over `count` opaque destination pixels; the result's alpha is 255.
+void BlendRowOverOpaqueScalar(ColorValue* destination, const ColorValue* source, int count);
+void BlendRowOverOpaqueVector(ColorValue* destination, const ColorValue* source, int count);
+}  // namespace detail
+
 }  // namespace tintra
