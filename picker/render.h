@@ -1,0 +1,74 @@
+// Drawing of the picker's colour area: the images the dialog builds when it
+// opens, the refresh stages that redraw the hue bar and the canvas, and the
+// read-back of the colour under the field marker. Portable: the platform
+// shell only puts the finished canvas on the window.
+//
+// Canvas coordinates equal the dialog's client coordinates; a is the alpha
+// flag (0 or 1).
+#pragma once
+
+#include <vector>
+
+#include "picker/color_model.h"
+#include "picker/image.h"
+#include "picker/picker_state.h"
+
+namespace tintra {
+
+constexpr int kCanvasWidth = 372;
+constexpr int kCanvasBaseHeight = 346;  // + 22 with alpha
+constexpr int kHueBarWidth = 20;
+constexpr int kHueBarBaseHeight = 322;  // + 22 with alpha
+constexpr int kFieldLeft = 44;
+constexpr int kFieldTop = 12;
+constexpr int kFieldSize = 256;
+
+// Every image of one open dialog, built once when it opens. The three
+// overlays are plain values so that a caller (or a test) may put others in.
+struct DialogImages {
+  int alpha_flag = 0;         // 0 or 1: decides the sizes below
+  Image field_overlay;        // 256 x 256, 32-bit: white fading right, black fading down
+  Image red_strip;            // 256 x 10, 32-bit, column i = (i, 0, 0)
+  Image green_strip;          // 256 x 10, 32-bit
+  Image blue_strip;           // 256 x 10, 32-bit
+  Image alpha_strip;          // 256 x 10, 32-bit; alpha flag only, else empty
+  Image swatch_checkerboard;  // 48 x 64, 32-bit; alpha flag only, else empty
+  Image canvas;               // 372 x (346 + 22a), 32-bit, starts transparent
+  Image strip_marker;         // 3 x 16, 32-bit
+  Image hue_marker;           // 26 x 3, 32-bit
+  Image hue_bar;              // 20 x (322 + 22a), 32-bit, drawn by the hue-bar stage
+  HueTable hue_table;
+  Image field_marker;   // 15 x 15, 32-bit ring
+  Image store_arrow;    // 24 x 24, 32-bit, shown over the upper swatch
+  Image restore_arrow;  // 24 x 24, 32-bit, shown over the lower swatch
+};
+
+// Builds every image above (loading the three overlays from the program's
+// embedded data) and fills the hue table. Any non-zero alpha_flag counts
+// as 1.
+void BuildDialogImages(DialogImages& images, int alpha_flag);
+
+// The 16 x 16 24-bit image of a preset's combo item, filled with `color`.
+Image MakePresetSwatch(ColorValue color);
+
+// Grey of row or column i of a marker: 255 * (4t - 4t^2), t = i / (count - 1),
+// rounded half to even. 0..255.
+int MarkerGrey(int i, int count);
+
+// The refresh stages. Each runs unconditionally; RunRefreshStages runs each
+// only when its flag is set and clears the flag. Field position and marker
+// row are first brought into range, so no stage reads outside an image.
+void RunRederiveStage(PickerState& state);
+void RunHueBarStage(PickerState& state, DialogImages& images);
+// Ends by setting flags.paint. `background` is the window colour (alpha
+// ignored, drawn opaque).
+void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background);
+void RunRefreshStages(PickerState& state, DialogImages& images, ColorValue background);
+
+// What reaches the screen: `canvas` laid by the blend rule over the opaque
+// window colour. width * height pixels, same layout as Image, alpha 255.
+// `out` is resized; the second form allocates.
+void CompositeOver(const Image& canvas, ColorValue window_color, std::vector<ColorValue>& out);
+std::vector<ColorValue> CompositeOver(const Image& canvas, ColorValue window_color);
+
+}  // namespace tintra
