@@ -1,0 +1,134 @@
+// Interaction of the open picker dialog: press areas, drags, swatches, the
+// channel fields, the preset combo and the buttons, as plain handlers over one
+// state record. Portable: no platform types.
+//
+// The handlers never call the platform. What the platform must do (hide the
+// pointer, confine it, move the focus, set a widget's text...) is appended to
+// `InteractionState::requests`, in the order it must be carried out; the shell
+// carries the list out after each handler and then clears it. The mirror
+// fields (channel_text, focus, combo_index) are what the platform shows and
+// are updated at the time a request is recorded, or by the handler of the
+// event that the platform raised.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "picker/color_model.h"
+#include "picker/picker_state.h"
+
+namespace tintra {
+
+// Widget identifiers, in the order of creation, which is also the Tab order.
+// They start above 2 so that no widget takes the identifiers the system uses
+// for Enter and Escape in dialog-style key handling (1 and 2): neither key
+// does anything in the dialog.
+enum class WidgetId : int {
+  kNone = 0,
+  kPresetCombo = 100,
+  kRedField,
+  kGreenField,
+  kBlueField,
+  kAlphaField,  // only with the alpha flag
+  kOkButton,
+  kCancelButton,
+  kEyedropperButton,
+  kFirstTemplateField,  // template field i is kFirstTemplateField + i
+};
+
+// Highest identifier a widget gets: the system's command identifiers are
+// 16-bit. Template fields raise no event the dialog acts on, so fields beyond
+// it may share the last identifier.
+constexpr int kLastWidgetId = 0xFFFF;
+
+// Identifier of template field `index` (0-based, descriptor order).
+WidgetId TemplateFieldWidget(int index);
+
+enum class Channel { kRed = 0, kGreen = 1, kBlue = 2, kAlpha = 3 };
+
+WidgetId ChannelFieldWidget(Channel channel);
+
+// A rectangle in client pixels; right and bottom are excluded.
+struct ClientRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
+enum class RequestKind {
+  kHidePointer,
+  kShowPointer,
+  kSaveAndConfinePointer,  // save the present confinement, then confine to `rect`
+  kRestoreConfinement,     // give back the confinement saved by the last kSaveAndConfinePointer
+  kFocusOkButton,
+  kSetChannelText,  // set `channel`'s field to `text`, raising no change event
+  kSelectPreset,    // select combo item `preset_index`; -1 clears the selection
+  kRunEyedropper,   // run the eyedropper, then call OnEyedropperResult
+};
+
+struct PlatformRequest {
+  RequestKind kind = RequestKind::kHidePointer;
+  ClientRect rect;                  // kSaveAndConfinePointer; the shell converts it to the screen
+  Channel channel = Channel::kRed;  // kSetChannelText
+  std::string text;                 // kSetChannelText: decimal 0..255
+  int preset_index = -1;            // kSelectPreset: 0..92, or -1
+};
+
+enum class PresetEventKind { kSelectionChanged, kFocusGained, kFocusLost };
+
+struct InteractionState {
+  PickerState picker;
+  bool quit = false;                        // set by OK, Cancel and the close request
+  ColorValue result = 0;                    // what the dialog returns
+  bool confinement_saved = false;           // a confinement was saved and not yet given back
+  std::array<std::string, 4> channel_text;  // field texts by Channel; empty until the first update
+  WidgetId focus = WidgetId::kNone;         // widget holding the keyboard focus
+  int combo_index = -1;                     // preset combo selection, 0..92 or -1
+  std::vector<PlatformRequest> requests;    // for the shell, oldest first
+};
+
+// State of a dialog opened with `initial` (all 32 bits): current, stored and
+// result are the initial colour; re-derive, hue-bar and canvas flags set.
+// Any non-zero alpha_flag counts as 1.
+InteractionState StartInteraction(ColorValue initial, int alpha_flag);
+
+// Pointer handlers. x, y: pointer in client pixels, or -1, -1 when outside
+// the client area.
+void OnButtonDown(InteractionState& state, int x, int y);
+void OnPointerMove(InteractionState& state, int x, int y);
+void OnButtonUp(InteractionState& state, int x, int y);
+
+void OnCloseRequest(InteractionState& state);
+void OnRepaintRequest(InteractionState& state);
+
+// The user typed or pasted into a channel field; `text` is its whole text.
+void OnChannelTextChanged(InteractionState& state, Channel channel, std::string_view text);
+void OnChannelFocusLost(InteractionState& state, Channel channel);
+
+// Any widget gained the keyboard focus (mirror only; no other effect).
+void OnFocusGained(InteractionState& state, WidgetId widget);
+
+// An event of the preset combo; `selected_index` is the combo's selection
+// (0..92, or -1 for none) when the event came.
+void OnPresetEvent(InteractionState& state, PresetEventKind kind, int selected_index);
+
+// A click on the OK, Cancel or eyedropper button; other widgets do nothing.
+void OnButton(InteractionState& state, WidgetId which);
+
+// What the eyedropper handed back: `picked24` (alpha byte ignored) when
+// `picked`, nothing otherwise.
+void OnEyedropperResult(InteractionState& state, bool picked, ColorValue picked24);
+
+// Ends a drag in progress as the release does (pointer shown, confinement
+// given back); nothing when no drag is in progress. For the dialog ending.
+void EndDragForClose(InteractionState& state);
+
+// After each canvas drawing: channel fields without the focus whose text
+// differs get the current colour's channel; the combo selects the preset of
+// the current colour's red, green and blue (or none).
+void UpdateWidgets(InteractionState& state);
+
+}  // namespace tintra
