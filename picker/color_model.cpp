@@ -2,7 +2,13 @@
 // hue/saturation/luminosity triple, and the table of pure hues.
 #include "picker/color_model.h"
 
+#include <cfloat>
 #include <cmath>
+
+// The halfway points of the hue derivation need IEEE double arithmetic; the
+// x87 unit's extended precision (GCC's default on 32-bit x86) rounds them
+// differently. The build asks for SSE2 doubles; refuse to build without.
+static_assert(FLT_EVAL_METHOD == 0, "build with -msse2 -mfpmath=sse on 32-bit x86");
 
 namespace tintra {
 namespace {
