@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what Tintra's build and tests need on Debian 12 / Ubuntu:
+# the native toolchain and test libraries, the MinGW-w64 i686 cross
+# compiler, 32-bit Wine and a virtual X display.
+set -euo pipefail
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+packages=(
+  cmake make g++ clang clang-format googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb x11-utils
+  imagemagick file ca-certificates
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  missing+=(wine32:i386)
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all packages present"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian/Ubuntu machine and runs every Tintra test:
+# the native unit tests (with AddressSanitizer and UBSan), then the same
+# unit tests and the Windows tests built for 32-bit Windows, under Wine on
+# a private virtual display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/setup.sh
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j"$(nproc)"
+ctest --preset native -j"$(nproc)"
+
+echo "== windows build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$(nproc)"
+file build/windows/tests/tintra_tests.exe
+
+source scripts/wine-env.sh
+if tintra_runs_32bit; then
+  preset=windows
+else
+  # This machine cannot execute 32-bit programs: run the same tests built
+  # for 64-bit Windows under 64-bit Wine.
+  echo "== this machine runs no 32-bit programs: building the 64-bit Windows tests"
+  preset=windows64
+  cmake --preset windows64 >/dev/null
+  cmake --build --preset windows64 -j"$(nproc)"
+fi
+echo "== Windows tests ($preset) under Wine"
+tintra_start_display
+tintra_start_wine
+ctest --preset "$preset"

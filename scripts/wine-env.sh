@@ -1,0 +1,59 @@
+# Sourced by the scripts that run Windows programs: starts a private virtual
+# X display and a private Wine prefix, and ends exactly those on exit.
+# After sourcing: DISPLAY, WINEPREFIX and WINEDEBUG are exported.
+
+tintra_wine_cleanup() {
+  if [ -n "${TINTRA_WINEPREFIX_OWNED:-}" ]; then
+    WINEPREFIX=$TINTRA_WINEPREFIX_OWNED wineserver -k 2>/dev/null || true
+    rm -rf "$TINTRA_WINEPREFIX_OWNED"
+  fi
+  if [ -n "${TINTRA_XVFB_PID:-}" ]; then
+    kill "$TINTRA_XVFB_PID" 2>/dev/null || true
+    wait "$TINTRA_XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+tintra_start_display() {
+  local n
+  for n in $(seq $((100 + RANDOM % 400)) 600); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -nolisten tcp -screen 0 "${TINTRA_SCREEN:-1280x1024x24}" >/dev/null 2>&1 &
+  TINTRA_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  if [ ! -e "/tmp/.X11-unix/X$n" ]; then
+    echo "wine-env: the virtual display :$n did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$n"
+}
+
+# Whether this machine executes 32-bit programs; some sandboxes do not, and
+# there only the 64-bit build of the Windows programs can run under Wine.
+tintra_runs_32bit() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+tintra_start_wine() {
+  TINTRA_WINEPREFIX_OWNED=$(mktemp -d /tmp/tintra-wine.XXXXXX)
+  export WINEPREFIX=$TINTRA_WINEPREFIX_OWNED
+  export WINEDEBUG=-all
+  # No Mono or Gecko installer prompts in the fresh prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if tintra_runs_32bit; then
+    TINTRA_WINE=wine
+  else
+    TINTRA_WINE=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64
+  fi
+  $TINTRA_WINE wineboot -i >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+  # Keep the server alive between the test programs.
+  wineserver -p 2>/dev/null || true
+}
+
+trap tintra_wine_cleanup EXIT
