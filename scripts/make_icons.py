@@ -316,12 +316,13 @@ def main():
             embedded.append((enumerator, ico_name, data))
         if args.preview:
             os.makedirs(args.preview, exist_ok=True)
-            scale = 8 if max(e[0] for e in entries) <= 32 else 2
-            shown = [as_stored(img, bits) for img, bits, _ in built if img[0] <= 128]
-            preview(shown, os.path.join(args.preview, ico_name + ".png"), scale)
-            for img, _, _ in built:
-                if img[0] > 128:
-                    preview([img], os.path.join(args.preview, ico_name + "-256.png"), 1)
+            stored = [as_stored(img, bits) for img, bits, _ in built]
+            small = [img for img in stored if img[0] <= 48]
+            large = [img for img in stored if img[0] > 48]
+            if small:
+                preview(small, os.path.join(args.preview, ico_name + ".png"), 8)
+            if large:
+                preview(large, os.path.join(args.preview, ico_name + "-large.png"), 1)
     with open(os.path.join(ROOT, "picker", "embedded_images.cpp"), "w", encoding="ascii") as f:
         f.write(embedded_source(embedded))
     print("picker/embedded_images.cpp: written")
