@@ -1,0 +1,43 @@
+// One open picker dialog without its window: the interaction state, the
+// images, the descriptor's fields and the texts they show. The platform
+// shell owns one of these per OpenColorPicker call (on its stack), feeds it
+// events through the handlers of picker/interaction.h, calls RefreshSession
+// when no event is pending, and carries out the recorded requests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "picker/descriptor.h"
+#include "picker/interaction.h"
+#include "picker/render.h"
+
+namespace tintra {
+
+struct PickerSession {
+  InteractionState ui;
+  DialogImages images;
+  DescriptorLayout layout;
+  int client_height = 0;      // pixels; the client width is kClientWidth
+  ColorValue background = 0;  // the window colour, drawn opaque on the canvas
+  // Per entry of layout.fields: the text its widget shows (a caption's own
+  // text, or an output field's template expanded with the current colour).
+  std::vector<std::string> field_texts;
+  bool field_texts_changed = false;  // set by every canvas stage; the shell clears it
+};
+
+// The opening steps that need no window, in order: the alpha flag taken as
+// 0 or 1, the images and the hue table, the descriptor's fields, the client
+// height, the colour state (current = stored = initial; re-derive, hue-bar
+// and canvas flags set). `background` is the window colour (alpha ignored).
+void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
+                 int alpha_flag, ColorValue background);
+
+// The refresh that follows a burst of events: re-derive, hue-bar and canvas
+// stages as their flags ask; after a canvas stage, the widget update (channel
+// texts, preset selection, template texts). Returns true when the canvas was
+// redrawn. The paint flag is left for the shell.
+bool RefreshSession(PickerSession& session);
+
+}  // namespace tintra
