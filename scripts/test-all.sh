@@ -17,7 +17,7 @@ ctest --preset native -j"$(nproc)"
 echo "== windows build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)"
-file build/windows/tests/tintra_tests.exe
+file build/windows/bin/*.exe
 
 source scripts/wine-env.sh
 if tintra_runs_32bit; then

@@ -1,0 +1,36 @@
+# The Windows side: the Win32 shell library, the two programs and the
+# Windows test programs. Every executable lands in ${CMAKE_BINARY_DIR}/bin so
+# that test programs find the programs they start beside themselves.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+enable_language(RC)
+
+# Win32 shell: every *_win32.cpp except program entry points.
+file(GLOB TINTRA_WIN32_SOURCES CONFIGURE_DEPENDS
+     picker/*_win32.cpp colortext/*_win32.cpp plugin/*_win32.cpp standalone/*_win32.cpp)
+list(FILTER TINTRA_WIN32_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
+if(TINTRA_WIN32_SOURCES)
+  add_library(tintra_win32 STATIC ${TINTRA_WIN32_SOURCES})
+  tintra_target(tintra_win32)
+  target_compile_definitions(tintra_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_link_libraries(tintra_win32 PUBLIC tintra_core comctl32 gdi32 user32 winmm msimg32)
+endif()
+
+# program(name main-source rc-name)
+function(tintra_program name main)
+  if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${main})
+    return()
+  endif()
+  set(rc)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
+    set(rc ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
+  endif()
+  add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/${main} ${rc})
+  tintra_target(${name})
+  target_link_libraries(${name} PRIVATE tintra_win32)
+  set_source_files_properties(${rc} PROPERTIES COMPILE_DEFINITIONS
+                              "TINTRA_PROGRAM=\"${name}\";TINTRA_VERSION_TEXT=\"${PROJECT_VERSION}\"")
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+endfunction()
+
+tintra_program(Tintra standalone/standalone_main_win32.cpp)
+tintra_program(Tintra-Plugin plugin/plugin_main_win32.cpp)
