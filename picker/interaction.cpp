@@ -324,7 +324,7 @@ void OnChannelTextChanged(InteractionState& s, Channel channel, std::string_view
   // Held to 0..255 from the full 64-bit reading, so that a huge number gives
   // 255 rather than its low 32 bits.
   const std::int64_t read = ReadInteger(text);
-  const int value = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int32_t>(read), 0, 255));
+  const int value = static_cast<int>(std::clamp<std::int64_t>(read, 0, 255));
   s.picker.current = ReplaceChannel(s.picker.current, channel, value);
   SetColourChanged(s.picker);
 }
