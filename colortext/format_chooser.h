@@ -1,0 +1,66 @@
+// The format chooser: a small window with one push button per colour
+// notation, shown when the input text had no notation of its own. The texts
+// and the geometry are portable; the window itself is format_chooser_win32.cpp.
+#pragma once
+
+#include <array>
+
+namespace tintra {
+
+// The five texts of one language, 8-bit ANSI (code page 1252), NUL-ended.
+// Each button text belongs to the format code of the same number.
+struct FormatChooserTexts {
+  const char* title;
+  const char* rgb;      // button 1
+  const char* rgba;     // button 2, offered only with the alpha flag
+  const char* hex;      // button 3
+  const char* decimal;  // button 4
+};
+
+inline constexpr FormatChooserTexts kEnglishChooserTexts = {
+    "Format selection", "Copy color in RGB", "Copy color in RGBA", "Copy color in HEX",
+    "Copy color in decimal"};
+
+inline constexpr FormatChooserTexts kFrenchChooserTexts = {
+    "Choix du format", "Copier la couleur au format RGB", "Copier la couleur au format RGBA",
+    "Copier la couleur au format HEX",
+    "Copier la couleur au format d\xE9"
+    "cimal"};
+
+constexpr int kChooserClientWidth = 200;  // pixels
+constexpr int kChooserButtonHeight = 24;  // pixels
+constexpr int kChooserMargin = 4;         // pixels around the column of buttons
+
+// One push button, in client pixels of the chooser window. Its control
+// identifier is the format code it stands for (1..4).
+struct ChooserButton {
+  int id;
+  int x, y, width, height;
+};
+
+struct ChooserLayout {
+  int client_width;                      // 200
+  int client_height;                     // (alpha flag + 3) x 24 + 8: 80 or 104
+  int button_count;                      // 3, or 4 with the alpha flag
+  std::array<ChooserButton, 4> buttons;  // the first button_count, top to bottom
+};
+
+// Buttons 1, (2 with the alpha flag), 3, 4 stacked from y = 4, each 24 high
+// and 192 wide at x = 4. Any non-zero alpha flag counts as 1.
+ChooserLayout LayoutFormatChooser(int alpha_flag);
+
+// The button text for a format code 1..4; nullptr for any other code.
+const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
+
+// An outer window rectangle in screen pixels.
+struct WindowPlacement {
+  int left, top, width, height;
+};
+
+// The outer window of the given size centred on a screen of the given size,
+// made no larger than the screen: left = (screen width - width) / 2, top
+// likewise, in integer division. Sizes are pixels, 0 or more.
+WindowPlacement CenterOnScreen(int outer_width, int outer_height, int screen_width,
+                               int screen_height);
+
+}  // namespace tintra
