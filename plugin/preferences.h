@@ -1,0 +1,55 @@
+// The plug-in's language and command line, portable part: the editor's
+// preference file (INI text, ANSI or UTF-8 with byte-order mark), the folder
+// rule that finds it, and the texts of each language. All text is 8-bit
+// text in the ANSI code page (Windows-1252 in the portable default).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tintra {
+
+// Converts valid UTF-8 text to the ANSI code page; a character without an
+// ANSI form becomes "?". The Windows build passes one that asks the system.
+using Utf8ToAnsiFunction = std::string (*)(std::string_view utf8);
+
+// Portable default: the Windows-1252 table.
+std::string Utf8ToWindows1252(std::string_view utf8);
+
+// Replaces every invalid UTF-8 sequence (stray continuation byte, truncated,
+// overlong or surrogate form, value above U+10FFFF) by "?": one "?" for each
+// maximal invalid part. Valid text comes back unchanged.
+std::string RepairUtf8(std::string_view bytes);
+
+// The value of `key` in `group` of the INI text `file`, or `default_value`.
+// A file starting with the UTF-8 byte-order mark is decoded and converted
+// with `to_ansi`; any other file is taken as ANSI bytes. Group and key names
+// compare without regard to letter case (ANSI case mapping); the first
+// matching key wins.
+std::string ReadPreference(std::string_view file, std::string_view group, std::string_view key,
+                           std::string_view default_value,
+                           Utf8ToAnsiFunction to_ansi = Utf8ToWindows1252);
+
+// The editor's preference file for a plug-in at `module_path`: "Tarvo.pref"
+// in the parent folder of the plug-in's folder. None when that folder has no
+// parent (a program in the root of a drive, or a path without "\").
+std::optional<std::string> PreferenceFilePath(std::string_view module_path);
+
+// True for the value "Français" exactly (ANSI byte 0xE7 for "ç").
+bool IsFrench(std::string_view language_value);
+
+// Argument `index` of a command line (1 = first after the program's own
+// path). Arguments are separated by blanks (spaces or tabs); a double-quoted part may hold
+// blanks and loses its quotes. A missing argument is the empty text.
+std::string CommandLineArgument(std::string_view command_line, int index);
+
+// All arguments of a command line, the program's own path first.
+std::vector<std::string> SplitCommandLine(std::string_view command_line);
+
+// The picker descriptor of the plug-in: the title of the language, then the
+// hexadecimal and RGB/RGBA rows for the alpha flag (0 or 1).
+std::string PluginDescriptor(bool french, int alpha_flag);
+
+}  // namespace tintra
