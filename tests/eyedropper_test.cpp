@@ -1,0 +1,189 @@
+#include "picker/eyedropper.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+namespace tintra {
+namespace {
+
+// Layouts used below. The primary monitor is listed first.
+const std::vector<MonitorRect> kSingle = {{0, 0, 1280, 1024}};
+const std::vector<MonitorRect> kSideBySide = {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
+const std::vector<MonitorRect> kLeftOfPrimary = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
+const std::vector<MonitorRect> kAbovePrimary = {{0, 0, 1920, 1080}, {0, -768, 1024, 768}};
+const std::vector<MonitorRect> kMirrored = {{0, 0, 800, 600}, {0, 0, 800, 600}};
+const std::vector<MonitorRect> kEmptyFirst = {{0, 0, 0, 600}, {0, 0, 800, 600}};
+const std::vector<MonitorRect> kFarRight = {{INT_MAX - 9, INT_MAX - 9, 100, 100}};
+
+struct HitCase {
+  const std::vector<MonitorRect>* layout;
+  int x, y;
+  int expected;
+};
+
+TEST(EyedropperGeometry, FirstMonitorContainingThePointer) {
+  const HitCase cases[] = {
+      {&kSingle, 0, 0, 0},                 // top-left pixel
+      {&kSingle, 1279, 1023, 0},           // bottom-right pixel
+      {&kSingle, 1280, 0, -1},             // right edge excluded
+      {&kSingle, 0, 1024, -1},             // bottom edge excluded
+      {&kSingle, -1, 0, -1},               // left of the screen
+      {&kSideBySide, 1279, 500, 0},        // last column of the primary
+      {&kSideBySide, 1280, 500, 1},        // first column of the second
+      {&kSideBySide, 2303, 767, 1},        // bottom-right pixel of the second
+      {&kSideBySide, 2304, 0, -1},         // right of everything
+      {&kSideBySide, 1500, 800, -1},       // gap below the smaller second monitor
+      {&kLeftOfPrimary, -1, 0, 1},         // negative x, next to the primary
+      {&kLeftOfPrimary, -1280, 1023, 1},   // outermost column and row of the left monitor
+      {&kLeftOfPrimary, -1281, 0, -1},     // left of the left monitor
+      {&kLeftOfPrimary, -5, 1030, -1},     // below the shorter left monitor
+      {&kLeftOfPrimary, 0, 0, 0},          // primary origin
+      {&kAbovePrimary, 0, -1, 1},          // negative y, just above the primary
+      {&kAbovePrimary, 1023, -768, 1},     // top-right pixel of the upper monitor
+      {&kAbovePrimary, 1024, -1, -1},      // right of the narrower upper monitor
+      {&kMirrored, 10, 10, 0},             // same rectangle twice: the first wins
+      {&kEmptyFirst, 0, 0, 1},             // a zero-width monitor covers nothing
+      {&kFarRight, INT_MAX, INT_MAX, 0},   // left + width beyond the int range
+      {&kFarRight, INT_MIN, INT_MIN, -1},  // the far opposite corner
+  };
+  for (const HitCase& c : cases) {
+    EXPECT_EQ(FindMonitorAt(*c.layout, c.x, c.y), c.expected) << "pointer " << c.x << "," << c.y;
+  }
+  EXPECT_EQ(FindMonitorAt({}, 0, 0), -1);  // no monitor at all
+}
+
+struct PlaceCase {
+  MonitorRect monitor;
+  int x, y;
+  int px, py;
+};
+
+TEST(EyedropperGeometry, MagnifierPlacementAndFlip) {
+  const PlaceCase cases[] = {
+      {{0, 0, 1280, 1024}, 100, 100, 116, 116},       // 16 right of and below the pointer
+      {{0, 0, 1280, 1024}, 1144, 100, 1160, 116},     // px + 120 == right edge: no flip
+      {{0, 0, 1280, 1024}, 1145, 100, 1008, 116},     // one further: left of the pointer
+      {{0, 0, 1280, 1024}, 100, 888, 116, 904},       // py + 120 == bottom edge: no flip
+      {{0, 0, 1280, 1024}, 100, 889, 116, 752},       // one further: above the pointer
+      {{0, 0, 1280, 1024}, 1279, 1023, 1142, 886},    // bottom-right corner: both flip
+      {{0, 0, 1280, 1024}, 0, 0, 16, 16},             // top-left corner
+      {{1280, 0, 1024, 768}, 2303, 767, 2166, 630},   // corner of the second monitor
+      {{1280, 0, 1024, 768}, 1280, 100, 1296, 116},   // left column of the second monitor
+      {{0, 0, 1280, 1024}, 1279, 500, 1142, 516},     // primary's last column, second to its right
+      {{-1280, 0, 1280, 1024}, -1, 10, -138, 26},     // left monitor: flips at its own edge
+      {{-1280, 0, 1280, 1024}, -1280, 0, -1264, 16},  // left monitor's top-left pixel
+      {{0, -768, 1024, 768}, 500, -1, 516, -138},     // upper monitor: flips at its own bottom
+      {{0, -768, 1024, 768}, 1023, -1, 886, -138},    // upper monitor's bottom-right pixel
+      {{INT_MAX - 9, 0, 100, 100}, INT_MAX, 0, INT_MAX - 137, -137},  // no overflow
+  };
+  for (const PlaceCase& c : cases) {
+    const ScreenPoint p = PlaceMagnifier(c.monitor, c.x, c.y);
+    EXPECT_EQ(p.x, c.px) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(p.y, c.py) << "pointer " << c.x << "," << c.y;
+  }
+}
+
+struct ZoomCase {
+  MonitorRect monitor;
+  int x, y;
+  ZoomCopy expected;
+};
+
+TEST(EyedropperGeometry, ZoomSourceClipsAtTheMonitorEdges) {
+  const ZoomCase cases[] = {
+      // inside: a full 17 x 17 block centred on the pointer
+      {{0, 0, 1280, 1024}, 100, 100, {0, 0, 92, 92, 17, 17}},
+      // top-left pixel: the capture starts at (8, 8); rows and columns 0..7 stay black
+      {{0, 0, 1280, 1024}, 0, 0, {8, 8, 0, 0, 9, 9}},
+      // bottom-right pixel: zoom columns and rows 9..16 stay black
+      {{0, 0, 1280, 1024}, 1279, 1023, {0, 0, 1271, 1015, 9, 9}},
+      // outermost column only
+      {{0, 0, 1280, 1024}, 1279, 500, {0, 0, 1271, 492, 9, 17}},
+      // one column in from the edge
+      {{0, 0, 1280, 1024}, 1278, 500, {0, 0, 1270, 492, 10, 17}},
+      // left monitor at negative x: its client x of -1 is 1279
+      {{-1280, 0, 1280, 1024}, -1, 0, {0, 8, 1271, 0, 9, 9}},
+      // upper monitor at negative y, pointer on its bottom row
+      {{0, -768, 1024, 768}, 8, -1, {0, 0, 0, 759, 17, 9}},
+      // second monitor: client coordinates are relative to its own origin
+      {{1280, 0, 1024, 768}, 1280, 10, {8, 0, 0, 2, 9, 17}},
+      // a monitor smaller than the zoom: black on both sides
+      {{10, 20, 5, 3}, 12, 21, {6, 7, 0, 0, 5, 3}},
+  };
+  for (const ZoomCase& c : cases) {
+    const ZoomCopy z = ZoomSource(c.monitor, c.x, c.y);
+    const ZoomCopy& e = c.expected;
+    EXPECT_EQ(z.dest_x, e.dest_x) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(z.dest_y, e.dest_y) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(z.src_x, e.src_x) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(z.src_y, e.src_y) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(z.width, e.width) << "pointer " << c.x << "," << c.y;
+    EXPECT_EQ(z.height, e.height) << "pointer " << c.x << "," << c.y;
+  }
+}
+
+// Wherever the pointer is on a monitor, its own pixel lands at (8, 8) and
+// the copy stays within both the capture and the zoom image.
+TEST(EyedropperGeometry, PointerPixelAlwaysLandsInTheCentre) {
+  const MonitorRect monitors[] = {{-40, -30, 40, 30}, {7, 3, 20, 11}, {0, 0, 1, 1}};
+  for (const MonitorRect& m : monitors) {
+    for (int y = m.top; y < m.top + m.height; ++y) {
+      for (int x = m.left; x < m.left + m.width; ++x) {
+        const ZoomCopy z = ZoomSource(m, x, y);
+        ASSERT_GT(z.width, 0);
+        ASSERT_GT(z.height, 0);
+        EXPECT_EQ(z.src_x + (kZoomCentre - z.dest_x), x - m.left);
+        EXPECT_EQ(z.src_y + (kZoomCentre - z.dest_y), y - m.top);
+        EXPECT_LE(z.dest_x, kZoomCentre);
+        EXPECT_LE(z.dest_y, kZoomCentre);
+        EXPECT_LE(z.dest_x + z.width, kZoomSize);
+        EXPECT_LE(z.dest_y + z.height, kZoomSize);
+        EXPECT_LE(z.src_x + z.width, m.width);
+        EXPECT_LE(z.src_y + z.height, m.height);
+      }
+    }
+  }
+}
+
+struct PixelCase {
+  int u, v;
+  bool frame;
+  int zoom_x, zoom_y;
+  bool inverted;
+};
+
+TEST(EyedropperGeometry, MagnifierPixels) {
+  const PixelCase cases[] = {
+      {0, 0, true, -1, -1, false},       // frame corner
+      {120, 5, true, -1, -1, false},     // right frame column
+      {5, 120, true, -1, -1, false},     // bottom frame row
+      {1, 1, false, 0, 0, false},        // first enlarged pixel
+      {7, 7, false, 0, 0, false},        // last pixel of the first 7 x 7 block
+      {8, 8, false, 1, 1, false},        // second block
+      {119, 119, false, 16, 16, false},  // last enlarged pixel
+      {56, 56, false, 7, 7, false},      // just before the centre block
+      {57, 57, false, 8, 8, false},      // centre block 57..63
+      {63, 63, false, 8, 8, false},     {64, 64, false, 9, 9, false},
+      {60, 60, false, 8, 8, false},    // the crossing is inverted twice
+      {61, 60, false, 8, 8, true},     // horizontal line
+      {60, 59, false, 8, 8, true},     // vertical line
+      {60, 0, true, -1, -1, true},     // the vertical line starts on the top frame
+      {0, 60, true, -1, -1, true},     // the horizontal line starts on the left frame
+      {60, 118, false, 8, 16, true},   // the vertical line ends at 118
+      {60, 119, false, 8, 16, false},  // ... so the last enlarged row is untouched
+      {118, 60, false, 16, 8, true},    {119, 60, false, 16, 8, false},
+      {60, 120, true, -1, -1, false},  // bottom frame untouched
+  };
+  for (const PixelCase& c : cases) {
+    const MagnifierPixel p = MagnifierPixelAt(c.u, c.v);
+    EXPECT_EQ(p.frame, c.frame) << "pixel " << c.u << "," << c.v;
+    EXPECT_EQ(p.zoom_x, c.zoom_x) << "pixel " << c.u << "," << c.v;
+    EXPECT_EQ(p.zoom_y, c.zoom_y) << "pixel " << c.u << "," << c.v;
+    EXPECT_EQ(p.inverted, c.inverted) << "pixel " << c.u << "," << c.v;
+  }
+}
+
+}  // namespace
+}  // namespace tintra
