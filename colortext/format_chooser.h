@@ -57,6 +57,17 @@ struct WindowPlacement {
   int left, top, width, height;
 };
 
+// Shows the chooser window (top-level, no owner, centred on the primary
+// screen, class kFormatChooserClass) with the buttons of
+// LayoutFormatChooser, and blocks until a button is pressed or the window is
+// asked to close (close box, system menu, Alt+F4). Returns the pressed
+// button's format code 1..4, or 0 for a close request or a window that
+// cannot be created. The window is destroyed before the call returns.
+// Windows only (format_chooser_win32.cpp).
+int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
+
+inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";
+
 // The outer window of the given size centred on a screen of the given size,
 // made no larger than the screen: left = (screen width - width) / 2, top
 // likewise, in integer division. Sizes are pixels, 0 or more.
