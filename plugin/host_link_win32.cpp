@@ -1,0 +1,166 @@
+#include "plugin/host_link_win32.h"
+
+#include <mmsystem.h>
+
+#include <vector>
+
+namespace tintra {
+
+namespace {
+
+constexpr char kForeignSenderCaption[] = "Tarvo-Plugin";
+constexpr char kForeignSenderText[] = "I got a message NOT from Tarvo!";
+
+LinkState g_link;
+HHOOK g_hook = nullptr;
+
+HWND LinkWindowHandle() {
+  return reinterpret_cast<HWND>(g_link.link_window);
+}
+
+// The editor window to talk to; nullptr when there is none to talk to. The
+// broadcast handle is refused: messages of the link sent to every top-level
+// window of the desktop could do anything there.
+HWND EditorWindowHandle() {
+  HWND editor = reinterpret_cast<HWND>(g_link.editor_window);
+  return editor == HWND_BROADCAST ? nullptr : editor;
+}
+
+// One WM_COPYDATA, whichever window of the plug-in it was sent to. A missing
+// COPYDATASTRUCT counts as code 0 with no payload.
+LRESULT OnCopyData(WPARAM sender, LPARAM lparam) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+  const LinkCopyDataReply reply =
+      data != nullptr ? HandleCopyData(g_link, static_cast<WindowId>(sender), data->dwData,
+                                       static_cast<const std::uint8_t*>(data->lpData), data->cbData)
+                      : HandleCopyData(g_link, static_cast<WindowId>(sender), 0, nullptr, 0);
+  if (reply.foreign_sender) {
+    // Top-most, as the picker dialog it may appear over is; the sender stays
+    // blocked until the box is dismissed.
+    MessageBoxA(nullptr, kForeignSenderText, kForeignSenderCaption, MB_OK | MB_TOPMOST);
+  }
+  return reply.reply;
+}
+
+LRESULT CALLBACK LinkWindowWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_COPYDATA) return OnCopyData(wparam, lparam);
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// Sleeps 1 ms with the system timer at 1 ms resolution for the sleep only.
+void SleepOneMillisecond() {
+  timeBeginPeriod(1);
+  Sleep(1);
+  timeEndPeriod(1);
+}
+
+// Handles one pending message of the thread, if any; incoming sent messages
+// (the editor's WM_COPYDATA) are delivered by the peek itself.
+void HandleOnePendingMessage() {
+  MSG msg;
+  if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace
+
+LinkState& Link() {
+  return g_link;
+}
+
+bool OpenLinkWindow() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = LinkWindowWndProc;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = kLinkWindowClass;
+  if (RegisterClassA(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    return false;
+  }
+  RECT outer{0, 0, kLinkWindowClientSize, kLinkWindowClientSize};
+  AdjustWindowRect(&outer, WS_CAPTION, FALSE);
+  const HWND window = CreateWindowExA(
+      0, kLinkWindowClass, kLinkWindowTitle, WS_CAPTION, kLinkWindowLeft, kLinkWindowTop,
+      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+  g_link.link_window = reinterpret_cast<WindowId>(window);
+  return window != nullptr;
+}
+
+void InstallLinkHook() {
+  if (g_hook == nullptr) {
+    g_hook = SetWindowsHookExA(WH_CALLWNDPROC, LinkWindowProc, nullptr, GetCurrentThreadId());
+  }
+}
+
+LRESULT CALLBACK LinkWindowProc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (sent->message == WM_COPYDATA && sent->hwnd != LinkWindowHandle()) {
+      const LRESULT reply = OnCopyData(sent->wParam, sent->lParam);
+      // The target's own procedure runs after the hook and would answer for
+      // it; the link's reply goes to the sender first.
+      if (InSendMessage()) ReplyMessage(reply);
+    }
+  }
+  return CallNextHookEx(g_hook, code, wparam, lparam);
+}
+
+void SetEditorWindow(std::int32_t handle) {
+  g_link.editor_window = WindowIdFromInteger32(handle);
+}
+
+const AnswerBlock* LinkRequest(std::uint32_t code) {
+  std::optional<AnswerBlock>* slot = AnswerSlot(g_link, code);
+  if (slot == nullptr) return nullptr;
+  slot->reset();
+  const HWND editor = EditorWindowHandle();
+  if (editor == nullptr) return nullptr;
+  const LRESULT accepted =
+      SendMessageA(editor, code, 0, reinterpret_cast<LPARAM>(LinkWindowHandle()));
+  if (accepted == 0) return nullptr;
+  const DWORD deadline = GetTickCount() + kAnswerWaitMs;
+  do {
+    HandleOnePendingMessage();
+    SleepOneMillisecond();
+    // Signed difference: stays right when the tick count wraps (49.7 days).
+  } while (!slot->has_value() && static_cast<std::int32_t>(GetTickCount() - deadline) <= 0);
+  return slot->has_value() ? &**slot : nullptr;
+}
+
+std::string LinkGetText() {
+  const AnswerBlock* block = LinkRequest(kRequestTextCode);
+  return block != nullptr ? AnswerText(*block) : std::string();
+}
+
+void LinkSendText(std::uint32_t code, std::string_view text) {
+  const HWND editor = EditorWindowHandle();
+  if (editor == nullptr) return;
+  std::vector<std::uint8_t> payload = TextPayload(text);
+  COPYDATASTRUCT data{};
+  data.dwData = code;
+  data.cbData = static_cast<DWORD>(payload.size());
+  data.lpData = payload.data();
+  SendMessageA(editor, WM_COPYDATA, reinterpret_cast<WPARAM>(LinkWindowHandle()),
+               reinterpret_cast<LPARAM>(&data));
+}
+
+void LinkPostFinished() {
+  const HWND editor = EditorWindowHandle();
+  if (editor == nullptr) return;  // a null window would post to this thread
+  PostMessageA(editor, kFinishedMessage, 0, reinterpret_cast<LPARAM>(LinkWindowHandle()));
+}
+
+void CloseLinkWindow() {
+  const HWND window = LinkWindowHandle();
+  if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+}
+
+void ReleaseLink() {
+  if (g_hook != nullptr) UnhookWindowsHookEx(g_hook);
+  g_hook = nullptr;
+  ReleaseAnswers(g_link);
+}
+
+}  // namespace tintra
