@@ -1,0 +1,142 @@
+// Whole dialog sessions without a window: events in, refresh, then the
+// canvas, the widget texts, the combo and the result checked against the
+// worked values.
+#include "picker/picker_session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "picker/image.h"
+
+namespace tintra {
+namespace {
+
+constexpr const char* kDescriptor = "Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
+constexpr const char* kAlphaDescriptor =
+    "Color\nHexadecimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)";
+constexpr ColorValue kButtonFace = 0xF0F0F0;
+
+int Channel(ColorValue c, int shift) {
+  return static_cast<int>((c >> shift) & 0xFF);
+}
+
+// Compares the 24 colour bits with a tolerance of 0 and says which channel.
+::testing::AssertionResult SameRgb(ColorValue expected, ColorValue actual) {
+  if ((expected & 0xFFFFFF) == (actual & 0xFFFFFF)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "expected (" << Channel(expected, 0) << ", " << Channel(expected, 8) << ", "
+         << Channel(expected, 16) << "), got (" << Channel(actual, 0) << ", " << Channel(actual, 8)
+         << ", " << Channel(actual, 16) << ")";
+}
+
+struct Session {
+  PickerSession s;
+  Session(ColorValue initial, const char* descriptor, int alpha) {
+    OpenSession(s, initial, descriptor, alpha, kButtonFace);
+    RefreshSession(s);
+  }
+  void Press(int x, int y) { OnButtonDown(s.ui, x, y), RefreshSession(s); }
+  void Move(int x, int y) { OnPointerMove(s.ui, x, y), RefreshSession(s); }
+  void Release(int x, int y) { OnButtonUp(s.ui, x, y), RefreshSession(s); }
+  ColorValue Current() const { return s.ui.picker.current; }
+};
+
+TEST(PickerSession, OpeningFillsTextsComboAndCanvas) {
+  Session d(0x110080FF, kDescriptor, 0);  // (255, 128, 0), alpha byte 0x11
+  EXPECT_EQ(d.s.client_height, 402);
+  EXPECT_EQ(d.s.ui.channel_text[0], "255");
+  EXPECT_EQ(d.s.ui.channel_text[1], "128");
+  EXPECT_EQ(d.s.ui.channel_text[2], "0");
+  EXPECT_EQ(d.s.ui.combo_index, 89);  // the orange group's central colour
+  ASSERT_EQ(d.s.field_texts.size(), 4u);
+  EXPECT_EQ(d.s.field_texts[0], "Hexadecimal");
+  EXPECT_EQ(d.s.field_texts[1], "RGB");
+  EXPECT_EQ(d.s.field_texts[2], "$0080FF");
+  EXPECT_EQ(d.s.field_texts[3], "RGB(255, 128, 0)");
+  // The marker sits on the full hue at the top-right of the field; the
+  // upper swatch shows the colour opaque (no alpha flag).
+  EXPECT_TRUE(SameRgb(0x0080FF, PixelAt(d.s.images.canvas, 330, 20)));
+  EXPECT_EQ(PixelAt(d.s.images.canvas, 330, 20) >> 24, 255u);
+  EXPECT_TRUE(d.s.ui.picker.flags.paint);
+}
+
+TEST(PickerSession, FieldDragThroughBlackKeepsHue) {
+  Session d(0x7F0000FF, kDescriptor, 0);  // red, alpha byte 127
+  d.Press(44 + 128, 12 + 64);
+  EXPECT_TRUE(SameRgb(ComposeColor(190, 94, 94), d.Current()));  // worked value
+  EXPECT_EQ(AlphaOf(d.Current()), 127);
+  d.Move(44 + 200, 12 + 255);  // bottom row: black
+  EXPECT_TRUE(SameRgb(0, d.Current()));
+  d.Move(44 + 128, 12 + 64);  // back up: the hue survived
+  EXPECT_TRUE(SameRgb(ComposeColor(190, 94, 94), d.Current()));
+  d.Release(44 + 128, 12 + 64);
+  EXPECT_TRUE(SameRgb(ComposeColor(190, 94, 94), d.Current()));
+  EXPECT_EQ(d.s.field_texts[3], "RGB(190, 94, 94)");
+  EXPECT_EQ(d.s.ui.channel_text[0], "190");
+  EXPECT_EQ(d.s.ui.picker.field_x, 128);  // the position pointed at is kept exactly
+  EXPECT_EQ(d.s.ui.picker.field_y, 64);
+  OnButton(d.s.ui, WidgetId::kOkButton);
+  EXPECT_TRUE(d.s.ui.quit);
+  EXPECT_EQ(d.s.ui.result, d.Current());
+}
+
+TEST(PickerSession, HueBarDragPicksFromTheBarAndRecentresOnRelease) {
+  Session d(0x0000FF, kDescriptor, 0);  // red: field (255, 0)
+  EXPECT_EQ(d.s.ui.picker.marker_row, 160);
+  d.Press(20, 12);  // top row of the bar: entry o, the same hue as the bottom row
+  const ColorValue top = d.Current();
+  d.Move(20, 12 + 321);
+  EXPECT_TRUE(SameRgb(top, d.Current()));
+  d.Move(20, 12 + 100);  // somewhere else on the bar: a pure hue at field (255, 0)
+  const ColorValue picked = d.Current();
+  EXPECT_EQ(picked & 0xFFFFFF, d.s.ui.picker.hue);
+  d.Release(20, 12 + 100);
+  EXPECT_EQ(d.s.ui.picker.marker_row, 160);  // the bar is centred on the picked hue again
+  EXPECT_TRUE(SameRgb(picked, d.Current()));
+}
+
+TEST(PickerSession, StripsTypedValuesPresetsAndSwatches) {
+  Session d(0x80102030, kAlphaDescriptor, 1);  // (48, 32, 16), alpha 128
+  EXPECT_EQ(d.s.client_height, 424);
+  d.Press(100, 285);  // red strip at x 100: red 56 at once
+  EXPECT_EQ(RedOf(d.Current()), 56);
+  d.Move(1000, 285);  // far right, confinement lifted: held at 255
+  EXPECT_EQ(RedOf(d.Current()), 255);
+  d.Release(1000, 285);
+  EXPECT_EQ(d.s.field_texts[3], "RGBA(255, 32, 16, 128)");
+  EXPECT_EQ(d.s.field_texts[2], "$801020FF");
+
+  OnChannelTextChanged(d.s.ui, Channel::kGreen, "300");
+  RefreshSession(d.s);
+  EXPECT_EQ(GreenOf(d.Current()), 255);
+
+  // Store with the upper swatch, pick a preset (alpha kept), then restore.
+  d.Release(330, 20);
+  EXPECT_EQ(d.s.ui.picker.stored, d.Current());
+  const ColorValue stored = d.Current();
+  OnPresetEvent(d.s.ui, PresetEventKind::kSelectionChanged, 40);  // pure blue
+  RefreshSession(d.s);
+  EXPECT_EQ(d.Current(), 0x80FF0000u);
+  EXPECT_EQ(d.s.ui.combo_index, 40);
+  d.Release(330, 60);  // lower swatch
+  EXPECT_EQ(d.Current(), stored);
+  EXPECT_EQ(d.s.ui.combo_index, -1);
+
+  OnButton(d.s.ui, WidgetId::kCancelButton);
+  EXPECT_EQ(d.s.ui.result, 0x80102030u);
+}
+
+TEST(PickerSession, TranslucentSwatchShowsCheckerboardOnlyWithAlpha) {
+  // Alpha 0: with the alpha flag the swatch is the checkerboard itself; without,
+  // the colour is drawn opaque.
+  Session with_alpha(0x000000FF, kAlphaDescriptor, 1);
+  Session without(0x000000FF, kDescriptor, 0);
+  const ColorValue a = PixelAt(with_alpha.s.images.canvas, 313, 13);  // checker dark square
+  EXPECT_TRUE(SameRgb(ComposeColor(48, 48, 48), a));
+  const ColorValue b = PixelAt(without.s.images.canvas, 313, 13);
+  EXPECT_TRUE(SameRgb(ComposeColor(255, 0, 0), b));
+}
+
+}  // namespace
+}  // namespace tintra
