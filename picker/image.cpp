@@ -45,6 +45,30 @@ ColorValue BlendOverOpaque(ColorValue d, ColorValue s) {
   return kAlphaMask | rb | (g << 8);
 }
 
+#if defined(TINTRA_HAVE_SSE2)
+// Four source pixels `s` over four opaque destination pixels given as two
+// pairs of 16-bit channels (pixels 0-1, 2-3). Per channel
+// (S*c + D*(255-c)) <= 65025 in a 16-bit lane, then the exact div-255 of
+// Div255; alpha 255.
+inline __m128i BlendFour(__m128i s, __m128i d16_low, __m128i d16_high) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i one = _mm_set1_epi16(1);
+  const __m128i full = _mm_set1_epi16(255);
+  __m128i halves[2];
+  for (int half = 0; half < 2; ++half) {
+    const __m128i s16 = half == 0 ? _mm_unpacklo_epi8(s, zero) : _mm_unpackhi_epi8(s, zero);
+    const __m128i d16 = half == 0 ? d16_low : d16_high;
+    const __m128i c = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+    __m128i sum =
+        _mm_add_epi16(_mm_mullo_epi16(s16, c), _mm_mullo_epi16(d16, _mm_sub_epi16(full, c)));
+    sum = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(sum, one), _mm_srli_epi16(sum, 8)), 8);
+    halves[half] = sum;
+  }
+  return _mm_or_si128(_mm_packus_epi16(halves[0], halves[1]),
+                      _mm_set1_epi32(static_cast<int>(kAlphaMask)));
+}
+#endif
+
 // Clipped rectangle: [x0, x1) x [y0, y1) within the image, empty when
 // x0 >= x1 or y0 >= y1. 64-bit sums so that hostile sizes cannot wrap.
 struct Span {
@@ -67,25 +91,40 @@ const ColorValue* Row(const Image& image, int y) {
   return image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
 }
 
-// One colour over `count` pixels of a row.
-void BlendColorRow(ColorValue* row, int count, bool opaque_only, ColorValue color) {
-  const std::uint32_t c = color >> 24;
-  if (c == 0) return;
-  if (c == 255) {
-    std::fill_n(row, count, opaque_only ? (color & kColorMask) : color);
-    return;
-  }
-  if (opaque_only) {  // 24-bit destination: opaque, alpha kept 0
-    for (int i = 0; i < count; ++i) row[i] = BlendOverOpaque(row[i], color) & kColorMask;
-    return;
-  }
-  for (int i = 0; i < count; ++i) row[i] = BlendPixel(row[i], color);
-}
-
 bool AllOpaque(const ColorValue* row, int count) {
   ColorValue all = kAlphaMask;
   for (int i = 0; i < count; ++i) all &= row[i];
   return (all & kAlphaMask) == kAlphaMask;
+}
+
+// One colour over `count` pixels of a row. `rgb_only`: 24-bit destination.
+void BlendColorRow(ColorValue* row, int count, bool rgb_only, ColorValue color) {
+  const std::uint32_t c = color >> 24;
+  if (c == 0) return;
+  if (c == 255) {
+    std::fill_n(row, count, rgb_only ? (color & kColorMask) : color);
+    return;
+  }
+  if (count < 8) {  // plots, vertical lines: per pixel, without the set-up below
+    for (int i = 0; i < count; ++i) {
+      row[i] = rgb_only ? BlendOverOpaque(row[i], color) & kColorMask : BlendPixel(row[i], color);
+    }
+    return;
+  }
+  if (rgb_only || AllOpaque(row, count)) {
+    // The row kernel with a source row of the one colour, a chunk at a time.
+    constexpr int kChunk = 64;
+    ColorValue source[kChunk];
+    std::fill_n(source, std::min(kChunk, count), color);
+    for (int done = 0; done < count; done += kChunk) {
+      detail::BlendRowOverOpaqueVector(row + done, source, std::min(kChunk, count - done));
+    }
+    if (rgb_only) {
+      for (int i = 0; i < count; ++i) row[i] &= kColorMask;
+    }
+    return;
+  }
+  for (int i = 0; i < count; ++i) row[i] = BlendPixel(row[i], color);
 }
 
 // `count` source pixels over a destination row; the depths decide the rule.
@@ -95,6 +134,14 @@ void DrawRow(ColorValue* dst, int dst_bits, const ColorValue* src, int src_bits,
       std::copy_n(src, count, dst);
     } else {
       for (int i = 0; i < count; ++i) dst[i] = (src[i] & kColorMask) | kAlphaMask;
+    }
+    return;
+  }
+  if (AllOpaque(src, count)) {  // c = 255 everywhere: the source as it is
+    if (dst_bits == 24) {
+      for (int i = 0; i < count; ++i) dst[i] = src[i] & kColorMask;
+    } else {
+      std::copy_n(src, count, dst);
     }
     return;
   }
@@ -168,8 +215,18 @@ void BlendBox(Image& image, int x, int y, int width, int height, ColorValue colo
   if (!IsDrawable(image)) return;
   const Span span = Clip(image, x, y, width, height);
   if (span.empty()) return;
+  const bool rgb_only = image.bits == 24;
+  const int count = span.x1 - span.x0;
+  if (count == 1) {  // vertical lines: down the column, no per-row set-up
+    if ((color >> 24) == 0) return;
+    for (int row = span.y0; row < span.y1; ++row) {
+      ColorValue& pixel = Row(image, row)[span.x0];
+      pixel = rgb_only ? BlendOverOpaque(pixel, color) & kColorMask : BlendPixel(pixel, color);
+    }
+    return;
+  }
   for (int row = span.y0; row < span.y1; ++row) {
-    BlendColorRow(Row(image, row) + span.x0, span.x1 - span.x0, image.bits == 24, color);
+    BlendColorRow(Row(image, row) + span.x0, count, rgb_only, color);
   }
 }
 
@@ -218,11 +275,30 @@ void DrawImageOverColor(Image& destination, const Image& source, int x, int y, C
   if (span.empty()) return;
   const int count = span.x1 - span.x0;
   const bool dst24 = destination.bits == 24;
-  const ColorValue fill = dst24 ? (color & kColorMask) : (color | kAlphaMask);
   for (int row = span.y0; row < span.y1; ++row) {
     ColorValue* dst = Row(destination, row) + span.x0;
-    std::fill_n(dst, count, fill);
-    DrawRow(dst, destination.bits, Row(source, row - y) + (span.x0 - x), source.bits, count);
+    const ColorValue* src = Row(source, row - y) + (span.x0 - x);
+    if (source.bits == 24) {
+      DrawRow(dst, destination.bits, src, source.bits, count);  // opaque: covers the colour
+    } else {
+      detail::BlendRowOverColorVector(dst, src, count, color);
+      if (dst24) {
+        for (int i = 0; i < count; ++i) dst[i] &= kColorMask;
+      }
+    }
+  }
+}
+
+void CopyArea(Image& destination, const Image& source, int x, int y, int width, int height) {
+  if (!IsDrawable(destination) || !IsDrawable(source) || destination.bits != source.bits) return;
+  Span span = Clip(destination, x, y, width, height);
+  const Span within_source = Clip(source, x, y, width, height);
+  span.x1 = std::min(span.x1, within_source.x1);
+  span.y1 = std::min(span.y1, within_source.y1);
+  if (span.empty()) return;
+  for (int row = span.y0; row < span.y1; ++row) {
+    std::copy(Row(source, row) + span.x0, Row(source, row) + span.x1,
+              Row(destination, row) + span.x0);
   }
 }
 
@@ -235,30 +311,30 @@ void BlendRowOverOpaqueScalar(ColorValue* destination, const ColorValue* source,
 void BlendRowOverOpaqueVector(ColorValue* destination, const ColorValue* source, int count) {
   int i = 0;
 #if defined(TINTRA_HAVE_SSE2)
-  // Four pixels at a time, each channel in a 16-bit lane:
-  // (S*c + D*(255-c)) <= 65025, then the exact div-255 of Div255.
   const __m128i zero = _mm_setzero_si128();
-  const __m128i one = _mm_set1_epi16(1);
-  const __m128i full = _mm_set1_epi16(255);
-  const __m128i alpha = _mm_set1_epi32(static_cast<int>(kAlphaMask));
   for (; i + 4 <= count; i += 4) {
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(destination + i));
-    __m128i halves[2];
-    for (int half = 0; half < 2; ++half) {
-      const __m128i s16 = half == 0 ? _mm_unpacklo_epi8(s, zero) : _mm_unpackhi_epi8(s, zero);
-      const __m128i d16 = half == 0 ? _mm_unpacklo_epi8(d, zero) : _mm_unpackhi_epi8(d, zero);
-      const __m128i c = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
-      __m128i sum =
-          _mm_add_epi16(_mm_mullo_epi16(s16, c), _mm_mullo_epi16(d16, _mm_sub_epi16(full, c)));
-      sum = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(sum, one), _mm_srli_epi16(sum, 8)), 8);
-      halves[half] = sum;
-    }
-    const __m128i out = _mm_or_si128(_mm_packus_epi16(halves[0], halves[1]), alpha);
+    const __m128i out = BlendFour(s, _mm_unpacklo_epi8(d, zero), _mm_unpackhi_epi8(d, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), out);
   }
 #endif
   BlendRowOverOpaqueScalar(destination + i, source + i, count - i);
+}
+
+void BlendRowOverColorVector(ColorValue* destination, const ColorValue* source, int count,
+                             ColorValue color) {
+  const ColorValue under = color | kAlphaMask;
+  int i = 0;
+#if defined(TINTRA_HAVE_SSE2)
+  const __m128i d16 =
+      _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(under)), _mm_setzero_si128());
+  for (; i + 4 <= count; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + i), BlendFour(s, d16, d16));
+  }
+#endif
+  for (; i < count; ++i) destination[i] = BlendOverOpaque(under, source[i]);
 }
 
 }  // namespace detail

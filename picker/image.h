@@ -72,12 +72,20 @@ void DrawImage(Image& destination, const Image& source, int x, int y);
 // one pass.
 void DrawImageOverColor(Image& destination, const Image& source, int x, int y, ColorValue color);
 
+// Copies the rectangle (x, y, width, height) of `source` to the same place
+// in `destination`, clipped to both; nothing when the depths differ.
+void CopyArea(Image& destination, const Image& source, int x, int y, int width, int height);
+
 namespace detail {
 // The two row kernels behind the opaque-destination fast path, exposed so
 // that tests can check each against the blend rule: `count` source pixels
 // laid over `count` opaque destination pixels; the result's alpha is 255.
 void BlendRowOverOpaqueScalar(ColorValue* destination, const ColorValue* source, int count);
 void BlendRowOverOpaqueVector(ColorValue* destination, const ColorValue* source, int count);
+// The same over `count` pixels of the one opaque colour `color` (its alpha
+// byte ignored), whatever the destination held before.
+void BlendRowOverColorVector(ColorValue* destination, const ColorValue* source, int count,
+                             ColorValue color);
 }  // namespace detail
 
 }  // namespace tintra

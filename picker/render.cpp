@@ -150,6 +150,9 @@ void BuildDialogImages(DialogImages& images, int alpha_flag) {
   images.hue_marker = MakeHueMarker();
   BuildHueTable(images.hue_table);
   images.hue_bar = CreateImage(kHueBarWidth, HueBarHeight(a), 32);
+  images.base = CreateTransparentImage(images.canvas.width, images.canvas.height);
+  images.base_valid = false;
+  images.marker_rect_count = 0;
 }
 
 Image MakePresetSwatch(ColorValue color) {
@@ -186,38 +189,43 @@ void RunHueBarStage(PickerState& state, DialogImages& images) {
                         images.hue_table.entries[static_cast<std::size_t>(entry)] | kOpaque);
   }
   state.marker_row = HueBarHeight(a) / 2 - 1;
+  images.base_valid = false;  // the base holds the old bar
 }
 
-void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background) {
-  ClampPositions(state, images);
-  const int a = images.alpha_flag;
-  Image& canvas = images.canvas;
-  const ColorValue bg = background | kOpaque;
+namespace {
 
-  // Background around and under the elements drawn next.
+constexpr int kArrowLeft = 324;
+constexpr int kArrowTop = 32;
+// Both swatches: what the swatch drawing covers.
+constexpr CanvasRect kSwatchArea = {kSwatchLeft, kUpperSwatchTop, kSwatchWidth, 2 * kSwatchHeight};
+
+// Background around and under the elements drawn next.
+void DrawBackground(Image& canvas, int a, ColorValue bg) {
   BlendBox(canvas, 32, 0, 280, 280, bg);
   BlendBox(canvas, 0, 0, 44, kCanvasBaseHeight + 22 * a, bg);
   BlendBox(canvas, 300, 0, 72, 77, bg);
   for (int strip = 0; strip < 3 + a; ++strip) BlendBox(canvas, 32, 268 + 22 * strip, 280, 34, bg);
+}
 
+void DrawHueBarAndField(Image& canvas, const DialogImages& images, ColorValue hue) {
   DrawImage(canvas, images.hue_bar, 12, 12);
-
-  const ColorValue hue = state.hue | kOpaque;
   if (images.field_overlay.width == kFieldSize && images.field_overlay.height == kFieldSize) {
     DrawImageOverColor(canvas, images.field_overlay, kFieldLeft, kFieldTop, hue);
   } else {
     BlendBox(canvas, kFieldLeft, kFieldTop, kFieldSize, kFieldSize, hue);
     DrawImage(canvas, images.field_overlay, kFieldLeft, kFieldTop);
   }
+}
 
-  // Read-back: a drag in the field or on the bar picks the drawn pixel.
-  if (state.drag == Drag::kField || state.drag == Drag::kHueBar) {
-    const ColorValue picked =
-        PixelAt(canvas, kFieldLeft + state.field_x, kFieldTop + state.field_y);
-    state.current = (picked & kColorMask) | (state.current & kOpaque);
-  }
+// A drag in the field or on the bar picks the drawn field pixel.
+void ReadBack(PickerState& state, const Image& drawn) {
+  if (state.drag != Drag::kField && state.drag != Drag::kHueBar) return;
+  const ColorValue picked = PixelAt(drawn, kFieldLeft + state.field_x, kFieldTop + state.field_y);
+  state.current = (picked & kColorMask) | (state.current & kOpaque);
+}
 
-  if (a != 0) {
+void DrawSwatches(Image& canvas, const PickerState& state, const DialogImages& images) {
+  if (images.alpha_flag != 0) {
     DrawImage(canvas, images.swatch_checkerboard, kSwatchLeft, kUpperSwatchTop);
     BlendBox(canvas, kSwatchLeft, kUpperSwatchTop, kSwatchWidth, kSwatchHeight, state.current);
     BlendBox(canvas, kSwatchLeft, kLowerSwatchTop, kSwatchWidth, kSwatchHeight, state.stored);
@@ -227,32 +235,103 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
     BlendBox(canvas, kSwatchLeft, kLowerSwatchTop, kSwatchWidth, kSwatchHeight,
              state.stored | kOpaque);
   }
-
   // The arrow straddles the border between the swatches.
-  if (state.hover == Hover::kUpper) DrawImage(canvas, images.store_arrow, 324, 32);
-  if (state.hover == Hover::kLower) DrawImage(canvas, images.restore_arrow, 324, 32);
+  if (state.hover == Hover::kUpper) DrawImage(canvas, images.store_arrow, kArrowLeft, kArrowTop);
+  if (state.hover == Hover::kLower) DrawImage(canvas, images.restore_arrow, kArrowLeft, kArrowTop);
+}
 
+void DrawStripsAndOutlines(Image& canvas, const DialogImages& images) {
+  const int a = images.alpha_flag;
   const Image* strips[4] = {&images.red_strip, &images.green_strip, &images.blue_strip,
                             &images.alpha_strip};
   for (int strip = 0; strip < 3 + a; ++strip) {
     DrawImage(canvas, *strips[strip], kStripLeft, kStripTop[strip]);
   }
-
   BlendOutlineBox(canvas, 43, 11, 258, 258, kOutline);
   BlendOutlineBox(canvas, 11, 11, 22, 324 + 22 * a, kOutline);
   BlendOutlineBox(canvas, 311, 11, 50, 66, kOutline);
   for (int strip = 0; strip < 3 + a; ++strip) {
     BlendOutlineBox(canvas, 43, kStripTop[strip] - 1, 258, 12, kOutline);
   }
+}
 
-  DrawImage(canvas, images.hue_marker, 9, 11 + state.marker_row);
-  DrawImage(canvas, images.field_marker, 37 + state.field_x, 5 + state.field_y);
+// Draws the markers and notes where they went, so that the next refresh
+// can take them off again.
+void DrawMarkers(Image& canvas, const PickerState& state, DialogImages& images) {
+  images.marker_rect_count = 0;
+  auto draw = [&](const Image& marker, int x, int y) {
+    DrawImage(canvas, marker, x, y);
+    images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = {x, y, marker.width,
+                                                                                 marker.height};
+  };
+  draw(images.hue_marker, 9, 11 + state.marker_row);
+  draw(images.field_marker, 37 + state.field_x, 5 + state.field_y);
   const int values[4] = {RedOf(state.current), GreenOf(state.current), BlueOf(state.current),
                          AlphaOf(state.current)};
-  for (int strip = 0; strip < 3 + a; ++strip) {
-    DrawImage(canvas, images.strip_marker, 43 + values[strip], kStripTop[strip] - 3);
+  for (int strip = 0; strip < 3 + images.alpha_flag; ++strip) {
+    draw(images.strip_marker, 43 + values[strip], kStripTop[strip] - 3);
   }
+}
 
+bool Fits(const Image& overlay, int x, int y, const CanvasRect& area) {
+  return static_cast<long long>(x) + overlay.width <= area.x + area.width &&
+         static_cast<long long>(y) + overlay.height <= area.y + area.height;
+}
+
+}  // namespace
+
+void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue background) {
+  ClampPositions(state, images);
+  Image& canvas = images.canvas;
+  DrawBackground(canvas, images.alpha_flag, background | kOpaque);
+  DrawHueBarAndField(canvas, images, state.hue | kOpaque);
+  ReadBack(state, canvas);
+  DrawSwatches(canvas, state, images);
+  DrawStripsAndOutlines(canvas, images);
+  DrawMarkers(canvas, state, images);
+  images.base_valid = false;  // the canvas no longer matches the base plus markers
+  state.flags.paint = true;
+}
+
+void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background) {
+  // The retained drawing holds only while the swatch drawing stays within
+  // the swatches, which nothing else covers; any other arrow is drawn in order.
+  const bool retained_fits =
+      images.base.width == images.canvas.width && images.base.height == images.canvas.height &&
+      IsDrawable(images.base) && Fits(images.store_arrow, kArrowLeft, kArrowTop, kSwatchArea) &&
+      Fits(images.restore_arrow, kArrowLeft, kArrowTop, kSwatchArea);
+  if (!retained_fits) {
+    RunCanvasStageFull(state, images, background);
+    return;
+  }
+  ClampPositions(state, images);
+  Image& canvas = images.canvas;
+  const ColorValue bg = background | kOpaque;
+  const ColorValue hue = state.hue | kOpaque;
+
+  // Background, hue bar, field, strips and outlines: from the base, redrawn
+  // only when one of them changed. Else only the last markers are removed.
+  if (!images.base_valid || images.base_background != bg || images.base_hue != hue) {
+    Image& base = images.base;  // what it leaves unpainted stays clear
+    DrawBackground(base, images.alpha_flag, bg);
+    DrawHueBarAndField(base, images, hue);
+    DrawStripsAndOutlines(base, images);
+    images.base_background = bg;
+    images.base_hue = hue;
+    images.base_valid = true;
+    CopyArea(canvas, base, 0, 0, canvas.width, canvas.height);
+  } else {
+    for (int i = 0; i < images.marker_rect_count; ++i) {
+      const CanvasRect& r = images.marker_rects[static_cast<std::size_t>(i)];
+      CopyArea(canvas, images.base, r.x, r.y, r.width, r.height);
+    }
+  }
+  ReadBack(state, images.base);
+
+  // The swatches lie on plain background in the base.
+  BlendBox(canvas, kSwatchArea.x, kSwatchArea.y, kSwatchArea.width, kSwatchArea.height, bg);
+  DrawSwatches(canvas, state, images);
+  DrawMarkers(canvas, state, images);
   state.flags.paint = true;
 }
 

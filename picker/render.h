@@ -7,6 +7,7 @@
 // flag (0 or 1).
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "picker/color_model.h"
@@ -22,6 +23,10 @@ constexpr int kHueBarBaseHeight = 322;  // + 22 with alpha
 constexpr int kFieldLeft = 44;
 constexpr int kFieldTop = 12;
 constexpr int kFieldSize = 256;
+
+struct CanvasRect {
+  int x = 0, y = 0, width = 0, height = 0;  // canvas pixels
+};
 
 // Every image of one open dialog, built once when it opens. The three
 // overlays are plain values so that a caller (or a test) may put others in.
@@ -41,6 +46,18 @@ struct DialogImages {
   Image field_marker;   // 15 x 15, 32-bit ring
   Image store_arrow;    // 24 x 24, 32-bit, shown over the upper swatch
   Image restore_arrow;  // 24 x 24, 32-bit, shown over the lower swatch
+
+  // Retained drawing: `base` is the canvas without the swatches, the arrow
+  // and the markers, redrawn only when the background colour or the hue
+  // differs, after a hue-bar redraw, or when base_valid is cleared (which
+  // whoever changes one of the images above after the first canvas stage
+  // must do). marker_rects: where the last canvas stage drew its markers.
+  Image base;  // canvas-sized, 32-bit
+  ColorValue base_background = 0;
+  ColorValue base_hue = 0;
+  bool base_valid = false;
+  std::array<CanvasRect, 6> marker_rects{};
+  int marker_rect_count = 0;  // 0..6
 };
 
 // Builds every image above (loading the three overlays from the program's
@@ -61,8 +78,11 @@ int MarkerGrey(int i, int count);
 void RunRederiveStage(PickerState& state);
 void RunHueBarStage(PickerState& state, DialogImages& images);
 // Ends by setting flags.paint. `background` is the window colour (alpha
-// ignored, drawn opaque).
+// ignored, drawn opaque). RunCanvasStage redraws only what changed since
+// the last canvas stage (see DialogImages::base); RunCanvasStageFull draws
+// everything in the drawing order, and gives the same pixels.
 void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background);
+void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue background);
 void RunRefreshStages(PickerState& state, DialogImages& images, ColorValue background);
 
 // What reaches the screen: `canvas` laid by the blend rule over the opaque

@@ -85,6 +85,33 @@ TEST(ImageBlend, OpaqueDestinationFastPathsMatchTheRuleExhaustively) {
   EXPECT_EQ(mismatches, 0);
 }
 
+// Source laid over one opaque colour (the colour field's hue box under its
+// overlay): every c, every S and every colour D in each channel.
+TEST(ImageBlend, OverColorPathMatchesTheRuleExhaustively) {
+  std::vector<ColorValue> src(256), dst(256);
+  Image row = CreateImage(256, 1, 32);
+  Image src_image = CreateImage(256, 1, 32);
+  int mismatches = 0;
+  for (int d = 0; d < 256 && mismatches == 0; ++d) {
+    const ColorValue under = Spread(d, 255);
+    for (int c = 0; c < 256; ++c) {
+      for (int sv = 0; sv < 256; ++sv) src[static_cast<std::size_t>(sv)] = SpreadSource(sv, c);
+      detail::BlendRowOverColorVector(dst.data(), src.data(), 256, Spread(d, 0));
+      src_image.pixels = src;
+      DrawImageOverColor(row, src_image, 0, 0, Spread(d, 0));
+      for (std::size_t i = 0; i < 256; ++i) {
+        const ColorValue want = ReferenceBlend(under, src[i]);
+        mismatches += (dst[i] != want) + (row.pixels[i] != want);
+      }
+      if (mismatches != 0) {
+        ADD_FAILURE() << "D=" << d << " c=" << c;
+        break;
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
 // Translucent destination (0 < g < 255), where the rule divides by a
 // varying denominator: every c and g, with S and D from a set of edge and
 // odd values in each channel.
@@ -143,14 +170,19 @@ TEST(ImageBlend, MixedDestinationRowBlendsEachPixelByItsOwnAlpha) {
   }
 }
 
-// Remainders after the four-pixel steps of the vector kernel.
+// Remainders after the four-pixel steps of the vector kernels.
 TEST(ImageBlend, VectorKernelHandlesEveryRowLength) {
   for (int count = 0; count <= 9; ++count) {
     std::vector<ColorValue> dst(10, Rgba(0, 0, 255, 255)), src(10, Rgba(255, 0, 0, 128));
+    std::vector<ColorValue> over_color(10, Rgba(9, 9, 9, 9));
     detail::BlendRowOverOpaqueVector(dst.data(), src.data(), count);
+    detail::BlendRowOverColorVector(over_color.data(), src.data(), count, Rgba(0, 0, 255, 0));
     for (int i = 0; i < 10; ++i) {
       const ColorValue want = i < count ? Rgba(128, 0, 127, 255) : Rgba(0, 0, 255, 255);
       EXPECT_EQ(dst[static_cast<std::size_t>(i)], want) << "count=" << count << " i=" << i;
+      const ColorValue want_over = i < count ? Rgba(128, 0, 127, 255) : Rgba(9, 9, 9, 9);
+      EXPECT_EQ(over_color[static_cast<std::size_t>(i)], want_over)
+          << "count=" << count << " i=" << i;
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace tintra {
@@ -483,6 +484,104 @@ TEST(RenderStages, EachStageRunsOnlyWhenFlaggedAndClearsItsFlag) {
   RunRefreshStages(h.state, *h.images, kBackground);
   EXPECT_FALSE(h.state.flags.paint);
   EXPECT_EQ(AlphaOf(h.Canvas(100, 100)), 0);
+}
+
+// The canvas stage redraws only what changed since the last one; after any
+// run of changes its canvas must equal one drawn afresh in the drawing
+// order. Overlays with translucent pixels make leftovers visible.
+TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
+  Image marker = CreateTransparentImage(15, 15);
+  BlendOutlineBox(marker, 0, 0, 15, 15, Rgba(0, 0, 0, 200));
+  BlendOutlineBox(marker, 2, 2, 11, 11, Rgba(255, 255, 255, 90));
+  Image store = CreateTransparentImage(24, 24);
+  BlendBox(store, 3, 0, 10, 20, Rgba(40, 0, 90, 150));
+  Image restore = CreateTransparentImage(24, 24);
+  BlendBox(restore, 0, 4, 24, 6, Rgba(0, 90, 40, 255));
+  Image large_arrow = CreateImage(40, 44, 32);  // past the swatches, under their outline
+
+  for (int alpha_flag : {0, 1}) {
+    Fixture retained(alpha_flag);
+    Fixture full(alpha_flag);
+    for (Fixture* f : {&retained, &full}) {
+      f->images->field_marker = marker;
+      f->images->store_arrow = store;
+      f->images->restore_arrow = restore;
+    }
+    std::uint32_t seed = 12345;
+    auto next = [&seed](int range) {
+      seed = seed * 1103515245u + 12345u;
+      return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(range));
+    };
+    ColorValue background = kBackground;
+    for (int step = 0; step < 60; ++step) {
+      PickerState& s = retained.state;
+      // A hue-bar drag often ends right away: the bar is then redrawn
+      // around the same hue.
+      const int change = s.drag == Drag::kHueBar && next(2) == 0 ? 7 : next(9);
+      switch (change) {
+        case 0:  // field drag
+          s.drag = Drag::kField;
+          s.field_x = next(256);
+          s.field_y = next(256);
+          break;
+        case 1:  // hover changes
+          s.drag = Drag::kNone;
+          s.hover = static_cast<Hover>(next(3));
+          break;
+        case 2:  // a new colour, re-derived, bar redrawn
+          s.drag = Drag::kNone;
+          s.current = Rgba(next(256), next(256), next(256), next(256));
+          s.flags = {true, true, true, false};
+          break;
+        case 3:  // hue-bar drag
+          s.drag = Drag::kHueBar;
+          s.marker_row = next(322);
+          s.flags = {false, true, true, false};
+          break;
+        case 4:  // stored colour
+          s.stored = Rgba(next(256), next(256), next(256), next(256));
+          break;
+        case 5:  // the window colour changes
+          background = Rgba(next(256), next(256), next(256), 0);
+          break;
+        case 6:  // a strip drag
+          s.drag = Drag::kGreen;
+          s.current = ReplaceGreen(s.current, next(256));
+          s.flags = {true, true, true, false};
+          break;
+        case 7:  // a drag ends
+          s.flags.hue_bar = s.drag == Drag::kHueBar;
+          s.drag = Drag::kNone;
+          break;
+        default: {  // an oversized arrow for a while
+          const Image& arrow = next(2) == 0 ? large_arrow : store;
+          retained.images->store_arrow = arrow;
+          full.images->store_arrow = arrow;
+          s.hover = Hover::kUpper;
+          break;
+        }
+      }
+      full.state = s;
+      s.flags.canvas = true;
+      full.state.flags.canvas = true;
+      if (s.flags.rederive) {
+        RunRederiveStage(s);
+        RunRederiveStage(full.state);
+      }
+      if (s.flags.hue_bar) {
+        RunHueBarStage(s, *retained.images);
+        RunHueBarStage(full.state, *full.images);
+      }
+      s.flags = {};
+      full.state.flags = {};
+      RunCanvasStage(s, *retained.images, background);
+      RunCanvasStageFull(full.state, *full.images, background);
+      ASSERT_EQ(s.current, full.state.current) << "step " << step;
+      ASSERT_EQ(s.hue, full.state.hue) << "step " << step;
+      ASSERT_TRUE(retained.images->canvas.pixels == full.images->canvas.pixels)
+          << "alpha " << alpha_flag << " step " << step;
+    }
+  }
 }
 
 // Areas no stage paints (right of the field, below the swatches) stay
