@@ -1,0 +1,520 @@
+// OpenColorPicker on Win32: a tool window over the portable picker session.
+// The window procedure and the event loop only translate messages into the
+// session's handlers and carry out the requests those handlers record; all
+// state and drawing live in the session (picker/picker_session.h).
+//
+// Ownership: everything the dialog makes lives in one Dialog record on the
+// stack of OpenColorPicker; the holders release it, window first, on every
+// path out of the call.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "picker/color_picker.h"
+#include "picker/dialog_stats_win32.h"
+#include "picker/dialog_widgets_win32.h"
+#include "picker/interaction.h"
+#include "picker/picker_session.h"
+#include "picker/win32_handles.h"
+
+namespace tintra {
+
+namespace {
+
+constexpr char kWindowClass[] = "TintraColorPicker";
+// Small caption with a close box only; the border cannot be dragged to resize.
+constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+// Window coordinates are 16-bit on some systems: a descriptor with thousands
+// of rows gets a client area cut at this height (pixels).
+constexpr int kMaxClientHeight = 32000;
+
+struct Dialog {
+  PickerSession session;
+  WidgetImages widget_images;  // released after the window
+  HWND window = nullptr;
+  DialogWidgets widgets;
+  PointerGuard pointer;
+  int client_height = 0;  // pixels, what the window really got
+  int setting_text = 0;   // > 0 while the dialog sets a field's text: no change event
+  // For the probe: what the last pointer handler got, and counts by kind.
+  POINT last_pointer{-1, -1};
+  long pointer_moves = 0;
+  long button_downs = 0;
+  long button_ups = 0;
+  std::vector<ColorValue> composite;      // the canvas over the window colour
+  std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
+};
+
+InteractionState& Ui(Dialog& d) {
+  return d.session.ui;
+}
+
+// --- Requests ---------------------------------------------------------------
+
+// Stand-in for the screen eyedropper: hands back nothing, so the colour stays
+// as it was.
+void RunEyedropperRequest(HWND /*dialog_window*/, InteractionState& ui) {
+  OnEyedropperResult(ui, false, 0);
+}
+
+void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
+  if (widget == nullptr) return;
+  ++d.setting_text;
+  SetWindowTextA(widget, text.c_str());
+  --d.setting_text;
+}
+
+void CarryOutRequests(Dialog& d);
+
+void CarryOut(Dialog& d, const PlatformRequest& r) {
+  switch (r.kind) {
+    case RequestKind::kHidePointer:
+      d.pointer.Hide();
+      return;
+    case RequestKind::kShowPointer:
+      d.pointer.Show();
+      return;
+    case RequestKind::kSaveAndConfinePointer: {
+      POINT origin{0, 0};
+      ClientToScreen(d.window, &origin);
+      const RECT screen{r.rect.left + origin.x, r.rect.top + origin.y, r.rect.right + origin.x,
+                        r.rect.bottom + origin.y};
+      d.pointer.Confine(screen);
+      return;
+    }
+    case RequestKind::kRestoreConfinement:
+      d.pointer.Restore();
+      return;
+    case RequestKind::kFocusOkButton:
+      if (d.widgets.ok_button != nullptr) SetFocus(d.widgets.ok_button);
+      return;
+    case RequestKind::kSetChannelText: {
+      const auto c = static_cast<std::size_t>(r.channel);
+      if (c < d.widgets.channel_fields.size()) {
+        SetWidgetText(d, d.widgets.channel_fields[c], r.text);
+      }
+      return;
+    }
+    case RequestKind::kSelectPreset:
+      if (d.widgets.preset_combo != nullptr) {
+        // Raises no selection event.
+        SendMessageA(d.widgets.preset_combo, CB_SETCURSEL, static_cast<WPARAM>(r.preset_index), 0);
+      }
+      return;
+    case RequestKind::kRunEyedropper:
+      RunEyedropperRequest(d.window, Ui(d));
+      return;
+  }
+}
+
+// Carries out the recorded requests, oldest first. A request may make the
+// system send an event whose handler records more (moving the focus makes a
+// field lose it); those are carried out at once by the nested call, so the
+// list is taken out before it is walked.
+void CarryOutRequests(Dialog& d) {
+  while (!Ui(d).requests.empty()) {
+    std::vector<PlatformRequest> batch;
+    batch.swap(Ui(d).requests);
+    for (const PlatformRequest& r : batch) CarryOut(d, r);
+  }
+}
+
+// --- Refresh and paint ------------------------------------------------------
+
+void PaintCanvas(Dialog& d) {
+  const Image& canvas = d.session.images.canvas;
+  CompositeOver(canvas, d.session.background, d.composite);
+  if (d.composite.empty()) return;
+  d.dib_pixels.resize(d.composite.size());
+  std::transform(d.composite.begin(), d.composite.end(), d.dib_pixels.begin(), [](ColorValue c) {
+    return (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
+  });
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = canvas.width;
+  info.bmiHeader.biHeight = -canvas.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  WindowDc dc(d.window);
+  if (dc.get() == nullptr) return;
+  SetDIBitsToDevice(dc.get(), 0, 0, static_cast<DWORD>(canvas.width),
+                    static_cast<DWORD>(canvas.height), 0, 0, 0, static_cast<UINT>(canvas.height),
+                    d.dib_pixels.data(), &info, DIB_RGB_COLORS);
+  // The template rows below the canvas: the window colour between the fields.
+  if (d.client_height > canvas.height) {
+    const RECT below{0, canvas.height, kClientWidth, d.client_height};
+    FillRect(dc.get(), &below, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  DialogProbe& probe = GetDialogProbe();
+  ++probe.paints;
+  if (auto callback = probe.on_paint.load()) callback(d.window);
+}
+
+// Step 4 of the loop: the refresh stages, then what they ask of the widgets,
+// then the paint.
+void Refresh(Dialog& d) {
+  DialogProbe& probe = GetDialogProbe();
+  ++probe.refreshes;
+  if (RefreshSession(d.session)) ++probe.canvas_redraws;
+  CarryOutRequests(d);
+  if (d.session.field_texts_changed) {
+    d.session.field_texts_changed = false;
+    const std::vector<TemplateField>& fields = d.session.layout.fields;
+    for (std::size_t i = 0; i < fields.size() && i < d.widgets.template_fields.size(); ++i) {
+      if (fields[i].placeholder_count > 0) {
+        SetWidgetText(d, d.widgets.template_fields[i], d.session.field_texts[i]);
+      }
+    }
+  }
+  if (Ui(d).picker.flags.paint) {
+    Ui(d).picker.flags.paint = false;
+    PaintCanvas(d);
+  }
+}
+
+// --- Events -----------------------------------------------------------------
+
+bool IsDialogWindow(const Dialog& d, HWND w) {
+  return w != nullptr && (w == d.window || IsChild(d.window, w));
+}
+
+// The pointer in client pixels, or -1, -1 outside the client area.
+POINT PointerInClient(Dialog& d) {
+  POINT p{-1, -1};
+  if (!GetCursorPos(&p) || !ScreenToClient(d.window, &p) || p.x < 0 || p.y < 0 ||
+      p.x >= kClientWidth || p.y >= d.client_height) {
+    p = POINT{-1, -1};
+  }
+  d.last_pointer = p;
+  return p;
+}
+
+// The dialog's own widget that holds or contains `w` (the preset combo's
+// inner box belongs to the combo), or nullptr.
+HWND OwningWidget(const Dialog& d, HWND w) {
+  while (w != nullptr && GetParent(w) != d.window) w = GetParent(w);
+  return w;
+}
+
+// Tab and Shift+Tab: the next (previous) widget that takes the focus, in
+// creation order, wrapping around.
+void MoveFocus(Dialog& d, bool backwards) {
+  const std::vector<HWND>& order = d.widgets.focus_order;
+  const int count = static_cast<int>(order.size());
+  if (count == 0) return;
+  const HWND current = OwningWidget(d, GetFocus());
+  const auto found = std::find(order.begin(), order.end(), current);
+  int index =
+      found == order.end() ? (backwards ? count : -1) : static_cast<int>(found - order.begin());
+  for (int step = 0; step < count; ++step) {
+    index = (index + (backwards ? count - 1 : 1)) % count;
+    HWND candidate = order[static_cast<std::size_t>(index)];
+    if (IsWindowEnabled(candidate) && IsWindowVisible(candidate)) {
+      SetFocus(candidate);
+      // As in dialogs: a field reached by Tab has its text selected.
+      if (IsEditWidget(candidate)) SendMessageA(candidate, EM_SETSEL, 0, -1);
+      return;
+    }
+  }
+}
+
+void OnWidgetCommand(Dialog& d, int id, int code, HWND /*control*/) {
+  InteractionState& ui = Ui(d);
+  const auto widget = static_cast<WidgetId>(id);
+  switch (widget) {
+    case WidgetId::kRedField:
+    case WidgetId::kGreenField:
+    case WidgetId::kBlueField:
+    case WidgetId::kAlphaField: {
+      const auto channel = static_cast<Channel>(id - static_cast<int>(WidgetId::kRedField));
+      HWND field = d.widgets.channel_fields[static_cast<std::size_t>(channel)];
+      if (field == nullptr) return;
+      if (code == EN_CHANGE && d.setting_text == 0) {
+        std::string text(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1, '\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
+        OnChannelTextChanged(ui, channel, text);
+      } else if (code == EN_KILLFOCUS) {
+        OnChannelFocusLost(ui, channel);
+      } else if (code == EN_SETFOCUS) {
+        OnFocusGained(ui, widget);
+      }
+      break;
+    }
+    case WidgetId::kPresetCombo: {
+      PresetEventKind kind;
+      if (code == CBN_SELCHANGE) {
+        kind = PresetEventKind::kSelectionChanged;
+      } else if (code == CBN_SETFOCUS) {
+        kind = PresetEventKind::kFocusGained;
+      } else if (code == CBN_KILLFOCUS) {
+        kind = PresetEventKind::kFocusLost;
+      } else {
+        return;
+      }
+      const auto selected =
+          static_cast<int>(SendMessageA(d.widgets.preset_combo, CB_GETCURSEL, 0, 0));
+      OnPresetEvent(ui, kind, selected);
+      break;
+    }
+    case WidgetId::kOkButton:
+    case WidgetId::kCancelButton:
+    case WidgetId::kEyedropperButton:
+      if (code == BN_CLICKED) OnButton(ui, widget);
+      break;
+    default:
+      return;  // template fields and captions: nothing
+  }
+  CarryOutRequests(d);
+}
+
+LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* d = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (d == nullptr) return DefWindowProcA(window, message, wparam, lparam);
+  switch (message) {
+    case WM_CLOSE:  // the close box, Alt+F4, or anyone asking the window to close
+      OnCloseRequest(Ui(*d));
+      CarryOutRequests(*d);
+      return 0;
+    case WM_PAINT: {
+      // Validate only: the canvas is put on the window once no event is pending.
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      OnRepaintRequest(Ui(*d));
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      OnRepaintRequest(Ui(*d));
+      return 1;  // erased by the paint: nothing in between, no flicker
+    case WM_COMMAND:
+      OnWidgetCommand(*d, LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+      // Channel and output fields are white, also read-only ones (which the
+      // system would draw in the window colour); captions keep the default.
+      if (message == WM_CTLCOLOREDIT || IsEditWidget(reinterpret_cast<HWND>(lparam))) {
+        const auto dc = reinterpret_cast<HDC>(wparam);
+        SetBkColor(dc, RGB(255, 255, 255));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// Handles one message taken from the queue. Pointer messages of the dialog
+// and of its widgets go to the session first (the widget still gets them);
+// Tab moves the focus and goes no further.
+void HandleMessage(Dialog& d, MSG& msg) {
+  InteractionState& ui = Ui(d);
+  if (msg.message == WM_QUIT) {
+    // Someone ends the thread's loop: close, and leave the quit for the
+    // caller's own loop.
+    PostQuitMessage(static_cast<int>(msg.wParam));
+    OnCloseRequest(ui);
+    CarryOutRequests(d);
+    return;
+  }
+  if (IsDialogWindow(d, msg.hwnd)) {
+    switch (msg.message) {
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK: {  // widgets turn a second press into a double click
+        const POINT p = PointerInClient(d);
+        ++d.button_downs;
+        OnButtonDown(ui, p.x, p.y);
+        CarryOutRequests(d);
+        break;
+      }
+      case WM_LBUTTONUP: {
+        const POINT p = PointerInClient(d);
+        ++d.button_ups;
+        OnButtonUp(ui, p.x, p.y);
+        CarryOutRequests(d);
+        break;
+      }
+      case WM_MOUSEMOVE: {
+        const POINT p = PointerInClient(d);
+        ++d.pointer_moves;
+        OnPointerMove(ui, p.x, p.y);
+        CarryOutRequests(d);
+        break;
+      }
+      case WM_PAINT:
+        if (msg.hwnd != d.window) OnRepaintRequest(ui);  // a widget repaints itself
+        break;
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
+          MoveFocus(d, GetKeyState(VK_SHIFT) < 0);
+          return;
+        }
+        break;
+      case WM_CHAR:
+        if (msg.wParam == '\t') return;  // Tab was handled at its key-down
+        break;
+      default:
+        break;
+    }
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+// The event loop: every pending message is handled, then the session is
+// refreshed and painted once, then the loop waits.
+void TakeSnapshot(const Dialog& d, bool idle) {
+  DialogProbe& probe = GetDialogProbe();
+  std::lock_guard<std::mutex> hold(probe.snapshot_lock);
+  DialogSnapshot& s = probe.snapshot;
+  s.idle_count = idle ? ++probe.idle_waits : probe.idle_waits.load();
+  s.window = d.window;
+  s.picker = d.session.ui.picker;
+  s.quit = d.session.ui.quit;
+  s.result = d.session.ui.result;
+  s.pointer = d.last_pointer;
+  s.pointer_moves = d.pointer_moves;
+  s.button_downs = d.button_downs;
+  s.button_ups = d.button_ups;
+  s.pointer_hidden = d.pointer.hidden;
+  s.pointer_confined = d.pointer.confined;
+}
+
+void RunEventLoop(Dialog& d) {
+  DialogProbe& probe = GetDialogProbe();
+  MSG msg;
+  for (;;) {
+    while (!Ui(d).quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) HandleMessage(d, msg);
+    Refresh(d);
+    if (Ui(d).quit) return;
+    TakeSnapshot(d, true);
+    if (auto callback = probe.on_idle.load()) callback(d.window);
+    WaitMessage();
+  }
+}
+
+// --- Window -----------------------------------------------------------------
+
+bool RegisterDialogClass(HINSTANCE instance) {
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof(existing);
+  if (GetClassInfoExA(instance, kWindowClass, &existing)) return true;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = DialogProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = kWindowClass;
+  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// Window rectangle for the client size, centred over the owner (left and top
+// held at 0 or more) or on the primary screen (the size limited to the
+// screen's for the centring).
+RECT PlaceWindow(HWND owner, int client_height) {
+  RECT r{0, 0, kClientWidth, client_height};
+  AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
+  const int width = static_cast<int>(r.right - r.left);
+  const int height = static_cast<int>(r.bottom - r.top);
+  int x = 0;
+  int y = 0;
+  RECT owner_rect;
+  if (owner != nullptr && GetWindowRect(owner, &owner_rect)) {
+    const int owner_width = static_cast<int>(owner_rect.right - owner_rect.left);
+    const int owner_height = static_cast<int>(owner_rect.bottom - owner_rect.top);
+    x = std::max(0, static_cast<int>(owner_rect.left) + (owner_width - width) / 2);
+    y = std::max(0, static_cast<int>(owner_rect.top) + (owner_height - height) / 2);
+  } else {
+    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+    x = (screen_width - std::min(width, screen_width)) / 2;
+    y = (screen_height - std::min(height, screen_height)) / 2;
+  }
+  return RECT{x, y, x + width, y + height};
+}
+
+// Makes the client area exactly kClientWidth x client_height, whatever the
+// system's frame metrics.
+void FitClientArea(HWND window, int client_height) {
+  RECT client;
+  RECT frame;
+  if (!GetClientRect(window, &client) || !GetWindowRect(window, &frame)) return;
+  const int dw = kClientWidth - (client.right - client.left);
+  const int dh = client_height - (client.bottom - client.top);
+  if (dw == 0 && dh == 0) return;
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dw, frame.bottom - frame.top + dh,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
+                           OwnerWindow owner) {
+  DialogProbe& probe = GetDialogProbe();
+  ++probe.openings;
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  // Set-up that needs no window: images, hue table, descriptor, colour state.
+  Dialog d;
+  const ColorValue window_color = static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE));
+  OpenSession(d.session, initial, descriptor, alpha_flag, window_color);
+  d.client_height = std::min(d.session.client_height, kMaxClientHeight);
+  BuildWidgetImages(d.widget_images);
+  if (!RegisterDialogClass(instance)) return initial;
+
+  {
+    // Declared in this order so that they end in the reverse one: window
+    // destroyed, then the owner enabled; the images go with `d` after both.
+    const HWND owner_window = static_cast<HWND>(owner);
+    DisabledOwner disabled(owner_window);  // no owner when it is not a window
+    const RECT place = PlaceWindow(disabled.owner, d.client_height);
+    OwnedWindow window(CreateWindowExA(kWindowExStyle, kWindowClass, d.session.layout.title.c_str(),
+                                       kWindowStyle, place.left, place.top,
+                                       place.right - place.left, place.bottom - place.top,
+                                       disabled.owner, nullptr, instance, &d));
+    if (window.get() == nullptr) return initial;
+    d.window = window.get();
+    FitClientArea(d.window, d.client_height);
+    CreateDialogWidgets(d.window, d.session, d.widget_images, d.widgets);
+    ++probe.windows_created;
+
+    ShowWindow(d.window, SW_SHOW);
+    if (!d.widgets.focus_order.empty()) SetFocus(d.widgets.focus_order.front());
+    CarryOutRequests(d);
+
+    RunEventLoop(d);
+
+    // A drag still in progress ends here: pointer shown, confinement back.
+    EndDragForClose(Ui(d));
+    CarryOutRequests(d);
+    TakeSnapshot(d, false);
+    d.pointer.Restore();
+    while (d.pointer.hidden > 0) d.pointer.Show();
+    // The window goes without reaching the session any more.
+    SetWindowLongPtrA(d.window, GWLP_USERDATA, 0);
+    window.reset();
+    d.window = nullptr;
+  }
+  return Ui(d).result;
+}
+
+}  // namespace tintra

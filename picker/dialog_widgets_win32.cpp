@@ -1,0 +1,210 @@
+#include "picker/dialog_widgets_win32.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "picker/embedded_images.h"
+#include "picker/interaction.h"
+#include "picker/presets.h"
+#include "picker/render.h"
+
+namespace tintra {
+
+namespace {
+
+constexpr int kSwatchSize = 16;  // pixels, preset combo item images
+// Height of the preset combo with its list dropped: about twelve items.
+constexpr int kPresetComboDroppedHeight = 260;
+// Height of the selection box inside the closed combo: the closed box is this
+// plus the combo's 3-pixel border above and below.
+constexpr int kPresetComboSelectionHeight = kPresetComboRect.height - 6;
+
+HMENU AsMenuId(WidgetId id) {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+// BGRA from the ColorValue layout (red in bits 0-7).
+std::uint32_t ToBgra(ColorValue c) {
+  return (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
+}
+
+HWND CreateChild(HWND dialog, DWORD ex_style, const char* window_class, const char* text,
+                 DWORD style, int x, int y, int width, int height, WidgetId id) {
+  HWND child =
+      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                      height, dialog, AsMenuId(id), GetModuleHandleA(nullptr), nullptr);
+  if (child != nullptr) {
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+  }
+  return child;
+}
+
+HWND CreatePresetCombo(HWND dialog, HIMAGELIST swatches) {
+  HWND combo =
+      CreateChild(dialog, 0, WC_COMBOBOXEXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                  kPresetComboRect.x, kPresetComboRect.y, kPresetComboRect.width,
+                  kPresetComboDroppedHeight, WidgetId::kPresetCombo);
+  if (combo == nullptr) return nullptr;
+  SendMessageA(combo, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(swatches));
+  SendMessageA(combo, WM_SETREDRAW, FALSE, 0);  // one redraw after all items
+  for (int i = 0; i < kPresetCount; ++i) {
+    char text[2] = {PresetAt(i).main_mark ? '-' : ' ', '\0'};
+    COMBOBOXEXITEMA item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = i;
+    item.pszText = text;
+    item.iImage = i;
+    item.iSelectedImage = i;
+    SendMessageA(combo, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
+  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kPresetComboSelectionHeight);
+  return combo;
+}
+
+HWND CreateImageButton(HWND dialog, const WidgetRect& r, WidgetId id, HICON face) {
+  HWND button = CreateChild(dialog, 0, "BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, r.x, r.y,
+                            r.width, r.height, id);
+  if (button != nullptr && face != nullptr) {
+    SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(face));
+  }
+  return button;
+}
+
+}  // namespace
+
+HICON MakeIconFromImage(const Image& image) {
+  if (!IsDrawable(image)) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  OwnedGdiObject color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (color.get() == nullptr || bits == nullptr) return nullptr;
+  auto* out = static_cast<std::uint32_t*>(bits);
+  const std::size_t count =
+      static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+  for (std::size_t i = 0; i < count; ++i) {
+    // A 24-bit image has no alpha of its own: it is opaque.
+    const ColorValue c = image.bits == 32 ? image.pixels[i] : (image.pixels[i] | 0xFF000000u);
+    out[i] = ToBgra(c);
+  }
+  GdiFlush();
+  // An all-zero AND mask: the colour bitmap's alpha alone decides coverage.
+  const int mask_stride = ((image.width + 15) / 16) * 2;  // bytes, word-aligned rows
+  std::string mask_bits(static_cast<std::size_t>(mask_stride) * image.height, '\0');
+  OwnedGdiObject mask(CreateBitmap(image.width, image.height, 1, 1, mask_bits.data()));
+  if (mask.get() == nullptr) return nullptr;
+  ICONINFO icon{};
+  icon.fIcon = TRUE;
+  icon.hbmMask = mask.bitmap();
+  icon.hbmColor = color.bitmap();
+  return CreateIconIndirect(&icon);  // copies both bitmaps
+}
+
+HBITMAP MakeBitmap24(const Image& image) {
+  if (!IsDrawable(image)) return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr || bits == nullptr) return bitmap;
+  const std::size_t stride = (static_cast<std::size_t>(image.width) * 3 + 3) & ~std::size_t{3};
+  auto* rows = static_cast<std::uint8_t*>(bits);
+  for (int y = 0; y < image.height; ++y) {
+    std::uint8_t* row = rows + stride * static_cast<std::size_t>(y);
+    for (int x = 0; x < image.width; ++x) {
+      const ColorValue c = image.pixels[static_cast<std::size_t>(y) * image.width + x];
+      row[3 * x + 0] = static_cast<std::uint8_t>(BlueOf(c));
+      row[3 * x + 1] = static_cast<std::uint8_t>(GreenOf(c));
+      row[3 * x + 2] = static_cast<std::uint8_t>(RedOf(c));
+    }
+  }
+  GdiFlush();
+  return bitmap;
+}
+
+void BuildWidgetImages(WidgetImages& images) {
+  images.ok_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm)));
+  images.cancel_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel)));
+  images.eyedropper_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper)));
+
+  images.preset_swatches.reset(
+      ImageList_Create(kSwatchSize, kSwatchSize, ILC_COLOR24, kPresetCount, 0));
+  if (images.preset_swatches.get() == nullptr) return;
+  // All swatches side by side in one bitmap: the list cuts it into its
+  // 16-pixel images in one call.
+  Image strip = CreateImage(kSwatchSize * kPresetCount, kSwatchSize, 24);
+  for (int i = 0; i < kPresetCount; ++i) {
+    DrawImage(strip, MakePresetSwatch(PresetAt(i).color), kSwatchSize * i, 0);
+  }
+  OwnedGdiObject swatches(MakeBitmap24(strip));
+  ImageList_Add(images.preset_swatches.get(), swatches.bitmap(), nullptr);  // copies the bitmap
+}
+
+void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
+                         DialogWidgets& widgets) {
+  widgets = DialogWidgets{};
+  auto focusable = [&widgets](HWND w) {
+    if (w != nullptr) widgets.focus_order.push_back(w);
+    return w;
+  };
+
+  widgets.preset_combo = focusable(CreatePresetCombo(dialog, images.preset_swatches.get()));
+
+  const int channel_count = session.ui.picker.alpha_flag != 0 ? 4 : 3;
+  for (int c = 0; c < channel_count; ++c) {
+    const WidgetId id = ChannelFieldWidget(static_cast<Channel>(c));
+    widgets.channel_fields[static_cast<std::size_t>(c)] = focusable(
+        CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
+                    kChannelFieldX, kChannelFieldTop + kChannelFieldStep * c, kChannelFieldWidth,
+                    kChannelFieldHeight, id));
+  }
+
+  widgets.ok_button = focusable(
+      CreateImageButton(dialog, kOkButtonRect, WidgetId::kOkButton, images.ok_face.get()));
+  widgets.cancel_button = focusable(CreateImageButton(
+      dialog, kCancelButtonRect, WidgetId::kCancelButton, images.cancel_face.get()));
+  widgets.eyedropper_button = focusable(CreateImageButton(
+      dialog, kEyedropperButtonRect, WidgetId::kEyedropperButton, images.eyedropper_face.get()));
+
+  const std::vector<TemplateField>& fields = session.layout.fields;
+  widgets.template_fields.reserve(fields.size());
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const TemplateField& field = fields[i];
+    const WidgetId id = TemplateFieldWidget(static_cast<int>(i));
+    HWND widget = nullptr;
+    if (field.placeholder_count > 0) {
+      // Read-only: the text can be selected and copied, never edited.
+      widget = focusable(CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "",
+                                     WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL, field.x,
+                                     field.y, field.width, kTemplateFieldHeight, id));
+    } else {
+      // The caption as written: "&" is not a mnemonic.
+      widget = CreateChild(dialog, 0, "STATIC", field.text.c_str(),
+                           SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, field.x, field.y, field.width,
+                           kTemplateFieldHeight, id);
+    }
+    widgets.template_fields.push_back(widget);
+  }
+}
+
+bool IsEditWidget(HWND window) {
+  char name[8] = {};
+  return GetClassNameA(window, name, sizeof(name)) > 0 && lstrcmpiA(name, "Edit") == 0;
+}
+
+}  // namespace tintra
