@@ -1,0 +1,195 @@
+// FormatChooser in the test's own process: the main thread calls it (it
+// blocks there, as in the programs) while a second thread finds its window,
+// checks it and drives it with real input. The answer is then checked on the
+// main thread. What only the owning process can see (the buttons' font, the
+// window class being gone afterwards) is checked here; Tintra's end-to-end
+// test covers the chooser as the user meets it.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "colortext/format_chooser.h"
+#include "tests/windows/support/wintest_input.h"
+#include "tests/windows/support/wintest_report.h"
+#include "tests/windows/support/wintest_wait.h"
+#include "tests/windows/support/wintest_windows.h"
+
+namespace tintra::wintest {
+namespace {
+
+constexpr char kTitle[] = "Format selection";
+
+HWND WaitForChooser() {
+  return WaitForOwnWindow(kTitle, kDefaultTimeoutMs);
+}
+
+void ClickButton(HWND chooser, int id) {
+  HWND button = GetDlgItem(chooser, id);
+  const RECT r = RectInClient(button, chooser);
+  const POINT centre = ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  ClickAt(centre);
+}
+
+bool WaitForeground(HWND window) {
+  return WaitUntil([&] { return GetForegroundWindow() == window; });
+}
+
+// Geometry, style, texts and font of the English chooser.
+void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
+  const SIZE client = ClientSize(chooser);
+  CheckEqual(report, "client size", std::string(alpha_flag ? "200x104" : "200x80"),
+             std::to_string(client.cx) + "x" + std::to_string(client.cy));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_STYLE));
+  CheckEqual(
+      report, "caption, system menu, visible", true,
+      (style & (WS_CAPTION | WS_SYSMENU | WS_VISIBLE)) == (WS_CAPTION | WS_SYSMENU | WS_VISIBLE));
+  CheckEqual(report, "no sizing border, minimise or maximise box", 0ul,
+             static_cast<unsigned long>(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)));
+  CheckEqual(report, "top-level without owner", true,
+             GetParent(chooser) == nullptr && GetWindow(chooser, GW_OWNER) == nullptr);
+
+  struct Button {
+    int id;
+    int top;
+    const char* text;
+  };
+  const std::vector<Button> expected = alpha_flag
+                                           ? std::vector<Button>{{1, 4, "Copy color in RGB"},
+                                                                 {2, 28, "Copy color in RGBA"},
+                                                                 {3, 52, "Copy color in HEX"},
+                                                                 {4, 76, "Copy color in decimal"}}
+                                           : std::vector<Button>{{1, 4, "Copy color in RGB"},
+                                                                 {3, 28, "Copy color in HEX"},
+                                                                 {4, 52, "Copy color in decimal"}};
+  const std::vector<HWND> children = ChildrenInOrder(chooser);
+  if (!CheckEqual(report, "button count", expected.size(), children.size())) return;
+  const auto gui_font = reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const Button& b = expected[i];
+    HWND button = children[i];  // creation order: top to bottom
+    const std::string name = "button " + std::to_string(i + 1);
+    CheckEqual(report, name + " id", b.id, GetDlgCtrlID(button));
+    const RECT r = RectInClient(button, chooser);
+    CheckEqual(report, name + " rectangle", "4," + std::to_string(b.top) + " 192x24",
+               std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                   std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    CheckEqual(report, name + " text", std::string(b.text), WindowText(button));
+    const auto button_style = static_cast<DWORD>(GetWindowLongPtrA(button, GWL_STYLE));
+    CheckEqual(report, name + " visible tab stop", true,
+               (button_style & (WS_VISIBLE | WS_TABSTOP)) == (WS_VISIBLE | WS_TABSTOP));
+    CheckEqual(report, name + " font is DEFAULT_GUI_FONT", static_cast<long long>(gui_font),
+               static_cast<long long>(SendMessageA(button, WM_GETFONT, 0, 0)));
+  }
+}
+
+struct Case {
+  const char* name;
+  int alpha_flag;
+  bool check_window;
+  std::function<void(TestReport&, HWND)> act;  // runs on the driving thread
+  int expected;                                // FormatChooser's answer
+};
+
+const Case kCases[] = {
+    // Without alpha: three buttons; each press gives its format code.
+    {"alpha 0, RGB", 0, true, [](TestReport&, HWND w) { ClickButton(w, 1); }, 1},
+    {"alpha 0, HEX", 0, false, [](TestReport&, HWND w) { ClickButton(w, 3); }, 3},
+    {"alpha 0, decimal", 0, false, [](TestReport&, HWND w) { ClickButton(w, 4); }, 4},
+    // With alpha: the RGBA button too; any non-zero flag counts as 1.
+    {"alpha 1, RGBA", 1, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
+    {"alpha 2, RGBA", 2, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
+    // Close requests give 0: Alt+F4, and the close box's system command.
+    {"Alt+F4", 1, false,
+     [](TestReport& report, HWND w) {
+       if (Check(report, WaitForeground(w), "chooser in front", "foreground", "not"))
+         PressKeyWith(VK_MENU, VK_F4);
+       else
+         PostMessageA(w, WM_CLOSE, 0, 0);  // end the case anyway
+     },
+     0},
+    {"close box (SC_CLOSE)", 0, false,
+     [](TestReport&, HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, 0},
+    // Enter and Escape choose nothing (they are not IDOK = 1 and IDCANCEL =
+    // 2 here), neither on the window nor on a focused button; then HEX.
+    {"Enter and Escape ignored", 1, false,
+     [](TestReport& report, HWND w) {
+       if (!Check(report, WaitForeground(w), "chooser in front", "foreground", "not")) {
+         PostMessageA(w, WM_CLOSE, 0, 0);
+         return;
+       }
+       PressKey(VK_RETURN);
+       PressKey(VK_ESCAPE);
+       PressKey(VK_TAB);  // focus to the first button
+       PressKey(VK_RETURN);
+       PressKey(VK_ESCAPE);
+       ClickButton(w, 3);
+     },
+     3},
+    // Tab moves to the buttons and Space presses the focused one.
+    {"Tab, Tab, Space", 1, false,
+     [](TestReport& report, HWND w) {
+       if (!Check(report, WaitForeground(w), "chooser in front", "foreground", "not")) {
+         PostMessageA(w, WM_CLOSE, 0, 0);
+         return;
+       }
+       PressKey(VK_TAB);
+       PressKey(VK_TAB);
+       PressKey(VK_SPACE);
+     },
+     2},
+};
+
+void RunCase(TestReport& report, const Case& c) {
+  BeginSection(report, c.name);
+  std::thread driver([&] {
+    HWND chooser = WaitForChooser();
+    if (!Check(report, chooser != nullptr, "chooser window", "shown", "none")) return;
+    if (c.check_window) CheckWindow(report, chooser, c.alpha_flag);
+    c.act(report, chooser);
+  });
+  const int answer = FormatChooser(kEnglishChooserTexts, c.alpha_flag);
+  driver.join();
+  CheckEqual(report, "answer", c.expected, answer);
+  CheckEqual(report, "window gone after the call", true,
+             FindTopWindows(GetCurrentProcessId(), kTitle).empty());
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  CheckEqual(report, "window class gone after the call", false,
+             GetClassInfoExA(GetModuleHandleA(nullptr), kFormatChooserClass, &wc) != FALSE);
+}
+
+LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) return FALSE;
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// A window that cannot be created gives 0 at once. The class name is taken
+// first by a class whose windows refuse to be created.
+void RunCreationFailure(TestReport& report) {
+  BeginSection(report, "window cannot be created");
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = RefuseCreation;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kFormatChooserClass;
+  if (!Check(report, RegisterClassExA(&wc) != 0, "refusing class", "registered", "failed")) return;
+  const double start = NowMs();
+  const int answer = FormatChooser(kEnglishChooserTexts, 1);
+  CheckEqual(report, "answer", 0, answer);
+  CheckEqual(report, "returned without waiting", true, NowMs() - start < kDefaultTimeoutMs);
+  UnregisterClassA(kFormatChooserClass, GetModuleHandleA(nullptr));
+}
+
+}  // namespace
+}  // namespace tintra::wintest
+
+int main() {
+  using namespace tintra::wintest;
+  TestReport report;
+  for (const Case& c : kCases) RunCase(report, c);
+  RunCreationFailure(report);
+  return FinishReport(report);
+}
