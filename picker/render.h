@@ -75,6 +75,8 @@ int MarkerGrey(int i, int count);
 // The refresh stages. Each runs unconditionally; RunRefreshStages runs each
 // only when its flag is set and clears the flag. Field position and marker
 // row are first brought into range, so no stage reads outside an image.
+// Sizes and places follow images.alpha_flag, the flag the images were
+// built with.
 void RunRederiveStage(PickerState& state);
 void RunHueBarStage(PickerState& state, DialogImages& images);
 // Ends by setting flags.paint. `background` is the window colour (alpha
