@@ -198,6 +198,7 @@ constexpr int kArrowLeft = 324;
 constexpr int kArrowTop = 32;
 // Both swatches: what the swatch drawing covers.
 constexpr CanvasRect kSwatchArea = {kSwatchLeft, kUpperSwatchTop, kSwatchWidth, 2 * kSwatchHeight};
+constexpr CanvasRect kFieldArea = {kFieldLeft, kFieldTop, kFieldSize, kFieldSize};
 
 // Background around and under the elements drawn next.
 void DrawBackground(Image& canvas, int a, ColorValue bg) {
@@ -207,8 +208,8 @@ void DrawBackground(Image& canvas, int a, ColorValue bg) {
   for (int strip = 0; strip < 3 + a; ++strip) BlendBox(canvas, 32, 268 + 22 * strip, 280, 34, bg);
 }
 
-void DrawHueBarAndField(Image& canvas, const DialogImages& images, ColorValue hue) {
-  DrawImage(canvas, images.hue_bar, 12, 12);
+// The hue box, opaque, under the overlay: it replaces the whole field.
+void DrawField(Image& canvas, const DialogImages& images, ColorValue hue) {
   if (images.field_overlay.width == kFieldSize && images.field_overlay.height == kFieldSize) {
     DrawImageOverColor(canvas, images.field_overlay, kFieldLeft, kFieldTop, hue);
   } else {
@@ -284,7 +285,8 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
   ClampPositions(state, images);
   Image& canvas = images.canvas;
   DrawBackground(canvas, images.alpha_flag, background | kOpaque);
-  DrawHueBarAndField(canvas, images, state.hue | kOpaque);
+  DrawImage(canvas, images.hue_bar, 12, 12);
+  DrawField(canvas, images, state.hue | kOpaque);
   ReadBack(state, canvas);
   DrawSwatches(canvas, state, images);
   DrawStripsAndOutlines(canvas, images);
@@ -295,11 +297,13 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
 
 void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background) {
   // The retained drawing holds only while the swatch drawing stays within
-  // the swatches, which nothing else covers; any other arrow is drawn in order.
+  // the swatches, which nothing else covers, and the field drawing within
+  // the field; other overlays are drawn in order.
   const bool retained_fits =
       images.base.width == images.canvas.width && images.base.height == images.canvas.height &&
       IsDrawable(images.base) && Fits(images.store_arrow, kArrowLeft, kArrowTop, kSwatchArea) &&
-      Fits(images.restore_arrow, kArrowLeft, kArrowTop, kSwatchArea);
+      Fits(images.restore_arrow, kArrowLeft, kArrowTop, kSwatchArea) &&
+      Fits(images.field_overlay, kFieldLeft, kFieldTop, kFieldArea);
   if (!retained_fits) {
     RunCanvasStageFull(state, images, background);
     return;
@@ -310,17 +314,24 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
   const ColorValue hue = state.hue | kOpaque;
 
   // Background, hue bar, field, strips and outlines: from the base, redrawn
-  // only when one of them changed. Else only the last markers are removed.
-  if (!images.base_valid || images.base_background != bg || images.base_hue != hue) {
-    Image& base = images.base;  // what it leaves unpainted stays clear
-    DrawBackground(base, images.alpha_flag, bg);
-    DrawHueBarAndField(base, images, hue);
+  // only when one of them changed; a new hue redraws the field alone (as
+  // during a hue-bar drag). Then the last markers are taken off.
+  Image& base = images.base;
+  if (!images.base_valid || images.base_background != bg) {
+    DrawBackground(base, images.alpha_flag, bg);  // what it leaves unpainted stays clear
+    DrawImage(base, images.hue_bar, 12, 12);
+    DrawField(base, images, hue);
     DrawStripsAndOutlines(base, images);
     images.base_background = bg;
     images.base_hue = hue;
     images.base_valid = true;
     CopyArea(canvas, base, 0, 0, canvas.width, canvas.height);
   } else {
+    if (images.base_hue != hue) {
+      DrawField(base, images, hue);
+      images.base_hue = hue;
+      CopyArea(canvas, base, kFieldArea.x, kFieldArea.y, kFieldArea.width, kFieldArea.height);
+    }
     for (int i = 0; i < images.marker_rect_count; ++i) {
       const CanvasRect& r = images.marker_rects[static_cast<std::size_t>(i)];
       CopyArea(canvas, images.base, r.x, r.y, r.width, r.height);

@@ -48,10 +48,11 @@ struct DialogImages {
   Image restore_arrow;  // 24 x 24, 32-bit, shown over the lower swatch
 
   // Retained drawing: `base` is the canvas without the swatches, the arrow
-  // and the markers, redrawn only when the background colour or the hue
-  // differs, after a hue-bar redraw, or when base_valid is cleared (which
-  // whoever changes one of the images above after the first canvas stage
-  // must do). marker_rects: where the last canvas stage drew its markers.
+  // and the markers; redrawn when the background colour differs, after a
+  // hue-bar redraw, or when base_valid is cleared (which whoever changes one
+  // of the images above after the first canvas stage must do); its field
+  // alone when the hue differs. marker_rects: where the last canvas stage
+  // drew its markers.
   Image base;  // canvas-sized, 32-bit
   ColorValue base_background = 0;
   ColorValue base_hue = 0;
