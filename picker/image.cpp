@@ -159,7 +159,9 @@ void DrawRow(ColorValue* dst, int dst_bits, const ColorValue* src, int src_bits,
 
 }  // namespace
 
-Image CreateImage(int width, int height, int bits) {
+namespace {
+
+Image MakeImage(int width, int height, int bits, ColorValue fill) {
   Image image;
   if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide ||
       (bits != 24 && bits != 32)) {
@@ -168,15 +170,18 @@ Image CreateImage(int width, int height, int bits) {
   image.width = width;
   image.height = height;
   image.bits = bits;
-  image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                      bits == 32 ? kAlphaMask : 0u);
+  image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
   return image;
 }
 
+}  // namespace
+
+Image CreateImage(int width, int height, int bits) {
+  return MakeImage(width, height, bits, bits == 32 ? kAlphaMask : 0u);
+}
+
 Image CreateTransparentImage(int width, int height) {
-  Image image = CreateImage(width, height, 32);
-  std::fill(image.pixels.begin(), image.pixels.end(), 0u);
-  return image;
+  return MakeImage(width, height, 32, 0u);
 }
 
 bool IsDrawable(const Image& image) {
