@@ -144,23 +144,31 @@ ParsedColor ParseColorText(std::string_view text) {
 }
 
 std::string FormatColorText(ColorValue color, ColorTextFormat format, int alpha_flag) {
-  const std::string red = std::to_string(RedOf(color));
-  const std::string green = std::to_string(GreenOf(color));
-  const std::string blue = std::to_string(BlueOf(color));
+  // Built by appending: GCC 12 reports a false -Wrestrict on "literal" +
+  // std::string at -O2.
+  std::string text;
   switch (format) {
     case ColorTextFormat::kRgb:
-      return "RGB(" + red + ", " + green + ", " + blue + ")";
     case ColorTextFormat::kRgba:
-      return "RGBA(" + red + ", " + green + ", " + blue + ", " + std::to_string(AlphaOf(color)) +
-             ")";
+      text.append(format == ColorTextFormat::kRgb ? "RGB(" : "RGBA(");
+      text.append(std::to_string(RedOf(color))).append(", ");
+      text.append(std::to_string(GreenOf(color))).append(", ");
+      text.append(std::to_string(BlueOf(color)));
+      if (format == ColorTextFormat::kRgba)
+        text.append(", ").append(std::to_string(AlphaOf(color)));
+      text.push_back(')');
+      break;
     case ColorTextFormat::kHex:
-      return alpha_flag != 0 ? "$" + HexDigits(color, 8) : "$" + HexDigits(color & 0xFFFFFFu, 6);
+      text.push_back('$');
+      text.append(alpha_flag != 0 ? HexDigits(color, 8) : HexDigits(color & 0xFFFFFFu, 6));
+      break;
     case ColorTextFormat::kDecimal:
-      return std::to_string(static_cast<std::int32_t>(color));
+      text = std::to_string(static_cast<std::int32_t>(color));
+      break;
     case ColorTextFormat::kNone:
       break;
   }
-  return {};
+  return text;
 }
 
 }  // namespace tintra
