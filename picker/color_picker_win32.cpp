@@ -20,6 +20,7 @@
 #include "picker/color_picker.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/dialog_widgets_win32.h"
+#include "picker/eyedropper_win32.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
 #include "picker/win32_handles.h"
@@ -61,8 +62,21 @@ InteractionState& Ui(Dialog& d) {
 
 // Stand-in for the screen eyedropper: hands back nothing, so the colour stays
 // as it was.
-void RunEyedropperRequest(HWND /*dialog_window*/, InteractionState& ui) {
-  OnEyedropperResult(ui, false, 0);
+void RunEyedropperRequest(HWND dialog_window, InteractionState& ui) {
+  // The picked colour lasts from one run to the next while this dialog is
+  // open (black at first); kept per thread with the window it belongs to.
+  thread_local HWND picked_for = nullptr;
+  thread_local ColorValue picked = 0;
+  if (picked_for != dialog_window) {
+    picked_for = dialog_window;
+    picked = 0;
+  }
+  const int length = std::max(GetWindowTextLengthA(dialog_window), 0);
+  std::string title(static_cast<size_t>(length) + 1, '\0');
+  title.resize(static_cast<size_t>(
+      GetWindowTextA(dialog_window, title.data(), static_cast<int>(title.size()))));
+  const bool got = RunEyedropper(dialog_window, title, picked);
+  OnEyedropperResult(ui, got, picked);
 }
 
 void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
