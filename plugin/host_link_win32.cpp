@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <map>
+#include <new>
 #include <vector>
 
 namespace tintra {
@@ -13,6 +15,22 @@ constexpr char kForeignSenderText[] = "I got a message NOT from Tarvo!";
 
 LinkState g_link;
 HHOOK g_hook = nullptr;
+
+// The procedure a window had before LinkWindowProc was put in front of it.
+struct OriginalProc {
+  WNDPROC proc;
+  bool unicode;  // set and called with the W functions
+};
+std::map<HWND, OriginalProc> g_subclassed;
+
+void SetWindowProc(HWND window, WNDPROC proc, bool unicode) {
+  const auto value = reinterpret_cast<LONG_PTR>(proc);
+  if (unicode) {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, value);
+  } else {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, value);
+  }
+}
 
 HWND LinkWindowHandle() {
   return reinterpret_cast<HWND>(g_link.link_window);
@@ -40,6 +58,28 @@ LRESULT OnCopyData(WPARAM sender, LPARAM lparam) {
     MessageBoxA(nullptr, kForeignSenderText, kForeignSenderCaption, MB_OK | MB_TOPMOST);
   }
   return reply.reply;
+}
+
+// Puts LinkWindowProc in front of a new window's procedure, in the
+// window's own character set (ANSI or Unicode) so its messages reach it as
+// before.
+void SubclassWindow(HWND window) {
+  if (window == nullptr || window == LinkWindowHandle()) return;
+  const bool unicode = IsWindowUnicode(window) != FALSE;
+  const auto proc = reinterpret_cast<WNDPROC>(unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC)
+                                                      : GetWindowLongPtrA(window, GWLP_WNDPROC));
+  if (proc == nullptr) return;
+  try {
+    g_subclassed[window] = OriginalProc{proc, unicode};
+  } catch (const std::bad_alloc&) {
+    return;  // the window keeps its own procedure alone
+  }
+  SetWindowProc(window, LinkWindowProc, unicode);
+}
+
+LRESULT CALLBACK LinkCbtHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) SubclassWindow(reinterpret_cast<HWND>(wparam));
+  return CallNextHookEx(g_hook, code, wparam, lparam);
 }
 
 LRESULT CALLBACK LinkWindowWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -90,21 +130,18 @@ bool OpenLinkWindow() {
 
 void InstallLinkHook() {
   if (g_hook == nullptr) {
-    g_hook = SetWindowsHookExA(WH_CALLWNDPROC, LinkWindowProc, nullptr, GetCurrentThreadId());
+    g_hook = SetWindowsHookExA(WH_CBT, LinkCbtHook, nullptr, GetCurrentThreadId());
   }
 }
 
-LRESULT CALLBACK LinkWindowProc(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HC_ACTION) {
-    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
-    if (sent->message == WM_COPYDATA && sent->hwnd != LinkWindowHandle()) {
-      const LRESULT reply = OnCopyData(sent->wParam, sent->lParam);
-      // The target's own procedure runs after the hook and would answer for
-      // it; the link's reply goes to the sender first.
-      if (InSendMessage()) ReplyMessage(reply);
-    }
-  }
-  return CallNextHookEx(g_hook, code, wparam, lparam);
+LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto found = g_subclassed.find(window);
+  if (found == g_subclassed.end()) return DefWindowProcW(window, message, wparam, lparam);
+  const OriginalProc original = found->second;
+  if (message == WM_COPYDATA) return OnCopyData(wparam, lparam);
+  if (message == WM_NCDESTROY) g_subclassed.erase(found);  // the window's last message
+  return original.unicode ? CallWindowProcW(original.proc, window, message, wparam, lparam)
+                          : CallWindowProcA(original.proc, window, message, wparam, lparam);
 }
 
 void SetEditorWindow(std::int32_t handle) {

@@ -3,6 +3,14 @@
 // every wait of the run, the requests, the result text and the finished
 // message. The rules for the incoming messages are host_link.h's.
 //
+// The hook is a WH_CBT hook that puts LinkWindowProc in front of the window
+// procedure of every window the plug-in's thread creates (dialog, chooser,
+// message boxes, controls). A WH_CALLWNDPROC hook would see sent messages
+// too, but it cannot set the reply (only ReplyMessage can), and under Wine
+// the COPYDATASTRUCT it is shown for a WM_COPYDATA from another process is
+// not the one sent (wild code, size and address), so reading it is unsafe.
+// A window procedure gets the real one and returns the reply itself.
+//
 // Single thread: every function here is called on the plug-in's one thread,
 // and the hook runs on it too.
 #pragma once
@@ -32,13 +40,15 @@ LinkState& Link();
 // created.
 bool OpenLinkWindow();
 
-// Installs LinkWindowProc for the calling thread's windows.
+// Installs the link hook for the calling thread: from then on every window
+// the thread creates gets LinkWindowProc in front of its own procedure.
 void InstallLinkHook();
 
-// WH_CALLWNDPROC hook: sees every message sent to a window of the plug-in.
-// A WM_COPYDATA to any window other than the link window (which handles its
-// own) is applied to the link state and replied to at once.
-LRESULT CALLBACK LinkWindowProc(int code, WPARAM wparam, LPARAM lparam);
+// Sees every message of a window of the plug-in (other than the link
+// window, which handles its own) before the window's own procedure: a
+// WM_COPYDATA is applied to the link state and answered here; everything
+// else goes on to the window's procedure.
+LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The editor window, from the low 32 bits of its handle (command line).
 void SetEditorWindow(std::int32_t handle);
