@@ -18,6 +18,9 @@ namespace {
 constexpr int kSwatchSize = 16;  // pixels, preset combo item images
 // Height of the preset combo with its list dropped: about twelve items.
 constexpr int kPresetComboDroppedHeight = 260;
+// Width of the dropped list: room for the swatch and its mark beside the
+// scroll bar (the closed box keeps its 48 pixels).
+constexpr int kPresetComboDroppedWidth = 64;
 // Height of the selection box inside the closed combo: the closed box is this
 // plus the combo's 3-pixel border above and below.
 constexpr int kPresetComboSelectionHeight = kPresetComboRect.height - 6;
@@ -63,6 +66,7 @@ HWND CreatePresetCombo(HWND dialog, HIMAGELIST swatches) {
   }
   SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
   SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kPresetComboSelectionHeight);
+  SendMessageA(combo, CB_SETDROPPEDWIDTH, kPresetComboDroppedWidth, 0);
   return combo;
 }
 
