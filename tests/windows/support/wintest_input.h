@@ -1,0 +1,60 @@
+// Real input for Windows tests: the pointer is moved with SetCursorPos and
+// the buttons and keys go through SendInput, so the windows under test get
+// the same messages a user's hand would give them (hardware messages routed
+// by the system to the window under the pointer or with the focus).
+//
+// Coordinates are screen pixels. These calls only queue input: wait for its
+// effect (wintest_wait.h) before checking it.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+namespace tintra::wintest {
+
+// Puts the pointer at `screen` and makes the system deliver a pointer move
+// there (a zero relative move through SendInput).
+void MovePointer(POINT screen);
+
+void PressLeftButton();    // at the pointer's present position
+void ReleaseLeftButton();  // at the pointer's present position
+
+// Move there, press, release.
+void ClickAt(POINT screen);
+
+// Presses at `from`, moves in `steps` (at least 1) straight-line steps to
+// `to`, and releases there. `between` (may be empty) runs after the press
+// and after every step, e.g. to wait for the window under test to catch up.
+template <typename Between>
+void DragAlong(POINT from, POINT to, int steps, Between between) {
+  MovePointer(from);
+  PressLeftButton();
+  between();
+  if (steps < 1) steps = 1;
+  for (int i = 1; i <= steps; ++i) {
+    const POINT p{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+    MovePointer(p);
+    between();
+  }
+  ReleaseLeftButton();
+}
+
+// Moves the pointer through every point of `screen_path` in one SendInput
+// call: a burst of pointer moves as fast as the system takes them. The
+// points are absolute screen positions (scaled to the system's 0..65535
+// range, so each may land a pixel off).
+void SendPointerPath(const std::vector<POINT>& screen_path);
+
+// Presses and releases a virtual key (VK_TAB, VK_RETURN...).
+void PressKey(WORD virtual_key);
+
+// The same with a modifier held (VK_SHIFT, VK_CONTROL, VK_MENU).
+void PressKeyWith(WORD modifier, WORD virtual_key);
+
+// Types the characters of `text` (printable ASCII) as Unicode key strokes,
+// the way an input method delivers them; the focused control gets WM_CHAR.
+void TypeText(std::string_view text);
+
+}  // namespace tintra::wintest

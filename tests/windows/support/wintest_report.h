@@ -1,0 +1,60 @@
+// Results of a Windows test program: every check is counted, every failure
+// printed as "<what>: expected X, got Y", and the program ends with the line
+// "N passed, M failed" and exit code 1 when anything failed.
+//
+//   TestReport report;
+//   CheckEqual(report, "red after the drag", 56, red);
+//   return FinishReport(report);
+//
+// Use a report from one thread only.
+#pragma once
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace tintra::wintest {
+
+struct TestReport {
+  int passed = 0;
+  int failed = 0;
+  std::string section;  // prefixed to failure lines; set by BeginSection
+};
+
+// Names the group of checks that follows (printed once, and before failures).
+void BeginSection(TestReport& report, std::string_view name);
+
+// Counts one check; prints the failure. Returns `ok`.
+bool Check(TestReport& report, bool ok, std::string_view what, std::string_view expected,
+           std::string_view got);
+
+template <typename T>
+std::string ToText(const T& value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+inline std::string ToText(const std::string& value) {
+  return "\"" + value + "\"";
+}
+inline std::string ToText(const char* value) {
+  return "\"" + std::string(value) + "\"";
+}
+inline std::string ToText(bool value) {
+  return value ? "true" : "false";
+}
+
+// Compares with ==; both values are printed on failure.
+template <typename T, typename U>
+bool CheckEqual(TestReport& report, std::string_view what, const T& expected, const U& got) {
+  return Check(report, expected == got, what, ToText(expected), ToText(got));
+}
+
+// "0xAARRGGBB"-style text of a 32-bit value, 8 upper-case digits.
+std::string Hex32(std::uint32_t value);
+
+// Prints "N passed, M failed"; returns the exit code (0 when none failed).
+int FinishReport(const TestReport& report);
+
+}  // namespace tintra::wintest

@@ -1,0 +1,64 @@
+// Windows and processes for Windows tests: finding the top-level windows of
+// a process or thread by title, walking a window's children in creation
+// order, rectangles in client coordinates, and starting the programs that
+// lie beside the test program (build/bin) and ending only those.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tintra::wintest {
+
+// Visible top-level windows of process `process_id` (0: any process) whose
+// title equals `title` exactly (empty `title`: any title), in z-order.
+std::vector<HWND> FindTopWindows(DWORD process_id, std::string_view title);
+
+// The first window FindTopWindows gives for the calling process, waited for
+// up to `timeout_ms`; nullptr when none appeared.
+HWND WaitForOwnWindow(std::string_view title, int timeout_ms);
+
+// Direct children of `parent`, top of the z-order first: for children that
+// were not re-ordered this is their order of creation.
+std::vector<HWND> ChildrenInOrder(HWND parent);
+
+// `child`'s window rectangle in `parent`'s client coordinates.
+RECT RectInClient(HWND child, HWND parent);
+
+// Size of `window`'s client area, pixels.
+SIZE ClientSize(HWND window);
+
+// Screen point of the client point (x, y) of `window`.
+POINT ClientPointOnScreen(HWND window, int x, int y);
+
+std::string WindowText(HWND window);  // ANSI
+std::string ClassName(HWND window);
+
+// Folder of the running test program, with a trailing backslash: the build's
+// bin folder, where the programs and tools lie.
+std::string ProgramFolder();
+
+// A process started by the test; its handles are closed at the end. End()
+// ends this process only (by its handle) when it is still running.
+struct StartedProcess {
+  PROCESS_INFORMATION info{};
+  bool started = false;
+
+  StartedProcess() = default;
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+  ~StartedProcess();
+
+  // Waits up to `timeout_ms` for the process to end; true when it ended.
+  bool WaitForExit(int timeout_ms) const;
+  DWORD ExitCode() const;  // STILL_ACTIVE while it runs
+  void End();
+};
+
+// Starts `program` (a file name in ProgramFolder(), or a full path) with the
+// command-line arguments `arguments` (already quoted as needed).
+bool StartProgram(std::string_view program, std::string_view arguments, StartedProcess& process);
+
+}  // namespace tintra::wintest
