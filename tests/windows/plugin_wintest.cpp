@@ -227,13 +227,15 @@ bool HasChildWithText(HWND parent, std::string_view text) {
 
 // The colour the dialog shows: "r g b [a] | <hex row> | <RGB row>".
 std::string DialogColour(HWND dialog, int alpha_flag) {
-  std::string shown = ControlText(ChildAt(dialog, kRedField)) + " " +
-                      ControlText(ChildAt(dialog, kGreenField)) + " " +
-                      ControlText(ChildAt(dialog, kBlueField));
-  if (alpha_flag != 0) shown += " " + ControlText(ChildAt(dialog, kAlphaField));
+  // Appended piece by piece: GCC 12 reports a false -Wrestrict on
+  // literal + temporary string in Release builds.
+  std::string shown = ControlText(ChildAt(dialog, kRedField));
+  shown.append(" ").append(ControlText(ChildAt(dialog, kGreenField)));
+  shown.append(" ").append(ControlText(ChildAt(dialog, kBlueField)));
+  if (alpha_flag != 0) shown.append(" ").append(ControlText(ChildAt(dialog, kAlphaField)));
   const int row_y = 368 + 22 * alpha_flag;  // the template row below the captions
-  shown += " | " + ControlText(ChildAt(dialog, {12, row_y}));
-  shown += " | " + ControlText(ChildAt(dialog, {187, row_y}));
+  shown.append(" | ").append(ControlText(ChildAt(dialog, {12, row_y})));
+  shown.append(" | ").append(ControlText(ChildAt(dialog, {187, row_y})));
   return shown;
 }
 
