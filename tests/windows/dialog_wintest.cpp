@@ -1,0 +1,1367 @@
+// The colour-picker dialog under real input. OpenColorPicker runs on a
+// thread of its own while the main thread drives it with the pointer and the
+// keyboard (SetCursorPos, SendInput), reads its widgets and the screen, and
+// checks the returned colour. Every wait is bounded and polls for the
+// dialog's idle state (picker/dialog_stats_win32.h), so no step relies on
+// timing.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picker/color_picker.h"
+#include "picker/dialog_stats_win32.h"
+#include "picker/interaction.h"
+#include "picker/picker_session.h"
+#include "picker/render.h"
+#include "tests/windows/support/wintest_common_controls.h"
+#include "tests/windows/support/wintest_input.h"
+#include "tests/windows/support/wintest_report.h"
+#include "tests/windows/support/wintest_screen.h"
+#include "tests/windows/support/wintest_wait.h"
+#include "tests/windows/support/wintest_windows.h"
+#include "tests/windows/support/wintest_wine.h"
+
+namespace {
+
+using namespace tintra;
+using namespace tintra::wintest;
+
+TestReport g_report;
+
+// The front-ends' descriptor, with its worked layout.
+constexpr char kStandardDescriptor[] = "Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
+
+ColorValue Rgba(int r, int g, int b, int a) {
+  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
+         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
+}
+
+// --- Running a dialog on its own thread -------------------------------------
+
+enum class OwnerKind {
+  kNone,
+  kWindow,           // an owner window of the dialog's thread
+  kNotAWindow,       // the handle of a window that no longer exists
+  kWindowAtTopLeft,  // a small owner mostly off the screen's top-left corner
+};
+
+struct DialogJob {
+  ColorValue initial = 0;
+  std::string descriptor;
+  int alpha_flag = 0;
+  OwnerKind owner_kind = OwnerKind::kNone;
+  bool refuse_window = false;  // a hook makes creating the dialog window fail
+  // Filled in by the thread.
+  std::atomic<HWND> owner{nullptr};
+  RECT owner_rect{};
+  std::atomic<bool> owner_enabled_after{false};
+  std::atomic<ColorValue> result{0};
+  std::atomic<bool> finished{false};
+};
+
+struct RunningDialog {
+  DialogJob job;
+  HANDLE thread = nullptr;
+  DWORD thread_id = 0;
+  HWND window = nullptr;
+  std::string title;
+};
+
+// Refuses the creation of any window titled "Refused".
+LRESULT CALLBACK RefuseDialogWindow(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) {
+    const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lparam);
+    const char* name = create->lpcs->lpszName;
+    if (name != nullptr && !IS_INTRESOURCE(name) && lstrcmpA(name, "Refused") == 0) return 1;
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+DWORD WINAPI DialogThread(LPVOID parameter) {
+  auto* job = static_cast<DialogJob*>(parameter);
+  CommonControls6 controls;
+  HWND owner = nullptr;
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  switch (job->owner_kind) {
+    case OwnerKind::kNone:
+      break;
+    case OwnerKind::kWindow:
+      owner = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 100, 700,
+                              560, nullptr, nullptr, instance, nullptr);
+      break;
+    case OwnerKind::kNotAWindow:
+      owner = CreateWindowExA(0, "STATIC", "Gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              instance, nullptr);
+      DestroyWindow(owner);
+      break;
+    case OwnerKind::kWindowAtTopLeft:
+      owner = CreateWindowExA(0, "STATIC", "Owner", WS_POPUP | WS_VISIBLE, -400, -300, 200, 150,
+                              nullptr, nullptr, instance, nullptr);
+      break;
+  }
+  if (owner != nullptr) GetWindowRect(owner, &job->owner_rect);
+  job->owner = owner;
+  HHOOK hook = job->refuse_window
+                   ? SetWindowsHookExA(WH_CBT, RefuseDialogWindow, nullptr, GetCurrentThreadId())
+                   : nullptr;
+  job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  const bool owner_exists = owner != nullptr && IsWindow(owner);
+  job->owner_enabled_after = !owner_exists || IsWindowEnabled(owner);
+  if (owner_exists) DestroyWindow(owner);
+  job->finished = true;
+  return 0;
+}
+
+std::string TitleOf(const std::string& descriptor) {
+  return descriptor.substr(0, descriptor.find('\n'));
+}
+
+std::string Describe(const DialogSnapshot& s) {
+  char text[256];
+  std::snprintf(text, sizeof(text),
+                "{current %s, stored %s, drag %d, field (%d, %d), marker row %d, hover %d, "
+                "pointer (%ld, %ld), hidden %d, quit %d}",
+                Hex32(s.picker.current).c_str(), Hex32(s.picker.stored).c_str(),
+                static_cast<int>(s.picker.drag), s.picker.field_x, s.picker.field_y,
+                s.picker.marker_row, static_cast<int>(s.picker.hover),
+                static_cast<long>(s.pointer.x), static_cast<long>(s.pointer.y), s.pointer_hidden,
+                s.quit ? 1 : 0);
+  return text;
+}
+
+// Waits until the dialog, idle, satisfies `condition`; a failure names `what`.
+bool WaitForState(const RunningDialog& run, std::string_view what,
+                  const std::function<bool(const DialogSnapshot&)>& condition) {
+  DialogSnapshot s;
+  const bool ok = WaitUntil([&] {
+    s = LastDialogSnapshot();
+    return s.window == run.window && !s.quit && condition(s);
+  });
+  return Check(g_report, ok, "dialog state", what, Describe(s));
+}
+
+DialogSnapshot Snapshot() {
+  return LastDialogSnapshot();
+}
+
+// Starts the dialog and waits until its window is up and idle. The window is
+// found by its title among the windows of this process.
+bool StartDialog(RunningDialog& run) {
+  run.title = TitleOf(run.job.descriptor);
+  const long idle_before = GetDialogProbe().idle_waits.load();
+  run.thread = CreateThread(nullptr, 0, DialogThread, &run.job, 0, &run.thread_id);
+  if (run.thread == nullptr) return Check(g_report, false, "dialog thread", "started", "not");
+  run.window = nullptr;
+  WaitUntil([&] {
+    const std::vector<HWND> found = FindTopWindows(GetCurrentProcessId(), run.title);
+    for (HWND w : found) {
+      DWORD pid = 0;
+      if (GetWindowThreadProcessId(w, &pid) == run.thread_id && w != run.job.owner) run.window = w;
+    }
+    const DialogSnapshot s = Snapshot();
+    return run.window != nullptr && s.window == run.window && s.idle_count > idle_before;
+  });
+  return Check(g_report, run.window != nullptr, "dialog window titled \"" + run.title + "\"",
+               "shown and idle", "not found");
+}
+
+// Waits for OpenColorPicker to return and gives its result.
+ColorValue WaitForResult(RunningDialog& run) {
+  const bool ended = WaitUntil([&] { return run.job.finished.load(); });
+  Check(g_report, ended, "OpenColorPicker returns", "within the time-out", "still running");
+  if (ended && run.thread != nullptr) WaitForSingleObject(run.thread, INFINITE);
+  if (run.thread != nullptr) CloseHandle(run.thread);
+  run.thread = nullptr;
+  return run.job.result.load();
+}
+
+// Ends a dialog whose test went wrong, so that the next one starts clean.
+void CloseIfOpen(RunningDialog& run) {
+  if (run.thread == nullptr) return;
+  if (run.window != nullptr && IsWindow(run.window)) PostMessageA(run.window, WM_CLOSE, 0, 0);
+  WaitForResult(run);
+}
+
+// --- Input in client coordinates --------------------------------------------
+
+POINT Screen(const RunningDialog& run, int x, int y) {
+  return ClientPointOnScreen(run.window, x, y);
+}
+
+// Moves the pointer to the client point and waits until the dialog handled
+// a move there (when `exact`; a drag's confinement may hold the pointer
+// elsewhere, then only the handling is waited for).
+bool MoveTo(const RunningDialog& run, int x, int y, bool exact = true) {
+  const long moves = Snapshot().pointer_moves;
+  MovePointer(Screen(run, x, y));
+  const SIZE size = ClientSize(run.window);
+  const bool inside = x >= 0 && y >= 0 && x < size.cx && y < size.cy;
+  const POINT want = inside ? POINT{x, y} : POINT{-1, -1};
+  return WaitForState(run,
+                      "pointer moved to (" + std::to_string(x) + ", " + std::to_string(y) + ")",
+                      [&](const DialogSnapshot& s) {
+                        return s.pointer_moves > moves &&
+                               (!exact || (s.pointer.x == want.x && s.pointer.y == want.y));
+                      });
+}
+
+bool Press(const RunningDialog& run) {
+  const long downs = Snapshot().button_downs;
+  PressLeftButton();
+  return WaitForState(run, "button press handled",
+                      [&](const DialogSnapshot& s) { return s.button_downs > downs; });
+}
+
+bool Release(const RunningDialog& run) {
+  const long ups = Snapshot().button_ups;
+  ReleaseLeftButton();
+  return WaitForState(run, "button release handled",
+                      [&](const DialogSnapshot& s) { return s.button_ups > ups; });
+}
+
+bool PressAt(const RunningDialog& run, int x, int y) {
+  return MoveTo(run, x, y) && Press(run);
+}
+
+// A click with the dialog idle between press and release, as a hand gives it.
+bool ClickClient(const RunningDialog& run, int x, int y) {
+  return PressAt(run, x, y) && Release(run);
+}
+
+// Every input sent before this has been handled: a pointer move is queued
+// behind it and waited for.
+bool Fence(const RunningDialog& run) {
+  const int x = Snapshot().pointer.x == 2 ? 3 : 2;
+  return MoveTo(run, x, 2);
+}
+
+ColorValue CurrentColor() {
+  return Snapshot().picker.current;
+}
+
+HWND Widget(const RunningDialog& run, WidgetId id) {
+  return GetDlgItem(run.window, static_cast<int>(id));
+}
+
+// The dialog's widget with the keyboard focus (the preset combo for its inner
+// box), or nullptr.
+HWND FocusedWidget(const RunningDialog& run) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(run.thread_id, &info)) return nullptr;
+  HWND w = info.hwndFocus;
+  while (w != nullptr && GetParent(w) != run.window) w = GetParent(w);
+  return w;
+}
+
+bool WaitForFocus(const RunningDialog& run, HWND widget, std::string_view what) {
+  HWND got = nullptr;
+  const bool ok = WaitUntil([&] { return (got = FocusedWidget(run)) == widget; });
+  char text[64];
+  std::snprintf(text, sizeof(text), "id %d", got != nullptr ? GetDlgCtrlID(got) : 0);
+  return Check(g_report, ok, what, "id " + std::to_string(GetDlgCtrlID(widget)), text);
+}
+
+// Waits until the widget shows `text` (the dialog sets texts during its
+// refresh, so a check right after an event could come too early).
+bool WaitForText(HWND widget, const std::string& text, std::string_view what) {
+  std::string got;
+  const bool ok = WaitUntil([&] { return (got = WindowText(widget)) == text; });
+  return Check(g_report, ok, what, ToText(text), ToText(got));
+}
+
+// Posts a close request and checks that the dialog returns `expected`.
+void CloseExpecting(RunningDialog& run, ColorValue expected, std::string_view what) {
+  PostMessageA(run.window, WM_CLOSE, 0, 0);
+  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(run)));
+}
+
+// Clicks OK (by hand, in its middle) and checks the result.
+void ConfirmExpecting(RunningDialog& run, ColorValue expected, std::string_view what) {
+  MoveTo(run, 336, 208);
+  PressLeftButton();
+  ReleaseLeftButton();
+  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(run)));
+}
+
+// --- Layout -----------------------------------------------------------------
+
+struct ExpectedWidget {
+  const char* window_class;
+  int id;
+  int x, y, width, height;
+  const char* text;  // what it shows after the first refresh
+};
+
+// Combo, channel fields and buttons with the alpha flag `a`, for the colour
+// (255, 128, 0, 255).
+std::vector<ExpectedWidget> FixedWidgets(int a) {
+  std::vector<ExpectedWidget> w{
+      {"ComboBoxEx32", 100, 312, 78, 48, 28, nullptr},
+      {"Edit", 101, 312, 275, 32, 20, "255"},
+      {"Edit", 102, 312, 297, 32, 20, "128"},
+      {"Edit", 103, 312, 319, 32, 20, "0"},
+  };
+  if (a != 0) w.push_back({"Edit", 104, 312, 341, 32, 20, "255"});
+  w.push_back({"Button", 105, 312, 188, 48, 40, ""});
+  w.push_back({"Button", 106, 312, 228, 48, 40, ""});
+  w.push_back({"Button", 107, 312, 136, 48, 40, ""});
+  return w;
+}
+
+struct LayoutCase {
+  const char* name;
+  const char* descriptor;
+  int alpha_flag;
+  int client_height;
+  std::vector<ExpectedWidget> template_fields;  // ids from 108
+};
+
+std::vector<LayoutCase> LayoutCases() {
+  return {
+      // The front-ends' descriptor: captions in row 2, templates in row 3.
+      {"standard",
+       kStandardDescriptor,
+       0,
+       402,
+       {{"Static", 108, 12, 346, 173, 20, "Hexadecimal"},
+        {"Static", 109, 187, 346, 173, 20, "RGB"},
+        {"Edit", 110, 12, 368, 173, 20, "$0080FF"},
+        {"Edit", 111, 187, 368, 173, 20, "RGB(255, 128, 0)"}}},
+      // The same with alpha: 22 pixels lower.
+      {"standard, alpha",
+       kStandardDescriptor,
+       1,
+       424,
+       {{"Static", 108, 12, 368, 173, 20, "Hexadecimal"},
+        {"Static", 109, 187, 368, 173, 20, "RGB"},
+        {"Edit", 110, 12, 390, 173, 20, "$0080FF"},
+        {"Edit", 111, 187, 390, 173, 20, "RGB(255, 128, 0)"}}},
+      // An alpha flag of 2 is 1.
+      {"standard, alpha flag 2",
+       kStandardDescriptor,
+       2,
+       424,
+       {{"Static", 108, 12, 368, 173, 20, "Hexadecimal"},
+        {"Static", 109, 187, 368, 173, 20, "RGB"},
+        {"Edit", 110, 12, 390, 173, 20, "$0080FF"},
+        {"Edit", 111, 187, 390, 173, 20, "RGB(255, 128, 0)"}}},
+      // No line feed: no rows.
+      {"title only", "Title only", 0, 346, {}},
+      {"title only, alpha", "Title only", 1, 368, {}},
+      // A final line feed: one row, one empty caption across it.
+      {"trailing line feed", "Trailing\n", 0, 380, {{"Static", 108, 12, 346, 348, 20, ""}}},
+      {"trailing line feed, alpha", "Trailing\n", 1, 402, {{"Static", 108, 12, 368, 348, 20, ""}}},
+      // Seven fields: w = (350 - 14) / 7 = 48.
+      {"seven fields",
+       "Seven\nA\tB\tC\tD\tE\t?r\t?g",
+       0,
+       380,
+       {{"Static", 108, 12, 346, 48, 20, "A"},
+        {"Static", 109, 62, 346, 48, 20, "B"},
+        {"Static", 110, 112, 346, 48, 20, "C"},
+        {"Static", 111, 162, 346, 48, 20, "D"},
+        {"Static", 112, 212, 346, 48, 20, "E"},
+        {"Edit", 113, 262, 346, 48, 20, "255"},
+        {"Edit", 114, 312, 346, 48, 20, "128"}}},
+      // Three fields: w = 114; "&" in a caption is shown, not a mnemonic.
+      {"three fields, alpha",
+       "Three\n?r\tR&B\t?b",
+       1,
+       402,
+       {{"Edit", 108, 12, 368, 114, 20, "255"},
+        {"Static", 109, 128, 368, 114, 20, "R&B"},
+        {"Edit", 110, 244, 368, 114, 20, "0"}}},
+  };
+}
+
+std::string RectText(long x, long y, long w, long h) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) + ", " +
+         std::to_string(h) + ")";
+}
+
+void CheckWidgets(const RunningDialog& run, const std::vector<ExpectedWidget>& expected) {
+  const std::vector<HWND> children = ChildrenInOrder(run.window);
+  CheckEqual(g_report, "number of widgets", expected.size(), children.size());
+  for (std::size_t i = 0; i < expected.size() && i < children.size(); ++i) {
+    const ExpectedWidget& e = expected[i];
+    HWND w = children[i];
+    const std::string which =
+        "widget " + std::to_string(i + 1) + " (id " + std::to_string(e.id) + ")";
+    CheckEqual(g_report, which + " class", std::string(e.window_class), ClassName(w));
+    CheckEqual(g_report, which + " id", e.id, GetDlgCtrlID(w));
+    const RECT r = RectInClient(w, run.window);
+    CheckEqual(g_report, which + " rectangle", RectText(e.x, e.y, e.width, e.height),
+               RectText(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    if (e.text != nullptr) WaitForText(w, e.text, which + " text");
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE));
+    const std::string window_class = e.window_class;
+    if (window_class == "Static") {
+      CheckEqual(g_report, which + " caption centred both ways", true,
+                 (style & SS_TYPEMASK) == SS_CENTER && (style & SS_CENTERIMAGE) != 0);
+    } else if (window_class == "Edit" && e.id >= static_cast<int>(WidgetId::kFirstTemplateField)) {
+      CheckEqual(
+          g_report, which + " read-only, centred, in the Tab order", true,
+          (style & ES_READONLY) != 0 && (style & ES_CENTER) != 0 && (style & WS_TABSTOP) != 0);
+    } else if (window_class == "Edit") {
+      CheckEqual(g_report, which + " digits only", true, (style & ES_NUMBER) != 0);
+    } else if (window_class == "Button") {
+      CheckEqual(g_report, which + " shows an icon", true,
+                 (style & BS_ICON) != 0 && SendMessageA(w, BM_GETIMAGE, IMAGE_ICON, 0) != 0);
+    }
+  }
+}
+
+void CheckPresetItems(const RunningDialog& run) {
+  HWND combo = Widget(run, WidgetId::kPresetCombo);
+  CheckEqual(g_report, "preset items", 93L,
+             static_cast<long>(SendMessageA(combo, CB_GETCOUNT, 0, 0)));
+  // Index: text ("-" marks a group's central colour).
+  const struct {
+    int index;
+    const char* text;
+  } items[] = {{0, " "}, {4, "-"}, {8, " "}, {12, "-"}, {89, "-"}, {92, " "}};
+  for (const auto& item : items) {
+    char text[8] = {};
+    COMBOBOXEXITEMA get{};
+    get.mask = CBEIF_TEXT | CBEIF_IMAGE;
+    get.iItem = item.index;
+    get.pszText = text;
+    get.cchTextMax = sizeof(text);
+    SendMessageA(combo, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&get));
+    const std::string which = "preset item " + std::to_string(item.index);
+    CheckEqual(g_report, which + " text", std::string(item.text), std::string(text));
+    CheckEqual(g_report, which + " image", item.index, get.iImage);
+  }
+}
+
+void TestLayout() {
+  const int screen_w = GetSystemMetrics(SM_CXSCREEN);
+  const int screen_h = GetSystemMetrics(SM_CYSCREEN);
+  bool items_checked = false;
+  for (const LayoutCase& c : LayoutCases()) {
+    BeginSection(g_report, std::string("layout: ") + c.name);
+    RunningDialog run;
+    // Red 255, green 128, blue 0: the worked values of the templates, and
+    // the central colour of the orange group (preset 89).
+    run.job.initial = Rgba(255, 128, 0, 255);
+    run.job.descriptor = c.descriptor;
+    run.job.alpha_flag = c.alpha_flag;
+    if (!StartDialog(run)) continue;
+    const int a = c.alpha_flag != 0 ? 1 : 0;
+
+    const SIZE client = ClientSize(run.window);
+    CheckEqual(g_report, "client area", RectText(0, 0, 372, c.client_height),
+               RectText(0, 0, client.cx, client.cy));
+    CheckEqual(g_report, "title", TitleOf(c.descriptor), WindowText(run.window));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(run.window, GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(run.window, GWL_EXSTYLE));
+    CheckEqual(g_report, "caption with close box", true,
+               (style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU) != 0);
+    CheckEqual(
+        g_report, "no minimise, maximise or sizing border", 0ul,
+        static_cast<unsigned long>(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)));
+    CheckEqual(g_report, "tool window on top", true,
+               (ex_style & WS_EX_TOOLWINDOW) != 0 && (ex_style & WS_EX_TOPMOST) != 0);
+    CheckEqual(g_report, "no owner", static_cast<HWND>(nullptr), GetWindow(run.window, GW_OWNER));
+    RECT frame{};
+    GetWindowRect(run.window, &frame);
+    CheckEqual(g_report, "centred on the screen (left, top)",
+               RectText((screen_w - (frame.right - frame.left)) / 2,
+                        (screen_h - (frame.bottom - frame.top)) / 2, 0, 0),
+               RectText(frame.left, frame.top, 0, 0));
+
+    std::vector<ExpectedWidget> expected = FixedWidgets(a);
+    expected.insert(expected.end(), c.template_fields.begin(), c.template_fields.end());
+    CheckWidgets(run, expected);
+    CheckEqual(
+        g_report, "preset of the colour selected", 89L,
+        static_cast<long>(SendMessageA(Widget(run, WidgetId::kPresetCombo), CB_GETCURSEL, 0, 0)));
+    if (!items_checked) {
+      CheckPresetItems(run);
+      items_checked = true;
+    }
+    CloseExpecting(run, run.job.initial, "result after the close request");
+  }
+}
+
+// --- Ending the dialog ------------------------------------------------------
+
+// Starts a dialog with the colour (10, 20, 30, 40), alpha flag 0, and makes
+// red 100 with a press on the red strip.
+bool StartChanged(RunningDialog& run) {
+  run.job.initial = Rgba(10, 20, 30, 40);
+  run.job.descriptor = "Ending";
+  run.job.alpha_flag = 0;
+  if (!StartDialog(run)) return false;
+  ClickClient(run, 144, 285);
+  return WaitForState(run, "red 100", [](const DialogSnapshot& s) {
+    return s.picker.current == Rgba(100, 20, 30, 40);
+  });
+}
+
+// A point of the window's close box, found by asking the window.
+bool FindCloseBox(HWND window, POINT& at) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  for (long y = frame.top; y < origin.y; ++y) {
+    for (long x = frame.right - 1; x > frame.right - 60 && x > frame.left; --x) {
+      const LRESULT hit = SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+      if (hit == HTCLOSE) {
+        at = POINT{x - 2, y + 2};
+        if (SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)) == HTCLOSE) return true;
+      }
+    }
+  }
+  return false;
+}
+
+void TestEnding() {
+  BeginSection(g_report, "ending: OK, Cancel, close box");
+  {
+    // OK returns the current colour; with the alpha flag 0 its alpha byte
+    // is the initial one.
+    RunningDialog run;
+    if (StartChanged(run)) ConfirmExpecting(run, Rgba(100, 20, 30, 40), "OK after red 100");
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    if (StartChanged(run)) {
+      MoveTo(run, 336, 248);
+      PressLeftButton();
+      ReleaseLeftButton();
+      CheckEqual(g_report, "Cancel after red 100", Hex32(Rgba(10, 20, 30, 40)),
+                 Hex32(WaitForResult(run)));
+    }
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    if (StartChanged(run)) CloseExpecting(run, Rgba(10, 20, 30, 40), "WM_CLOSE after red 100");
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    if (StartChanged(run)) {
+      PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      CheckEqual(g_report, "SC_CLOSE after red 100", Hex32(Rgba(10, 20, 30, 40)),
+                 Hex32(WaitForResult(run)));
+    }
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    if (StartChanged(run)) {
+      PressKeyWith(VK_MENU, VK_F4);
+      CheckEqual(g_report, "Alt+F4 after red 100", Hex32(Rgba(10, 20, 30, 40)),
+                 Hex32(WaitForResult(run)));
+    }
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    if (StartChanged(run)) {
+      POINT box{};
+      if (Check(g_report, FindCloseBox(run.window, box), "close box", "found", "none")) {
+        MovePointer(box);
+        PressLeftButton();
+        ReleaseLeftButton();
+        CheckEqual(g_report, "close box clicked after red 100", Hex32(Rgba(10, 20, 30, 40)),
+                   Hex32(WaitForResult(run)));
+      }
+    }
+    CloseIfOpen(run);
+  }
+  {
+    // OK from the keyboard during a drag: the drag ends with the dialog.
+    RECT clip_before{};
+    GetClipCursor(&clip_before);
+    RunningDialog run;
+    run.job.initial = Rgba(10, 20, 30, 40);
+    run.job.descriptor = "Ending in a drag";
+    if (StartDialog(run) && PressAt(run, 100, 285) &&
+        WaitForState(run, "red drag, pointer hidden", [](const DialogSnapshot& s) {
+          return s.picker.drag == Drag::kRed && s.pointer_hidden == 1;
+        })) {
+      PressKey(VK_SPACE);  // the OK button has the focus during a drag
+      CheckEqual(g_report, "OK by Space during a red drag", Hex32(Rgba(56, 20, 30, 40)),
+                 Hex32(WaitForResult(run)));
+      const DialogSnapshot end = Snapshot();
+      CheckEqual(g_report, "drag ended with the dialog", true,
+                 end.quit && end.picker.drag == Drag::kNone && end.pointer_hidden == 0 &&
+                     !end.pointer_confined);
+      RECT clip_after{};
+      GetClipCursor(&clip_after);
+      CheckEqual(g_report, "pointer confinement given back",
+                 RectText(clip_before.left, clip_before.top, clip_before.right, clip_before.bottom),
+                 RectText(clip_after.left, clip_after.top, clip_after.right, clip_after.bottom));
+    }
+    ReleaseLeftButton();
+    CloseIfOpen(run);
+  }
+}
+
+// --- Drags --------------------------------------------------------------------
+
+bool WaitForColor(const RunningDialog& run, ColorValue expected, std::string_view what) {
+  return WaitForState(run, std::string(what) + ": current " + Hex32(expected),
+                      [&](const DialogSnapshot& s) { return s.picker.current == expected; });
+}
+
+void TestChannelStrips() {
+  BeginSection(g_report, "drags on the channel strips");
+  RunningDialog run;
+  run.job.initial = Rgba(96, 64, 32, 128);
+  run.job.descriptor = "Strips";
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  // Red: press at x 100 gives 56; far right holds at 255, far left at 0.
+  PressAt(run, 100, 285);
+  WaitForState(run, "red drag with red 56, pointer hidden and confined",
+               [](const DialogSnapshot& s) {
+                 return s.picker.drag == Drag::kRed && s.picker.current == Rgba(56, 64, 32, 128) &&
+                        s.pointer_hidden == 1 && s.pointer_confined;
+               });
+  MoveTo(run, 371, 285, false);
+  WaitForColor(run, Rgba(255, 64, 32, 128), "red dragged far right");
+  MoveTo(run, 0, 285, false);
+  WaitForColor(run, Rgba(0, 64, 32, 128), "red dragged far left");
+  MoveTo(run, 150, 285);
+  WaitForColor(run, Rgba(106, 64, 32, 128), "red dragged to x 150");
+  Release(run);
+  WaitForState(run, "no drag, pointer shown, confinement given back", [](const DialogSnapshot& s) {
+    return s.picker.drag == Drag::kNone && s.pointer_hidden == 0 && !s.pointer_confined;
+  });
+  // Green from its first to its last column.
+  PressAt(run, 44, 305);
+  WaitForColor(run, Rgba(106, 0, 32, 128), "green pressed at x 44");
+  MoveTo(run, 299, 305);
+  WaitForColor(run, Rgba(106, 255, 32, 128), "green dragged to x 299");
+  Release(run);
+  // Blue, dragged out of its strip into the colour field: only x counts.
+  PressAt(run, 299, 327);
+  WaitForColor(run, Rgba(106, 255, 255, 128), "blue pressed at x 299");
+  MoveTo(run, 200, 200, false);
+  WaitForColor(run, Rgba(106, 255, 156, 128), "blue dragged to x 200 in the field");
+  Release(run);
+  WaitForColor(run, Rgba(106, 255, 156, 128), "release in the field after a blue drag");
+  // Alpha: press at (100, 350) gives 56; left of the strip holds at 0.
+  PressAt(run, 100, 350);
+  WaitForState(run, "alpha drag with alpha 56", [](const DialogSnapshot& s) {
+    return s.picker.drag == Drag::kAlpha && s.picker.current == Rgba(106, 255, 156, 56);
+  });
+  MoveTo(run, 20, 350, false);
+  WaitForColor(run, Rgba(106, 255, 156, 0), "alpha dragged left of the strip");
+  Release(run);
+  ConfirmExpecting(run, Rgba(106, 255, 156, 0), "OK after the strip drags");
+  CloseIfOpen(run);
+}
+
+void TestFieldDrag() {
+  BeginSection(g_report, "drags in the colour field");
+  RunningDialog run;
+  run.job.initial = Rgba(255, 0, 0, 255);
+  run.job.descriptor = kStandardDescriptor;
+  if (!StartDialog(run)) return;
+  // Hue red at field position (128, 64): (190, 94, 94).
+  PressAt(run, 44 + 128, 12 + 64);
+  WaitForState(run, "field drag at (128, 64) giving (190, 94, 94)", [](const DialogSnapshot& s) {
+    return s.picker.drag == Drag::kField && s.picker.field_x == 128 && s.picker.field_y == 64 &&
+           s.picker.current == Rgba(190, 94, 94, 255);
+  });
+  // Out of the field to the lower left: held at (0, 255), black.
+  MoveTo(run, 2, 340, false);
+  WaitForState(run, "field held at (0, 255), black", [](const DialogSnapshot& s) {
+    return s.picker.field_x == 0 && s.picker.field_y == 255 &&
+           s.picker.current == Rgba(0, 0, 0, 255);
+  });
+  // Out of black again: the hue was kept. (255, 0) is the hue itself.
+  MoveTo(run, 299, 12);
+  WaitForColor(run, Rgba(255, 0, 0, 255), "field at (255, 0)");
+  MoveTo(run, 44 + 128, 12 + 64);
+  WaitForColor(run, Rgba(190, 94, 94, 255), "field back at (128, 64)");
+  Release(run);
+  WaitForState(run, "no drag",
+               [](const DialogSnapshot& s) { return s.picker.drag == Drag::kNone; });
+  CheckEqual(g_report, "red field after the drag", std::string("190"),
+             WindowText(Widget(run, WidgetId::kRedField)));
+  // (190, 94, 94) in the front-ends' templates.
+  WaitForText(Widget(run, TemplateFieldWidget(2)), "$5E5EBE", "hexadecimal output field");
+  WaitForText(Widget(run, TemplateFieldWidget(3)), "RGB(190, 94, 94)", "RGB output field");
+  // The field's corner: a press at (44, 12) is position (0, 0), white.
+  ClickClient(run, 44, 12);
+  WaitForColor(run, Rgba(255, 255, 255, 255), "press at (44, 12)");
+  // Outside every press area nothing starts.
+  // x, y: a point just outside the field, and under the first caption row.
+  const POINT outside[] = {{300, 100}, {43, 100}, {100, 350}};
+  for (const POINT& p : outside) {
+    PressAt(run, p.x, p.y);
+    const DialogSnapshot s = Snapshot();
+    CheckEqual(g_report,
+               "drag after a press at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")",
+               0, static_cast<int>(s.picker.drag));
+    Release(run);
+  }
+  ConfirmExpecting(run, Rgba(255, 255, 255, 255), "OK after the field drags");
+  CloseIfOpen(run);
+}
+
+// The same events given to a session of the portable core: what the dialog
+// should show and hold.
+struct Model {
+  PickerSession session;
+  Model(ColorValue initial, const std::string& descriptor, int alpha_flag) {
+    OpenSession(session, initial, descriptor, alpha_flag,
+                static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE)));
+    Settle();
+  }
+  void Settle() {
+    RefreshSession(session);
+    session.ui.requests.clear();
+  }
+  void Move(int x, int y) {
+    OnPointerMove(session.ui, x, y);
+    Settle();
+  }
+  void Down(int x, int y) {
+    OnButtonDown(session.ui, x, y);
+    Settle();
+  }
+  void Up(int x, int y) {
+    OnButtonUp(session.ui, x, y);
+    Settle();
+  }
+  void Click(int x, int y) {
+    Move(x, y);
+    Down(x, y);
+    Up(x, y);
+  }
+  ColorValue Current() const { return session.ui.picker.current; }
+};
+
+void TestHueBar() {
+  BeginSection(g_report, "drags on the hue bar");
+  {
+    RunningDialog run;
+    run.job.initial = Rgba(255, 0, 0, 255);
+    run.job.descriptor = "Hue bar";
+    if (StartDialog(run)) {
+      Model model(run.job.initial, run.job.descriptor, 0);
+      // The bar is centred on the current hue: its top and bottom rows show
+      // table entries o and o + 1530 with o = 1530 - 764 for red, both
+      // (0, 255, 254), one step past cyan; the field at (255, 0) shows it.
+      PressAt(run, 20, 12);
+      model.Move(20, 12);
+      model.Down(20, 12);
+      WaitForState(run, "hue drag at marker row 0 giving (0, 255, 254)",
+                   [](const DialogSnapshot& s) {
+                     return s.picker.drag == Drag::kHueBar && s.picker.marker_row == 0 &&
+                            s.picker.current == Rgba(0, 255, 254, 255);
+                   });
+      MoveTo(run, 20, 333);
+      model.Move(20, 333);
+      WaitForState(run, "marker row 321 giving (0, 255, 254) again", [](const DialogSnapshot& s) {
+        return s.picker.marker_row == 321 && s.picker.current == Rgba(0, 255, 254, 255);
+      });
+      MoveTo(run, 20, 112);
+      model.Move(20, 112);
+      WaitForState(run, "marker row 100",
+                   [](const DialogSnapshot& s) { return s.picker.marker_row == 100; });
+      CheckEqual(g_report, "colour at marker row 100", Hex32(model.Current()),
+                 Hex32(CurrentColor()));
+      Check(g_report, model.Current() != Rgba(255, 0, 0, 255), "colour at marker row 100",
+            "another hue than red", Hex32(model.Current()));
+      Release(run);
+      model.Up(20, 112);
+      // After the release the bar is centred on the picked hue again.
+      WaitForState(run, "no drag, marker back on row 160", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kNone && s.picker.marker_row == 160;
+      });
+      CheckEqual(g_report, "colour after the release", Hex32(model.Current()),
+                 Hex32(CurrentColor()));
+      ConfirmExpecting(run, model.Current(), "OK after the hue drag");
+    }
+    CloseIfOpen(run);
+  }
+  {
+    // With alpha the bar is 22 pixels taller: (20, 350) is marker row 338.
+    RunningDialog run;
+    run.job.initial = Rgba(0, 128, 255, 99);
+    run.job.descriptor = "Hue bar with alpha";
+    run.job.alpha_flag = 1;
+    if (StartDialog(run)) {
+      PressAt(run, 20, 350);
+      WaitForState(run, "hue drag at marker row 338", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kHueBar && s.picker.marker_row == 338;
+      });
+      Release(run);
+      WaitForState(run, "marker back on row 171", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kNone && s.picker.marker_row == 171;
+      });
+      CloseExpecting(run, run.job.initial, "close after the hue drag");
+    }
+    CloseIfOpen(run);
+  }
+}
+
+// --- Typing, presets, swatches ------------------------------------------------
+
+void TestChannelFields() {
+  BeginSection(g_report, "typing into the channel fields");
+  RunningDialog run;
+  run.job.initial = Rgba(10, 20, 30, 40);
+  run.job.descriptor = kStandardDescriptor;
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  HWND red = Widget(run, WidgetId::kRedField);
+  HWND green = Widget(run, WidgetId::kGreenField);
+  HWND blue = Widget(run, WidgetId::kBlueField);
+  HWND alpha = Widget(run, WidgetId::kAlphaField);
+  WaitForFocus(run, Widget(run, WidgetId::kPresetCombo), "focus at the start");
+  // Tab selects a field's text, so typing replaces it.
+  PressKey(VK_TAB);
+  WaitForFocus(run, red, "focus after Tab");
+  TypeText("300");
+  WaitForColor(run, Rgba(255, 20, 30, 40), "300 typed into red");
+  WaitForText(red, "300", "red field while it has the focus");
+  PressKey(VK_TAB);
+  WaitForFocus(run, green, "focus after the second Tab");
+  WaitForText(red, "255", "red field after it lost the focus");
+  TypeText("12");
+  WaitForColor(run, Rgba(255, 12, 30, 40), "12 typed into green");
+  PressKey(VK_TAB);
+  WaitForFocus(run, blue, "focus on blue");
+  PressKey(VK_BACK);  // the empty field reads 0
+  WaitForColor(run, Rgba(255, 12, 0, 40), "blue emptied");
+  WaitForText(blue, "", "blue field while empty");
+  PressKey(VK_TAB);
+  WaitForFocus(run, alpha, "focus on alpha");
+  WaitForText(blue, "0", "blue field after it lost the focus");
+  TypeText("128");
+  WaitForColor(run, Rgba(255, 12, 0, 128), "128 typed into alpha");
+  // Back to red; while it shows 300 a drag on the green strip takes the
+  // focus to OK and the red field shows 255.
+  PressKeyWith(VK_SHIFT, VK_TAB);
+  PressKeyWith(VK_SHIFT, VK_TAB);
+  PressKeyWith(VK_SHIFT, VK_TAB);
+  WaitForFocus(run, red, "focus after three Shift+Tab");
+  TypeText("300");
+  WaitForText(red, "300", "red field typed again");
+  PressAt(run, 44 + 77, 305);
+  WaitForColor(run, Rgba(255, 77, 0, 128), "green pressed at 77");
+  Release(run);
+  WaitForFocus(run, Widget(run, WidgetId::kOkButton), "focus after the strip press");
+  WaitForText(red, "255", "red field after the strip press");
+  WaitForText(green, "77", "green field after the strip press");
+  WaitForText(Widget(run, TemplateFieldWidget(2)), "$004DFF", "hexadecimal output field");
+  WaitForText(Widget(run, TemplateFieldWidget(3)), "RGB(255, 77, 0)", "RGB output field");
+  ConfirmExpecting(run, Rgba(255, 77, 0, 128), "OK after typing");
+  CloseIfOpen(run);
+}
+
+void TestPresets() {
+  BeginSection(g_report, "preset combo");
+  RunningDialog run;
+  run.job.initial = Rgba(1, 2, 3, 128);  // no preset
+  run.job.descriptor = "Presets";
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  HWND combo = Widget(run, WidgetId::kPresetCombo);
+  auto selection = [combo] { return static_cast<long>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); };
+  CheckEqual(g_report, "no preset selected for (1, 2, 3)", -1L, selection());
+  WaitForFocus(run, combo, "focus at the start");
+  // Keys choose items; the alpha byte stays 128.
+  PressKey(VK_HOME);
+  WaitForColor(run, Rgba(0, 0, 0, 128), "Home: item 0, black");
+  PressKey(VK_END);
+  WaitForColor(run, Rgba(255, 224, 192, 128), "End: item 92, the last orange tint");
+  PressKey(VK_UP);
+  WaitForColor(run, Rgba(255, 192, 128, 128), "Up: item 91");
+  CheckEqual(g_report, "selection after Up", 91L, selection());
+  // A typed colour that is no preset clears the selection; one that is
+  // selects it.
+  PressKey(VK_TAB);
+  PressKey(VK_TAB);
+  PressKey(VK_TAB);
+  WaitForFocus(run, Widget(run, WidgetId::kBlueField), "focus on blue");
+  TypeText("1");
+  WaitForColor(run, Rgba(255, 192, 1, 128), "blue 1");
+  WaitUntil([&] { return selection() == -1; });
+  CheckEqual(g_report, "selection for (255, 192, 1)", -1L, selection());
+  PressKey(VK_BACK);
+  TypeText("128");
+  WaitForColor(run, Rgba(255, 192, 128, 128), "blue 128");
+  WaitUntil([&] { return selection() == 91; });
+  CheckEqual(g_report, "selection for (255, 192, 128)", 91L, selection());
+  // Grey 128 by the strips selects item 4.
+  ClickClient(run, 44 + 128, 285);
+  WaitForColor(run, Rgba(128, 192, 128, 128), "red 128 by its strip");
+  ClickClient(run, 44 + 128, 305);
+  WaitForColor(run, Rgba(128, 128, 128, 128), "grey 128 by the green strip");
+  WaitUntil([&] { return selection() == 4; });
+  CheckEqual(g_report, "selection for grey 128", 4L, selection());
+  MoveTo(run, 336, 248);
+  PressLeftButton();
+  ReleaseLeftButton();
+  CheckEqual(g_report, "Cancel after presets", Hex32(run.job.initial), Hex32(WaitForResult(run)));
+  CloseIfOpen(run);
+}
+
+void TestSwatches() {
+  BeginSection(g_report, "store and restore with the swatches");
+  RunningDialog run;
+  run.job.initial = Rgba(96, 64, 32, 128);
+  run.job.descriptor = "Swatches";
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  // Hover: 1 over the upper swatch, 2 over the lower, else 0.
+  MoveTo(run, 312, 12);
+  WaitForState(run, "hover 1",
+               [](const DialogSnapshot& s) { return s.picker.hover == Hover::kUpper; });
+  MoveTo(run, 359, 75);
+  WaitForState(run, "hover 2",
+               [](const DialogSnapshot& s) { return s.picker.hover == Hover::kLower; });
+  MoveTo(run, 360, 75);
+  WaitForState(run, "hover 0",
+               [](const DialogSnapshot& s) { return s.picker.hover == Hover::kNone; });
+  // Change, store, change, restore: all 32 bits come back.
+  ClickClient(run, 44, 350);
+  ClickClient(run, 299, 285);
+  WaitForColor(run, Rgba(255, 64, 32, 0), "alpha 0, red 255");
+  ClickClient(run, 336, 28);
+  WaitForState(run, "stored (255, 64, 32, 0)",
+               [](const DialogSnapshot& s) { return s.picker.stored == Rgba(255, 64, 32, 0); });
+  ClickClient(run, 44, 285);
+  ClickClient(run, 299, 350);
+  WaitForColor(run, Rgba(0, 64, 32, 255), "red 0, alpha 255");
+  ClickClient(run, 336, 60);
+  WaitForColor(run, Rgba(255, 64, 32, 0), "restored from the lower swatch");
+  // A press elsewhere and a release over a swatch count as a click.
+  ClickClient(run, 44, 327);
+  WaitForColor(run, Rgba(255, 64, 0, 0), "blue 0");
+  PressAt(run, 5, 300);
+  MoveTo(run, 336, 20);
+  Release(run);
+  WaitForState(run, "stored (255, 64, 0, 0) by a release over the upper swatch",
+               [](const DialogSnapshot& s) { return s.picker.stored == Rgba(255, 64, 0, 0); });
+  ConfirmExpecting(run, Rgba(255, 64, 0, 0), "OK after the swatches");
+  CloseIfOpen(run);
+}
+
+// --- Keyboard ---------------------------------------------------------------
+
+void TestKeys() {
+  BeginSection(g_report, "eyedropper button, Escape and Enter");
+  RunningDialog run;
+  run.job.initial = Rgba(12, 34, 56, 255);
+  run.job.descriptor = kStandardDescriptor;
+  if (!StartDialog(run)) return;
+  // The eyedropper ended with Escape (nothing picked) leaves the colour and
+  // the dialog as they were. While it runs the dialog is hidden and its loop
+  // waits for it, so only its end is waited for.
+  MoveTo(run, 336, 156);
+  const long idle = Snapshot().idle_count;
+  PressLeftButton();
+  ReleaseLeftButton();
+  // The eyedropper's own windows carry the dialog's title; Escape ends it
+  // once they are up (it drops the events that come before). A dialog
+  // without one is idle again at once.
+  auto eyedropper_up = [&] {
+    for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
+      if (w != run.window) return true;
+    }
+    return false;
+  };
+  WaitUntil([&] { return eyedropper_up() || Snapshot().idle_count > idle; });
+  PressKey(VK_ESCAPE);
+  WaitForState(run, "idle and visible after the eyedropper", [&](const DialogSnapshot& s) {
+    return s.idle_count > idle && s.button_ups > 0 && IsWindowVisible(run.window);
+  });
+  Fence(run);
+  CheckEqual(g_report, "colour after the eyedropper", Hex32(run.job.initial),
+             Hex32(CurrentColor()));
+  // Escape and Enter on every widget that takes the focus: nothing happens.
+  for (int i = 0; i < 8; ++i) {
+    HWND focus = FocusedWidget(run);
+    PressKey(VK_ESCAPE);
+    PressKey(VK_RETURN);
+    Fence(run);
+    const DialogSnapshot s = Snapshot();
+    const std::string which = "Escape and Enter on id " + std::to_string(GetDlgCtrlID(focus));
+    CheckEqual(g_report, which + ": still open", false, s.quit || run.job.finished.load());
+    CheckEqual(g_report, which + ": colour", Hex32(run.job.initial), Hex32(s.picker.current));
+    PressKey(VK_TAB);
+    WaitUntil([&] { return FocusedWidget(run) != focus; });
+  }
+  ConfirmExpecting(run, run.job.initial, "OK after Escape and Enter");
+  CloseIfOpen(run);
+}
+
+void TestTabOrder() {
+  BeginSection(g_report, "Tab order");
+  RunningDialog run;
+  run.job.initial = Rgba(1, 2, 3, 4);
+  run.job.descriptor = kStandardDescriptor;
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  // Creation order without the captions (108, 109), then around again.
+  const int forward[] = {101, 102, 103, 104, 105, 106, 107, 110, 111, 100, 101};
+  WaitForFocus(run, Widget(run, WidgetId::kPresetCombo), "focus at the start");
+  for (int id : forward) {
+    PressKey(VK_TAB);
+    WaitForFocus(run, GetDlgItem(run.window, id), "focus after Tab");
+  }
+  const int backward[] = {100, 111, 110, 107, 106, 105, 104, 103, 102, 101, 100};
+  for (int id : backward) {
+    PressKeyWith(VK_SHIFT, VK_TAB);
+    WaitForFocus(run, GetDlgItem(run.window, id), "focus after Shift+Tab");
+  }
+  CloseExpecting(run, run.job.initial, "close after Tab");
+  CloseIfOpen(run);
+}
+
+// --- Owner ------------------------------------------------------------------
+
+void TestOwner() {
+  BeginSection(g_report, "owner");
+  {
+    RunningDialog run;
+    run.job.initial = Rgba(5, 6, 7, 8);
+    run.job.descriptor = "Owned";
+    run.job.owner_kind = OwnerKind::kWindow;
+    if (StartDialog(run)) {
+      HWND owner = run.job.owner.load();
+      CheckEqual(g_report, "owner disabled while the dialog is open", false,
+                 IsWindowEnabled(owner) != FALSE);
+      CheckEqual(g_report, "dialog owned", owner, GetWindow(run.window, GW_OWNER));
+      RECT frame{};
+      GetWindowRect(run.window, &frame);
+      const RECT o = run.job.owner_rect;
+      CheckEqual(g_report, "centred over the owner (left, top)",
+                 RectText(o.left + ((o.right - o.left) - (frame.right - frame.left)) / 2,
+                          o.top + ((o.bottom - o.top) - (frame.bottom - frame.top)) / 2, 0, 0),
+                 RectText(frame.left, frame.top, 0, 0));
+      CloseExpecting(run, run.job.initial, "result");
+      CheckEqual(g_report, "owner enabled after the dialog", true,
+                 run.job.owner_enabled_after.load());
+    }
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    run.job.initial = Rgba(5, 6, 7, 8);
+    run.job.descriptor = "Owned at the corner";
+    run.job.owner_kind = OwnerKind::kWindowAtTopLeft;
+    if (StartDialog(run)) {
+      RECT frame{};
+      GetWindowRect(run.window, &frame);
+      CheckEqual(g_report, "left and top held at 0", RectText(0, 0, 0, 0),
+                 RectText(frame.left, frame.top, 0, 0));
+      CloseExpecting(run, run.job.initial, "result");
+      CheckEqual(g_report, "owner enabled after the dialog", true,
+                 run.job.owner_enabled_after.load());
+    }
+    CloseIfOpen(run);
+  }
+  {
+    RunningDialog run;
+    run.job.initial = Rgba(5, 6, 7, 8);
+    run.job.descriptor = "Owner gone";
+    run.job.owner_kind = OwnerKind::kNotAWindow;
+    if (StartDialog(run)) {
+      CheckEqual(g_report, "a dead owner is no owner", static_cast<HWND>(nullptr),
+                 GetWindow(run.window, GW_OWNER));
+      CloseExpecting(run, run.job.initial, "result");
+    }
+    CloseIfOpen(run);
+  }
+  {
+    // Creating the window fails: the initial colour, the owner enabled again.
+    RunningDialog run;
+    run.job.initial = Rgba(9, 8, 7, 6);
+    run.job.descriptor = "Refused\nA\t?r";
+    run.job.owner_kind = OwnerKind::kWindow;
+    run.job.refuse_window = true;
+    const long created = GetDialogProbe().windows_created.load();
+    const long openings = GetDialogProbe().openings.load();
+    run.thread = CreateThread(nullptr, 0, DialogThread, &run.job, 0, &run.thread_id);
+    CheckEqual(g_report, "result when the window cannot be created", Hex32(run.job.initial),
+               Hex32(WaitForResult(run)));
+    CheckEqual(g_report, "owner enabled after the failure", true,
+               run.job.owner_enabled_after.load());
+    CheckEqual(g_report, "dialog opened", openings + 1, GetDialogProbe().openings.load());
+    CheckEqual(g_report, "no window created", created, GetDialogProbe().windows_created.load());
+    CheckEqual(g_report, "no window left", std::size_t{0},
+               FindTopWindows(GetCurrentProcessId(), "Refused").size());
+  }
+}
+
+// --- Pixels -----------------------------------------------------------------
+
+// Clicks at client (x, y), in the dialog and in the model.
+void ClickBoth(const RunningDialog& run, Model& model, int x, int y) {
+  ClickClient(run, x, y);
+  model.Click(x, y);
+}
+
+void TestPixels(int alpha_flag) {
+  BeginSection(g_report, alpha_flag != 0 ? "pixels, alpha" : "pixels");
+  RunningDialog run;
+  run.job.initial = Rgba(40, 160, 90, 200);
+  run.job.descriptor = kStandardDescriptor;
+  run.job.alpha_flag = alpha_flag;
+  if (!StartDialog(run)) return;
+  Model model(run.job.initial, run.job.descriptor, alpha_flag);
+  // Red strip, colour field, hue bar, store, blue strip (alpha strip), then
+  // the pointer rests over the lower swatch: its arrow is drawn.
+  ClickBoth(run, model, 150, 285);
+  ClickBoth(run, model, 200, 100);
+  ClickBoth(run, model, 22, 80);
+  ClickBoth(run, model, 336, 28);
+  ClickBoth(run, model, 250, 327);
+  if (alpha_flag != 0) ClickBoth(run, model, 120, 350);
+  MoveTo(run, 340, 60);
+  model.Move(340, 60);
+  WaitForState(run, "the model's colour and hover", [&](const DialogSnapshot& s) {
+    return s.picker.current == model.Current() && s.picker.hover == Hover::kLower;
+  });
+
+  const int width = 372;
+  const int height = ClientSize(run.window).cy;
+  const std::vector<ColorValue> expected_canvas =
+      CompositeOver(model.session.images.canvas, model.session.background);
+  const int canvas_height = model.session.images.canvas.height;
+  // Widgets cover the canvas where it is clear; their pixels are theirs.
+  std::vector<RECT> widgets;
+  for (HWND w : ChildrenInOrder(run.window)) widgets.push_back(RectInClient(w, run.window));
+  auto under_widget = [&widgets](int x, int y) {
+    for (const RECT& r : widgets) {
+      if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+    }
+    return false;
+  };
+  const std::vector<std::uint32_t> screen = CaptureClient(run.window, 0, 0, width, height);
+  if (!Check(g_report, screen.size() == static_cast<std::size_t>(width) * height,
+             "client area captured", std::to_string(width * height) + " pixels",
+             std::to_string(screen.size()))) {
+    CloseIfOpen(run);
+    return;
+  }
+  const ColorValue background = model.session.background | 0xFF000000u;
+  long compared = 0;
+  long differing = 0;
+  std::string first;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (under_widget(x, y)) continue;
+      // Below the canvas: the window colour between the template fields.
+      const ColorValue want =
+          y < canvas_height ? expected_canvas[static_cast<std::size_t>(y) * width + x] : background;
+      const std::uint32_t got = screen[static_cast<std::size_t>(y) * width + x];
+      ++compared;
+      if (got != want) {
+        if (differing++ == 0) {
+          first = " (first at (" + std::to_string(x) + ", " + std::to_string(y) + "): expected " +
+                  Hex32(want) + ", got " + Hex32(got) + ")";
+        }
+      }
+    }
+  }
+  Check(g_report, differing == 0, "client pixels equal the composited canvas" + first,
+        "0 of " + std::to_string(compared) + " differing", std::to_string(differing));
+  Check(g_report, compared > width * canvas_height / 2, "pixels compared", "most of the canvas",
+        std::to_string(compared));
+  MoveTo(run, 2, 2);
+  CloseExpecting(run, run.job.initial, "close after the pixel check");
+  CloseIfOpen(run);
+}
+
+// --- Bursts -----------------------------------------------------------------
+
+// Queued on the dialog's thread when it goes idle: a press in the field,
+// 1000 moves and a release, all pending before the loop looks again.
+std::atomic<bool> g_burst_posted{false};
+
+void PostBurst(HWND dialog) {
+  if (g_burst_posted.exchange(true)) return;
+  // The handlers read the pointer's position (the test left it at (100,
+  // 100)), not the message's.
+  const LPARAM lparam = MAKELPARAM(100, 100);
+  PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, lparam);
+  for (int i = 0; i < 1000; ++i) PostMessageA(dialog, WM_MOUSEMOVE, MK_LBUTTON, lparam);
+  PostMessageA(dialog, WM_LBUTTONUP, 0, lparam);
+}
+
+void TestBursts() {
+  BeginSection(g_report, "bursts of pointer moves");
+  DialogProbe& probe = GetDialogProbe();
+  RunningDialog run;
+  run.job.initial = Rgba(200, 100, 50, 255);
+  run.job.descriptor = "Burst";
+  if (!StartDialog(run)) return;
+  // 1000 moves by hand during a field drag, as fast as the system takes them.
+  PressAt(run, 100, 100);
+  const long refreshes = probe.refreshes.load();
+  const long paints = probe.paints.load();
+  std::vector<POINT> path;
+  for (int i = 0; i < 1000; ++i) path.push_back(Screen(run, 60 + i % 200, 30 + (i * 7) % 200));
+  SendPointerPath(path);
+  MoveTo(run, 150, 150);
+  const long hand_refreshes = probe.refreshes.load() - refreshes;
+  const long hand_paints = probe.paints.load() - paints;
+  Release(run);
+  // Printed, not checked: the system merges pending moves, so their number
+  // per refresh depends on the machine's speed.
+  std::printf("1000 moves by hand: %ld refreshes, %ld paints\n", hand_refreshes, hand_paints);
+  // All 1000 queued before the loop looks: one refresh and one paint.
+  MoveTo(run, 100, 100);
+  const long queued_refreshes = probe.refreshes.load();
+  const long queued_paints = probe.paints.load();
+  const long idle = Snapshot().idle_count;
+  probe.on_idle = PostBurst;
+  PostMessageA(run.window, WM_NULL, 0, 0);  // wake the loop so it goes idle again
+  WaitForState(run, "the queued burst handled", [&](const DialogSnapshot& s) {
+    return g_burst_posted.load() && s.idle_count > idle + 1 && s.picker.drag == Drag::kNone &&
+           s.picker.field_x == 100 - 44 && s.picker.field_y == 100 - 12;
+  });
+  probe.on_idle = nullptr;
+  const long burst_refreshes = probe.refreshes.load() - queued_refreshes;
+  const long burst_paints = probe.paints.load() - queued_paints;
+  std::printf("1000 queued moves: %ld refreshes, %ld paints (including the wake-up)\n",
+              burst_refreshes, burst_paints);
+  Check(
+      g_report, burst_refreshes <= 2 && burst_paints <= 1,
+      "refreshes and paints for 1000 queued moves", "at most 2 refreshes, 1 paint",
+      std::to_string(burst_refreshes) + " refreshes, " + std::to_string(burst_paints) + " paints");
+  CloseExpecting(run, run.job.initial, "close after the bursts");
+  CloseIfOpen(run);
+}
+
+// --- Soak -------------------------------------------------------------------
+
+// On the dialog's thread at its first idle: types 7 into the red field (a
+// change the dialog takes as the user's) and ends the dialog in one of four
+// ways, by message.
+std::atomic<int> g_soak_step{0};
+
+void EndSoakDialog(HWND dialog) {
+  const int step = g_soak_step.load();
+  HWND red = GetDlgItem(dialog, static_cast<int>(WidgetId::kRedField));
+  SetWindowTextA(red, "7");
+  switch (step % 4) {
+    case 0:
+      PostMessageA(
+          dialog, WM_COMMAND, MAKEWPARAM(static_cast<int>(WidgetId::kOkButton), BN_CLICKED),
+          reinterpret_cast<LPARAM>(GetDlgItem(dialog, static_cast<int>(WidgetId::kOkButton))));
+      break;
+    case 1:
+      PostMessageA(
+          dialog, WM_COMMAND, MAKEWPARAM(static_cast<int>(WidgetId::kCancelButton), BN_CLICKED),
+          reinterpret_cast<LPARAM>(GetDlgItem(dialog, static_cast<int>(WidgetId::kCancelButton))));
+      break;
+    case 2:
+      PostMessageA(dialog, WM_CLOSE, 0, 0);
+      break;
+    default:
+      PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+  }
+}
+
+DWORD WINAPI SoakThread(LPVOID parameter) {
+  auto* failures = static_cast<std::atomic<int>*>(parameter);
+  CommonControls6 controls;
+  const std::string descriptors[] = {kStandardDescriptor, "Soak", "Soak\n?r\t?g\t?b\tx",
+                                     "Soak\n\n"};
+  for (int i = 0; i < 2000; ++i) {
+    g_soak_step = i;
+    const ColorValue initial = Rgba(i % 256, 40, 50, 60);
+    const ColorValue expected = i % 4 == 0 ? Rgba(7, 40, 50, 60) : initial;
+    const ColorValue got =
+        OpenColorPicker(initial, descriptors[i % 4], i % 3 == 0 ? 1 : 0, nullptr);
+    if (got != expected) {
+      if (failures->fetch_add(1) < 5) {
+        std::printf("soak opening %d: expected %s, got %s\n", i, Hex32(expected).c_str(),
+                    Hex32(got).c_str());
+      }
+    }
+  }
+  return 0;
+}
+
+void TestSoak() {
+  BeginSection(g_report, "2000 openings in one process");
+  DialogProbe& probe = GetDialogProbe();
+  const long openings = probe.openings.load();
+  const long created = probe.windows_created.load();
+  std::atomic<int> failures{0};
+  probe.on_idle = EndSoakDialog;
+  const double start = NowMs();
+  HANDLE thread = CreateThread(nullptr, 0, SoakThread, &failures, 0, nullptr);
+  // This thread has no window to serve: a plain wait, which leaves the
+  // machine to the dialogs.
+  const bool ended = thread != nullptr && WaitForSingleObject(thread, 600000) == WAIT_OBJECT_0;
+  std::printf("2000 openings in %.1f s\n", (NowMs() - start) / 1000.0);
+  Check(g_report, ended, "soak thread", "ended within 600 s", "still running");
+  if (ended) {
+    CloseHandle(thread);
+    probe.on_idle = nullptr;
+  }
+  CheckEqual(g_report, "openings", openings + 2000, probe.openings.load());
+  CheckEqual(g_report, "windows created", created + 2000, probe.windows_created.load());
+  CheckEqual(g_report, "openings with a wrong result", 0, failures.load());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
+  // Arguments (optional) choose sections by the start of their name:
+  // "presets" runs only those, "-soak" runs all others.
+  std::vector<std::string> only, skip;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a.size() > 1 && a[0] == '-') {
+      skip.push_back(a.substr(1));
+    } else {
+      only.push_back(a);
+    }
+  }
+  auto wanted = [&](const std::string& name) {
+    auto starts = [&name](const std::string& p) { return name.rfind(p, 0) == 0; };
+    if (std::any_of(skip.begin(), skip.end(), starts)) return false;
+    return only.empty() || std::any_of(only.begin(), only.end(), starts);
+  };
+  if (wanted("layout")) TestLayout();
+  if (wanted("ending")) TestEnding();
+  if (wanted("strips")) TestChannelStrips();
+  if (wanted("field")) TestFieldDrag();
+  if (wanted("hue")) TestHueBar();
+  if (wanted("typing")) TestChannelFields();
+  if (wanted("presets")) TestPresets();
+  if (wanted("swatches")) TestSwatches();
+  if (wanted("keys")) TestKeys();
+  if (wanted("tab")) TestTabOrder();
+  if (wanted("owner")) TestOwner();
+  if (wanted("pixels")) {
+    TestPixels(0);
+    TestPixels(1);
+  }
+  if (wanted("bursts")) TestBursts();
+  if (wanted("soak")) TestSoak();
+  return FinishReport(g_report);
+}
