@@ -3,7 +3,8 @@
 // keyboard (SetCursorPos, SendInput), reads its widgets and the screen, and
 // checks the returned colour. Every wait is bounded and polls for the
 // dialog's idle state (picker/dialog_stats_win32.h), so no step relies on
-// timing.
+// timing. The 2000 openings of the soak have a program of their own
+// (dialog_soak_wintest), so that each program keeps its own time budget.
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -1251,87 +1252,12 @@ void TestBursts() {
   CloseIfOpen(run);
 }
 
-// --- Soak -------------------------------------------------------------------
-
-// On the dialog's thread at its first idle: types 7 into the red field (a
-// change the dialog takes as the user's) and ends the dialog in one of four
-// ways, by message.
-std::atomic<int> g_soak_step{0};
-
-void EndSoakDialog(HWND dialog) {
-  const int step = g_soak_step.load();
-  HWND red = GetDlgItem(dialog, static_cast<int>(WidgetId::kRedField));
-  SetWindowTextA(red, "7");
-  switch (step % 4) {
-    case 0:
-      PostMessageA(
-          dialog, WM_COMMAND, MAKEWPARAM(static_cast<int>(WidgetId::kOkButton), BN_CLICKED),
-          reinterpret_cast<LPARAM>(GetDlgItem(dialog, static_cast<int>(WidgetId::kOkButton))));
-      break;
-    case 1:
-      PostMessageA(
-          dialog, WM_COMMAND, MAKEWPARAM(static_cast<int>(WidgetId::kCancelButton), BN_CLICKED),
-          reinterpret_cast<LPARAM>(GetDlgItem(dialog, static_cast<int>(WidgetId::kCancelButton))));
-      break;
-    case 2:
-      PostMessageA(dialog, WM_CLOSE, 0, 0);
-      break;
-    default:
-      PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-      break;
-  }
-}
-
-DWORD WINAPI SoakThread(LPVOID parameter) {
-  auto* failures = static_cast<std::atomic<int>*>(parameter);
-  CommonControls6 controls;
-  const std::string descriptors[] = {kStandardDescriptor, "Soak", "Soak\n?r\t?g\t?b\tx",
-                                     "Soak\n\n"};
-  for (int i = 0; i < 2000; ++i) {
-    g_soak_step = i;
-    const ColorValue initial = Rgba(i % 256, 40, 50, 60);
-    const ColorValue expected = i % 4 == 0 ? Rgba(7, 40, 50, 60) : initial;
-    const ColorValue got =
-        OpenColorPicker(initial, descriptors[i % 4], i % 3 == 0 ? 1 : 0, nullptr);
-    if (got != expected) {
-      if (failures->fetch_add(1) < 5) {
-        std::printf("soak opening %d: expected %s, got %s\n", i, Hex32(expected).c_str(),
-                    Hex32(got).c_str());
-      }
-    }
-  }
-  return 0;
-}
-
-void TestSoak() {
-  BeginSection(g_report, "2000 openings in one process");
-  DialogProbe& probe = GetDialogProbe();
-  const long openings = probe.openings.load();
-  const long created = probe.windows_created.load();
-  std::atomic<int> failures{0};
-  probe.on_idle = EndSoakDialog;
-  const double start = NowMs();
-  HANDLE thread = CreateThread(nullptr, 0, SoakThread, &failures, 0, nullptr);
-  // This thread has no window to serve: a plain wait, which leaves the
-  // machine to the dialogs.
-  const bool ended = thread != nullptr && WaitForSingleObject(thread, 600000) == WAIT_OBJECT_0;
-  std::printf("2000 openings in %.1f s\n", (NowMs() - start) / 1000.0);
-  Check(g_report, ended, "soak thread", "ended within 600 s", "still running");
-  if (ended) {
-    CloseHandle(thread);
-    probe.on_idle = nullptr;
-  }
-  CheckEqual(g_report, "openings", openings + 2000, probe.openings.load());
-  CheckEqual(g_report, "windows created", created + 2000, probe.windows_created.load());
-  CheckEqual(g_report, "openings with a wrong result", 0, failures.load());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
   // Arguments (optional) choose sections by the start of their name:
-  // "presets" runs only those, "-soak" runs all others.
+  // "presets" runs only those, "-pixels" runs all others.
   std::vector<std::string> only, skip;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -1362,6 +1288,5 @@ int main(int argc, char** argv) {
     TestPixels(1);
   }
   if (wanted("bursts")) TestBursts();
-  if (wanted("soak")) TestSoak();
   return FinishReport(g_report);
 }
