@@ -484,6 +484,39 @@ void RunUnansweredRequests(TestReport& report) {
   }
 }
 
+// An editor handle that names no editor: 0, or the broadcast handle, which
+// must not carry the link's messages to every top-level window (the stand-in's
+// window among them). The plug-in goes on alone and sends nothing.
+void RunNoEditorWindow(TestReport& report) {
+  for (const char* handle : {"65535", "$FFFF", "0"}) {
+    BeginSection(report, std::string("editor handle ") + handle);
+    StandInRun run;
+    if (!StartStandIn(report, run, std::string("--handle ") + handle)) continue;
+    HWND dialog = WaitForTopWindow(kEnglishTitle, 30000);
+    if (Check(report, dialog != nullptr, "dialog window", "titled Color", "none")) {
+      WaitUntil(
+          [&] { return DialogColour(dialog, 1) == "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"; });
+      CheckEqual(report, "dialog colour", std::string("0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"),
+                 DialogColour(dialog, 1));
+      ClickAt(ClientPointOnScreen(dialog, kOkCentre.x, kOkCentre.y));
+      if (HWND chooser = WaitForTopWindow(kEnglishChooser)) {
+        PressChooserButton(chooser, 1);
+      } else {
+        Check(report, false, "chooser window", "titled Format selection", "none");
+      }
+    }
+    if (auto log = FinishStandIn(report, run)) {
+      CheckEqual(report, "requests reaching the stand-in", 0u, log->All("request").size());
+      CheckEqual(report, "WM_COPYDATA reaching the stand-in", 0u, log->All("copydata").size());
+      CheckEqual(report, "finished messages reaching the stand-in", 0u,
+                 log->All("finished").size());
+      const LogEvent* exit = log->Find("exit");
+      CheckEqual(report, "exit code", std::string("0"),
+                 exit != nullptr ? (*exit)["code"] : std::string("<did not end>"));
+    }
+  }
+}
+
 void RunNotStartedByEditor(TestReport& report) {
   BeginSection(report, "started without arguments");
   {
@@ -721,7 +754,8 @@ void RunLanguage(TestReport& report) {
 }  // namespace tintra::wintest
 
 // Runs every group, or only those whose names are given as arguments
-// (round-trips, unanswered, not-started, foreign, hostile, language).
+// (round-trips, unanswered, not-started, no-editor, foreign, hostile,
+// language).
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
   const std::vector<std::string> only(argv + 1, argv + argc);
@@ -732,6 +766,7 @@ int main(int argc, char** argv) {
   if (wanted("round-trips")) RunRoundTrips(report);
   if (wanted("unanswered")) RunUnansweredRequests(report);
   if (wanted("not-started")) RunNotStartedByEditor(report);
+  if (wanted("no-editor")) RunNoEditorWindow(report);
   if (wanted("foreign")) RunForeignSenders(report);
   if (wanted("hostile")) RunHostileInput(report);
   if (wanted("language")) RunLanguage(report);
