@@ -14,6 +14,9 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j"$(nproc)"
 ctest --preset native -j"$(nproc)"
 
+echo "== fuzz targets, a short run each"
+FUZZ_JOBS=2 bash scripts/fuzz.sh 20
+
 echo "== windows build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$(nproc)"
