@@ -22,6 +22,7 @@
 
 #include "picker/color_picker.h"
 #include "picker/dialog_stats_win32.h"
+#include "picker/eyedropper.h"
 #include "picker/eyedropper_win32.h"
 #include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_input.h"
@@ -44,7 +45,7 @@ constexpr POINT kOkButton{336, 208};
 constexpr POINT kUpperSwatch{336, 28};
 constexpr POINT kLowerSwatch{336, 60};
 
-constexpr int kMagnifier = 121;  // magnifier client size, pixels
+constexpr int kMagnifier = kMagnifierSize;  // magnifier client size, pixels
 
 ColorValue Rgba(int r, int g, int b, int a) {
   return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
@@ -382,23 +383,21 @@ bool MoveExpecting(const Picking& picking, POINT pointer, POINT expected) {
                PointText(expected), PointText(got));
 }
 
-// What the magnifier shows for the pointer at `pointer` on monitor `m`: a
-// black frame, the 17 x 17 pixels around the pointer as 7 x 7 blocks from
-// (1, 1), black beyond the monitor's edges, and the crosshair column and row
-// 60 (0..118) inverted, their crossing inverted twice.
+// What the magnifier shows for the pointer at `pointer` on monitor `m`, from
+// the portable pixel map (tested natively): the zoom's pixels come from the
+// pattern, black beyond the monitor's edges.
 std::vector<std::uint32_t> ExpectedMagnifier(POINT pointer, const RECT& m) {
   std::vector<std::uint32_t> pixels(kMagnifier * kMagnifier, 0);
   for (int v = 0; v < kMagnifier; ++v) {
     for (int u = 0; u < kMagnifier; ++u) {
+      const MagnifierPixel shown = MagnifierPixelAt(u, v);
       std::uint32_t c = 0;
-      if (u >= 1 && u <= 119 && v >= 1 && v <= 119) {
-        const int x = pointer.x - 8 + (u - 1) / 7;
-        const int y = pointer.y - 8 + (v - 1) / 7;
+      if (!shown.frame) {
+        const int x = pointer.x - kZoomCentre + shown.zoom_x;
+        const int y = pointer.y - kZoomCentre + shown.zoom_y;
         if (OnMonitor(m, x, y)) c = PatternAt(x, y);
       }
-      const bool on_column = u == 60 && v <= 118;
-      const bool on_row = v == 60 && u <= 118;
-      if (on_column != on_row) c ^= 0xFFFFFFu;
+      if (shown.inverted) c ^= 0xFFFFFFu;
       pixels[static_cast<size_t>(v) * kMagnifier + u] = c;
     }
   }
