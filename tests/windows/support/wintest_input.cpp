@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "tests/windows/support/wintest_windows.h"
+
 namespace tintra::wintest {
 
 namespace {
@@ -32,6 +34,16 @@ void MovePointer(POINT screen) {
   SetCursorPos(screen.x, screen.y);
   std::vector<INPUT> move{MouseInput(MOUSEEVENTF_MOVE)};  // dx = dy = 0
   Send(move);
+}
+
+void MovePointerOnThreadOf(HWND window, POINT screen) {
+  RunOnThreadOf(window, [screen] { SetCursorPos(screen.x, screen.y); });
+  std::vector<INPUT> move{MouseInput(MOUSEEVENTF_MOVE)};  // dx = dy = 0: no new position
+  Send(move);
+}
+
+void SendPointerPathOnThreadOf(HWND window, const std::vector<POINT>& screen_path) {
+  RunOnThreadOf(window, [&screen_path] { SendPointerPath(screen_path); });
 }
 
 void PressLeftButton() {

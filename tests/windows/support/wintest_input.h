@@ -18,6 +18,18 @@ namespace tintra::wintest {
 // there (a zero relative move through SendInput).
 void MovePointer(POINT screen);
 
+// MovePointer made by the thread that owns `window` (a window of this
+// process), for windows whose thread must see the move as its own. Under
+// Wine a thread moves the pointer through its own connection to the X
+// display; the thread that owns the window under the pointer takes the X
+// motion that results as a real move, and one that arrives late puts the
+// pointer back where an earlier move left it (for good, when nothing moves
+// it after). A move made by the window's own thread is known to it and
+// causes nothing of the kind. So within one test, make every pointer move
+// this way (buttons and keys do not move the pointer and can come from any
+// thread).
+void MovePointerOnThreadOf(HWND window, POINT screen);
+
 void PressLeftButton();    // at the pointer's present position
 void ReleaseLeftButton();  // at the pointer's present position
 
@@ -46,6 +58,10 @@ void DragAlong(POINT from, POINT to, int steps, Between between) {
 // points are absolute screen positions (scaled to the system's 0..65535
 // range, so each may land a pixel off).
 void SendPointerPath(const std::vector<POINT>& screen_path);
+
+// SendPointerPath made by the thread that owns `window` (see
+// MovePointerOnThreadOf).
+void SendPointerPathOnThreadOf(HWND window, const std::vector<POINT>& screen_path);
 
 // Presses and releases a virtual key (VK_TAB, VK_RETURN...).
 void PressKey(WORD virtual_key);

@@ -23,7 +23,37 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
+UINT RunActionMessage() {
+  static const UINT message = RegisterWindowMessageA("TintraTestRunAction");
+  return message;
+}
+
+// On the window's thread, for every message sent to its windows.
+LRESULT CALLBACK RunActionHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (call->message == RunActionMessage() && call->lParam != 0) {
+      (*reinterpret_cast<const std::function<void()>*>(call->lParam))();
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 }  // namespace
+
+void RunOnThreadOf(HWND window, const std::function<void()>& action) {
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  HHOOK hook =
+      thread == 0 ? nullptr : SetWindowsHookExA(WH_CALLWNDPROC, RunActionHook, nullptr, thread);
+  if (hook == nullptr) {
+    action();
+    return;
+  }
+  // The window's own procedure ignores the message; the hook has run the
+  // action by the time SendMessage returns.
+  SendMessageA(window, RunActionMessage(), 0, reinterpret_cast<LPARAM>(&action));
+  UnhookWindowsHookEx(hook);
+}
 
 std::vector<HWND> FindTopWindows(DWORD process_id, std::string_view title) {
   TopWindowSearch search{process_id, title, {}};

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,12 @@ POINT ClientPointOnScreen(HWND window, int x, int y);
 
 std::string WindowText(HWND window);  // ANSI
 std::string ClassName(HWND window);
+
+// Runs `action` on the thread that owns `window` (a window of this process)
+// and returns when it has run: a message hook for that thread takes a message
+// sent to the window. The thread must be serving its messages (waiting in a
+// message loop). When no hook can be set, runs it on the calling thread.
+void RunOnThreadOf(HWND window, const std::function<void()>& action);
 
 // Folder of the running test program, with a trailing backslash: the build's
 // bin folder, where the programs and tools lie.
