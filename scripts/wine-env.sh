@@ -50,10 +50,13 @@ tintra_start_wine() {
     TINTRA_WINE=/usr/lib/wine/wine64
     export WINELOADER=/usr/lib/wine/wine64
   fi
-  $TINTRA_WINE wineboot -i >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
-  # Keep the server alive between the test programs.
-  wineserver -p 2>/dev/null || true
+  # A server that stays up between the test programs, started first so that
+  # the system processes the prefix set-up starts (services.exe, plugplay...)
+  # stay up with it. Started later by a test program, they would inherit its
+  # output and hold ctest's pipe open after the test ended, so that ctest
+  # waited forever.
+  wineserver -p </dev/null >/dev/null 2>&1
+  $TINTRA_WINE wineboot -i </dev/null >/dev/null 2>&1 || true
 }
 
 trap tintra_wine_cleanup EXIT

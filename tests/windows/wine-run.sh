@@ -11,8 +11,21 @@ fi
 exe=$(readlink -f "$1")  # Wine needs an absolute path
 shift
 export WINEDEBUG=${WINEDEBUG:--all}
+loader=wine
 if file -b "$exe" | grep -q '^PE32+'; then
   export WINELOADER=/usr/lib/wine/wine64
-  exec /usr/lib/wine/wine64 "$exe" "$@"
+  loader=/usr/lib/wine/wine64
 fi
-exec wine "$exe" "$@"
+if [ -t 1 ]; then
+  exec "$loader" "$exe" "$@"
+fi
+# Output to a pipe (ctest): Wine hands a program's output on to the processes
+# it starts, and some of them (the desktop, system services) outlive it, so
+# the pipe would stay open and the reader wait for ever. Collect the output
+# in a file the reader never waits on and pass it on when the program ends.
+out=$(mktemp /tmp/tintra-wine-run.XXXXXX)
+trap 'rm -f "$out"' EXIT
+status=0
+"$loader" "$exe" "$@" >"$out" 2>&1 || status=$?
+cat "$out"
+exit "$status"
