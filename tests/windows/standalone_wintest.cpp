@@ -5,8 +5,14 @@
 //
 // The test keeps a small window of its own open the whole time: Wine bridges
 // its clipboard to X only while some Wine program has a window.
+//
+//   standalone_wintest [--soak RUNS] [NAME]
+// NAME runs only the cases whose name contains it; the soak, many runs in a
+// row, is the case "soak" (200 runs by default, CI runs fewer).
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +20,7 @@
 
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
+#include "tests/windows/support/wintest_usage.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
 
@@ -456,12 +463,141 @@ void RunHeldClipboard(TestReport& report, int hold_ms, const char* expected) {
   CheckEqual(report, "clipboard text", Shown(std::string(expected)), Shown(ClipboardText()));
 }
 
+// ---------------------------------------------------------------------------
+// Many runs in a row.
+
+// The input of soak run `i` and the text Tintra must write back for it: RGB
+// and hexadecimal notation in turn, written so that the result differs from
+// the input (spaces, letter case) and from the run before (the colour).
+struct SoakRun {
+  std::string input;
+  std::string expected;
+  std::string dialog_colour;  // DialogColour() with the colour read
+};
+
+SoakRun SoakRunFor(int i) {
+  const int r = i % 256;
+  const int g = (i * 7 + 3) % 256;
+  const int b = 255 - r;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%02X%02X%02X", b, g, r);
+  const std::string rgb =
+      "RGB(" + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ")";
+  SoakRun run;
+  run.dialog_colour = std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) +
+                      " | $" + hex + " | " + rgb;
+  if (i % 2 == 0) {
+    run.input =
+        "rgb(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
+    run.expected = rgb;
+  } else {
+    char lower[8];
+    std::snprintf(lower, sizeof lower, "%02x%02x%02x", b, g, r);
+    run.input = std::string("$") + lower;
+    run.expected = std::string("$") + hex;
+  }
+  return run;
+}
+
+// One soak run: clipboard in, OK, clipboard out. True when every check held.
+bool RunSoakOnce(TestReport& report, int i) {
+  const SoakRun soak = SoakRunFor(i);
+  const int failed_before = report.failed;
+  if (!PrepareClipboard(report, Start::kText, soak.input.c_str())) return false;
+  TintraRun run;
+  if (!StartTintra(report, run)) return false;
+  WaitUntil([&] { return DialogColour(run.dialog, 0) == soak.dialog_colour; });
+  if (!CheckEqual(report, "run " + std::to_string(i) + ": dialog colour", soak.dialog_colour,
+                  DialogColour(run.dialog, 0)))
+    return false;
+  ClickClient(run.dialog, kOkCentre);
+  if (!FinishRun(report, run)) return false;
+  CheckEqual(report, "run " + std::to_string(i) + ": clipboard text", Shown(soak.expected),
+             Shown(ClipboardText()));
+  return report.failed == failed_before;
+}
+
+struct UsageSample {
+  int runs;  // done when sampled
+  ProcessUsage usage;
+  unsigned handle_slot;
+  int windows;
+};
+
+void PrintUsage(const UsageSample& s) {
+  std::printf(
+      "   after %d runs: private %s, handles %lu, lowest free handle slot %u,"
+      " GDI objects %lu, USER objects %lu, windows %d\n",
+      s.runs, MiBText(s.usage.private_bytes).c_str(), static_cast<unsigned long>(s.usage.handles),
+      s.handle_slot, static_cast<unsigned long>(s.usage.gdi_objects),
+      static_cast<unsigned long>(s.usage.user_objects), s.windows);
+  std::fflush(stdout);
+}
+
+// Each run's result and exit code are checked; what the test itself holds
+// (kernel handles for the processes, GDI and USER objects for the clipboard
+// and the windows it reads, its own windows) must not grow with the runs. The
+// first run is left out: it loads what the test keeps for good.
+void RunSoak(TestReport& report, int runs) {
+  BeginSection(report, std::to_string(runs) + " runs in a row (soak)");
+  const double start = NowMs();
+  std::vector<UsageSample> samples;
+  int good = 0;
+  int bad = 0;
+  for (int i = 0; i < runs && bad < 5; ++i) {
+    if (RunSoakOnce(report, i)) {
+      ++good;
+    } else {
+      ++bad;  // a broken program would fail every run: stop after a few
+    }
+    const int done = i + 1;
+    if (done == 1 || done % ((runs + 3) / 4) == 0 || done == runs) {
+      samples.push_back(
+          {done, UsageOf(GetCurrentProcess()), LowestFreeHandleSlot(), ThreadWindowCount()});
+      PrintUsage(samples.back());
+    }
+  }
+  std::printf("   %d runs in %.1f s\n", good + bad, (NowMs() - start) / 1000.0);
+  CheckEqual(report, "runs with the right result and exit code 0", runs, good);
+  if (samples.size() < 2) return;
+  const UsageSample& first = samples.front();
+  const UsageSample& last = samples.back();
+  // A few handles come and go with the system's own bookkeeping; one kept per
+  // run would add one per run. Wine counts none: the lowest free slot shows
+  // kept handles there.
+  Check(report, last.usage.handles <= first.usage.handles + 8, "test process handles",
+        "at most " + std::to_string(first.usage.handles + 8), std::to_string(last.usage.handles));
+  Check(report, last.handle_slot <= first.handle_slot + 8, "test process lowest free handle slot",
+        "at most " + std::to_string(first.handle_slot + 8), std::to_string(last.handle_slot));
+  // Wine reports 0 GDI and USER objects; Windows counts them.
+  Check(report, last.usage.gdi_objects <= first.usage.gdi_objects + 8, "test process GDI objects",
+        "at most " + std::to_string(first.usage.gdi_objects + 8),
+        std::to_string(last.usage.gdi_objects));
+  Check(report, last.usage.user_objects <= first.usage.user_objects + 8,
+        "test process USER objects", "at most " + std::to_string(first.usage.user_objects + 8),
+        std::to_string(last.usage.user_objects));
+  CheckEqual(report, "test process windows", first.windows, last.windows);
+}
+
 }  // namespace
 }  // namespace tintra::wintest
 
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
-  const std::string_view only = argc > 1 ? argv[1] : "";
+  std::string_view only;
+  int soak_runs = 200;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--soak" && i + 1 < argc) {
+      soak_runs = std::atoi(argv[++i]);
+    } else {
+      only = argument;
+    }
+  }
+  if (soak_runs < 2) {
+    std::printf("standalone_wintest: --soak needs at least 2 runs\n");
+    return 2;
+  }
   TestReport report;
   // Small, inactive, in a corner: away from the centred dialog and chooser.
   g_keeper = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "STATIC", "standalone test",
@@ -486,6 +622,7 @@ int main(int argc, char** argv) {
     RunHeldClipboard(report, 300, "$FF8000");   // outlasted: the result arrives
     RunHeldClipboard(report, 3000, "$ff8000");  // given up: the clipboard unchanged
   }
+  if (wanted("soak")) RunSoak(report, soak_runs);
 
   DestroyWindow(g_keeper);
   return FinishReport(report);

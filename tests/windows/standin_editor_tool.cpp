@@ -23,7 +23,9 @@
 //        sendto:TITLE:CODE:PAYLOAD  editor window -> plug-in window TITLE
 //        foreignto:TITLE:CODE:PAYLOAD  foreign window -> plug-in window TITLE
 //        wait:TITLE                 until the plug-in shows a window TITLE
-//        flood:N                    N mixed sends from the editor, replies checked
+//        flood:N                    N mixed sends from the editor, replies checked;
+//                                   the plug-in's private bytes and handles
+//                                   are logged before, half-way and after
 //   --timeout MS           end the plug-in (by its handle) after MS ms (default 60000)
 //   --send-timeout MS      longest wait for the reply to one send (default 30000)
 //
@@ -42,6 +44,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/windows/support/wintest_usage.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
 
@@ -272,10 +275,20 @@ constexpr FloodMessage kFlood[] = {
     {1039, "x:", 1},      {1040, "nonul:300", 1}, {5, "t:x", 0},   {1055, "t:x", 0},
 };
 
+// " NAME_bytes=... NAME_handles=..." of the plug-in now (0 when unreadable).
+std::string PluginUsage(const char* name) {
+  const ProcessUsage usage = UsageOfProcess(g_plugin_pid);
+  return std::string(" ") + name + "_bytes=" + std::to_string(usage.private_bytes) + " " + name +
+         "_handles=" + std::to_string(usage.handles);
+}
+
 void RunFlood(int count) {
   int mismatches = 0;
   int timeouts = 0;
+  std::string usage = PluginUsage("before");
+  const DWORD start = GetTickCount();
   for (int i = 0; i < count; ++i) {
+    if (i == count / 2) usage += PluginUsage("half");
     const FloodMessage& m = kFlood[i % (sizeof kFlood / sizeof kFlood[0])];
     const Payload payload = ParsePayload(m.payload);
     COPYDATASTRUCT data{};
@@ -291,8 +304,10 @@ void RunFlood(int count) {
       ++mismatches;
     }
   }
+  usage += PluginUsage("after");
   Log("flood count=" + std::to_string(count) + " mismatches=" + std::to_string(mismatches) +
-      " timeouts=" + std::to_string(timeouts) + Tick());
+      " timeouts=" + std::to_string(timeouts) + " ms=" + std::to_string(GetTickCount() - start) +
+      usage + Tick());
 }
 
 void RunStep(std::string_view step) {

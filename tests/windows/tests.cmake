@@ -11,7 +11,8 @@ file(GLOB TINTRA_WINTEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/sup
 if(TINTRA_WINTEST_SUPPORT AND TARGET tintra_win32)
   add_library(tintra_wintest_support STATIC ${TINTRA_WINTEST_SUPPORT})
   tintra_target(tintra_wintest_support)
-  target_link_libraries(tintra_wintest_support PUBLIC tintra_win32)
+  # psapi: process memory counters for the soak tests.
+  target_link_libraries(tintra_wintest_support PUBLIC tintra_win32 psapi)
 endif()
 
 foreach(source IN LISTS TINTRA_WINTOOLS TINTRA_WINTESTS)
@@ -27,6 +28,14 @@ foreach(source IN LISTS TINTRA_WINTOOLS TINTRA_WINTESTS)
   endif()
 endforeach()
 
+# Arguments of a test program under ctest. The soaks run shortened here, to
+# keep CI short; scripts/soak.sh runs them in full (2000 openings, a flood of
+# 10000 messages, 200 standalone runs; the eyedropper's 200 runs are short
+# enough to stay).
+set(TINTRA_WINTEST_ARGS_dialog_soak_wintest 300)
+set(TINTRA_WINTEST_ARGS_plugin_wintest --flood 10000)
+set(TINTRA_WINTEST_ARGS_standalone_wintest --soak 20)
+
 foreach(source IN LISTS TINTRA_WINTESTS)
   get_filename_component(name ${source} NAME_WE)
   # Programs the test starts are built first.
@@ -39,6 +48,6 @@ foreach(source IN LISTS TINTRA_WINTESTS)
     get_filename_component(tool_name ${tool} NAME_WE)
     add_dependencies(${name} ${tool_name})
   endforeach()
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${name} ${TINTRA_WINTEST_ARGS_${name}})
   set_tests_properties(${name} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
 endforeach()
