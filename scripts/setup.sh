@@ -7,7 +7,7 @@ SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 packages=(
   cmake make g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb x11-utils
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb x11-utils xdotool
   imagemagick file ca-certificates
 )
 missing=()

@@ -16,13 +16,13 @@ if file -b "$exe" | grep -q '^PE32+'; then
   export WINELOADER=/usr/lib/wine/wine64
   loader=/usr/lib/wine/wine64
 fi
-if [ -t 1 ]; then
+if [ -z "${TINTRA_WINE_OUTPUT_TO_FILE:-}" ]; then
   exec "$loader" "$exe" "$@"
 fi
-# Output to a pipe (ctest): Wine hands a program's output on to the processes
-# it starts, and some of them (the desktop, system services) outlive it, so
-# the pipe would stay open and the reader wait for ever. Collect the output
-# in a file the reader never waits on and pass it on when the program ends.
+# Output read by ctest through a pipe: Wine hands a program's output on to
+# the processes it starts, and some of them (the desktop, system services)
+# outlive it, so the pipe would stay open and ctest wait for ever. Collect
+# the output in a file nobody waits on and pass it on when the program ends.
 out=$(mktemp /tmp/tintra-wine-run.XXXXXX)
 trap 'rm -f "$out"' EXIT
 status=0
