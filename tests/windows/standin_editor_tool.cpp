@@ -114,21 +114,21 @@ std::string Tick() {
   return " tick=" + std::to_string(GetTickCount());
 }
 
-Payload ParsePayload(std::string_view spec) {
+Payload ParsePayload(std::string_view form) {
   Payload p;
-  const auto text_after = [&](std::size_t prefix) { return spec.substr(prefix); };
-  if (spec.starts_with("t:")) {
-    p.bytes.assign(spec.begin() + 2, spec.end());
+  const auto text_after = [&](std::size_t prefix) { return form.substr(prefix); };
+  if (form.starts_with("t:")) {
+    p.bytes.assign(form.begin() + 2, form.end());
     p.bytes.push_back(0);
-  } else if (spec.starts_with("r:")) {
-    p.bytes.assign(spec.begin() + 2, spec.end());
-  } else if (spec.starts_with("x:")) {
+  } else if (form.starts_with("r:")) {
+    p.bytes.assign(form.begin() + 2, form.end());
+  } else if (form.starts_with("x:")) {
     const std::string_view hex = text_after(2);
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
       p.bytes.push_back(static_cast<std::uint8_t>(
           std::strtoul(std::string(hex.substr(i, 2)).c_str(), nullptr, 16)));
     }
-  } else if (spec.starts_with("fill:")) {
+  } else if (form.starts_with("fill:")) {
     const std::string_view rest = text_after(5);
     const std::size_t colon = rest.find(':');
     const std::size_t total = std::strtoul(std::string(rest.substr(0, colon)).c_str(), nullptr, 10);
@@ -136,9 +136,9 @@ Payload ParsePayload(std::string_view spec) {
     p.bytes.assign(text.begin(), text.end());
     p.bytes.push_back(0);
     if (p.bytes.size() < total) p.bytes.resize(total, 'A');
-  } else if (spec.starts_with("nonul:")) {
+  } else if (form.starts_with("nonul:")) {
     p.bytes.assign(std::strtoul(std::string(text_after(6)).c_str(), nullptr, 10), 'B');
-  } else if (spec.starts_with("null:")) {
+  } else if (form.starts_with("null:")) {
     p.null_data = true;
     p.size = static_cast<DWORD>(std::strtoul(std::string(text_after(5)).c_str(), nullptr, 10));
     return p;
@@ -256,10 +256,10 @@ HWND PluginWindow(std::string_view title) {
 }
 
 // Splits "CODE:PAYLOAD" (PAYLOAD may hold ":").
-void SplitCode(std::string_view spec, ULONG_PTR& code, std::string_view& payload) {
-  const std::size_t colon = spec.find(':');
-  code = std::strtoull(std::string(spec.substr(0, colon)).c_str(), nullptr, 10);
-  payload = colon == std::string_view::npos ? "" : spec.substr(colon + 1);
+void SplitCode(std::string_view form, ULONG_PTR& code, std::string_view& payload) {
+  const std::size_t colon = form.find(':');
+  code = std::strtoull(std::string(form.substr(0, colon)).c_str(), nullptr, 10);
+  payload = colon == std::string_view::npos ? "" : form.substr(colon + 1);
 }
 
 // The mixed messages of a flood, with the reply each must get.
