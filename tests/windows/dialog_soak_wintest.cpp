@@ -146,12 +146,10 @@ void CheckMemory(const Soak& soak) {
   std::printf("growth: first half from opening %d %s, second half %s\n", first.openings,
               MiBDifference(first.private_bytes, half->private_bytes).c_str(),
               MiBDifference(half->private_bytes, last.private_bytes).c_str());
-  const std::size_t growth =
-      last.private_bytes > half->private_bytes ? last.private_bytes - half->private_bytes : 0;
-  Check(g_report, growth < kSecondHalfGrowthLimit,
-        "private bytes growth from opening " + std::to_string(half->openings) + " to " +
-            std::to_string(last.openings),
-        "below " + MiBText(kSecondHalfGrowthLimit), MiBText(growth));
+  CheckGrowthBelow(g_report,
+                   "private bytes growth from opening " + std::to_string(half->openings) + " to " +
+                       std::to_string(last.openings),
+                   half->private_bytes, last.private_bytes, kSecondHalfGrowthLimit);
 }
 
 void TestSoak(int count) {

@@ -7,7 +7,7 @@
 // dialog ends up with and returns. Every wait is bounded and polls.
 //
 //   eyedropper_wintest [--soak RUNS] [section]
-//                                  runs the sections whose name starts with
+//                                  runs the sections whose name contains
 //                                  `section`; the soak makes RUNS runs (200)
 //   eyedropper_wintest --dpi-child the scaled-display part, run by the "dpi"
 //                                  section with the prefix's DPI set to 144
@@ -763,8 +763,8 @@ void TestSoak(int runs) {
               MiBText(half).c_str(), MiBText(end).c_str());
   if (done == runs &&
       Check(g_report, warm > 0 && half > 0 && end > 0, "private bytes", "read", "0")) {
-    Check(g_report, end < half + kSoakGrowthLimit, "private bytes growth over the second half",
-          "below " + MiBText(kSoakGrowthLimit), MiBDifference(half, end));
+    CheckGrowthBelow(g_report, "private bytes growth over the second half", half, end,
+                     kSoakGrowthLimit);
   }
   ConfirmExpecting(run, expected, "OK after the soak");
 }
@@ -964,33 +964,19 @@ void TestScaled() {
 
 int main(int argc, char** argv) {
   if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
-  std::string only;
-  int soak_runs = 200;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--soak" && i + 1 < argc) {
-      soak_runs = std::atoi(argv[++i]);
-    } else {
-      only = argument;
-    }
-  }
-  if (soak_runs < 10) {
-    std::printf("eyedropper_wintest: --soak needs at least 10 runs\n");
-    return 2;
-  }
+  const TestSelection selection = ReadTestSelection(argc, argv, "--soak", 200, 10);
+  if (!selection.valid) return 2;
   if (!ShowPattern()) return FinishReport(g_report);
-  if (only == "--dpi-child") {
+  if (selection.names.size() == 1 && selection.names[0] == "--dpi-child") {
     TestScaledChild();
     return FinishReport(g_report);
   }
-  auto wanted = [&only](const char* name) {
-    return only.empty() || std::string(name).rfind(only, 0) == 0;
-  };
+  const auto wanted = [&](std::string_view name) { return Wanted(selection, name); };
   if (wanted("pick")) TestPickWithAlpha();
   if (wanted("edges")) TestEdges();
   if (wanted("endings")) TestEndings();
   if (wanted("monitors")) TestMonitors();
-  if (wanted("soak")) TestSoak(soak_runs);
+  if (wanted("soak")) TestSoak(selection.size);
   if (wanted("dpi")) TestScaled();
   return FinishReport(g_report);
 }

@@ -16,6 +16,7 @@
 
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
+#include "tests/windows/support/wintest_usage.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
 
@@ -578,24 +579,26 @@ void RunForeignSenders(TestReport& report) {
 // sample, taken just after the 2 MB and 6 MB sends, is higher than the rest).
 // 1 MiB over 5000 messages catches about 200 bytes kept per message, and
 // leaves room for one more heap block of the kind the 300-byte payloads take.
-constexpr long long kFloodGrowthLimit = 1ll << 20;
+constexpr std::size_t kFloodGrowthLimit = 1u << 20;
 
 void CheckFloodUsage(TestReport& report, const LogEvent& flood) {
-  const long long before = flood.Number("before_bytes");
-  const long long half = flood.Number("half_bytes");
-  const long long after = flood.Number("after_bytes");
+  const auto bytes = [&](const char* key) {
+    return static_cast<std::size_t>(std::max(0ll, flood.Number(key)));
+  };
+  const std::size_t before = bytes("before_bytes");
+  const std::size_t half = bytes("half_bytes");
+  const std::size_t after = bytes("after_bytes");
   std::printf(
-      "   %s messages in %s ms; plug-in private bytes: before %.2f MiB, half-way %.2f MiB,"
-      " after %.2f MiB; handles %s, %s, %s\n",
-      flood["count"].c_str(), flood["ms"].c_str(), before / 1048576.0, half / 1048576.0,
-      after / 1048576.0, flood["before_handles"].c_str(), flood["half_handles"].c_str(),
+      "   %s messages in %s ms; plug-in private bytes: before %s, half-way %s,"
+      " after %s; handles %s, %s, %s\n",
+      flood["count"].c_str(), flood["ms"].c_str(), MiBText(before).c_str(), MiBText(half).c_str(),
+      MiBText(after).c_str(), flood["before_handles"].c_str(), flood["half_handles"].c_str(),
       flood["after_handles"].c_str());
   if (!Check(report, before > 0 && half > 0 && after > 0, "plug-in memory read", "3 samples",
              flood["before_bytes"] + ", " + flood["half_bytes"] + ", " + flood["after_bytes"]))
     return;
-  Check(report, after - half < kFloodGrowthLimit,
-        "plug-in private bytes growth over the second half of the flood", "below 1 MiB",
-        std::to_string(after - half) + " bytes");
+  CheckGrowthBelow(report, "plug-in private bytes growth over the second half of the flood", half,
+                   after, kFloodGrowthLimit);
   // A handle kept per message would add thousands (Windows only: Wine counts
   // no handles of a process and gives 0).
   Check(report, flood.Number("after_handles") - flood.Number("before_handles") < 50,
@@ -785,36 +788,22 @@ void RunLanguage(TestReport& report) {
 }  // namespace
 }  // namespace tintra::wintest
 
-// Runs every group, or only those whose names are given as arguments
+// Runs every group, or only those whose names contain an argument
 // (round-trips, unanswered, not-started, no-editor, foreign, hostile,
 // language). "--flood N" sets the number of messages of the flood in the
 // hostile group (10000 by default; CI runs fewer).
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
-  std::vector<std::string> only;
-  int flood_count = 10000;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument == "--flood" && i + 1 < argc) {
-      flood_count = std::atoi(argv[++i]);
-    } else {
-      only.push_back(argument);
-    }
-  }
-  if (flood_count < 2) {
-    std::printf("plugin_wintest: --flood needs a count of at least 2\n");
-    return 2;
-  }
-  const auto wanted = [&](const char* group) {
-    return only.empty() || std::find(only.begin(), only.end(), group) != only.end();
-  };
+  const TestSelection selection = ReadTestSelection(argc, argv, "--flood", 10000, 2);
+  if (!selection.valid) return 2;
+  const auto wanted = [&](std::string_view group) { return Wanted(selection, group); };
   TestReport report;
   if (wanted("round-trips")) RunRoundTrips(report);
   if (wanted("unanswered")) RunUnansweredRequests(report);
   if (wanted("not-started")) RunNotStartedByEditor(report);
   if (wanted("no-editor")) RunNoEditorWindow(report);
   if (wanted("foreign")) RunForeignSenders(report);
-  if (wanted("hostile")) RunHostileInput(report, flood_count);
+  if (wanted("hostile")) RunHostileInput(report, selection.size);
   if (wanted("language")) RunLanguage(report);
   return FinishReport(report);
 }

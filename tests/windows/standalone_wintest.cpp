@@ -584,20 +584,8 @@ void RunSoak(TestReport& report, int runs) {
 
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
-  std::string_view only;
-  int soak_runs = 200;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--soak" && i + 1 < argc) {
-      soak_runs = std::atoi(argv[++i]);
-    } else {
-      only = argument;
-    }
-  }
-  if (soak_runs < 2) {
-    std::printf("standalone_wintest: --soak needs at least 2 runs\n");
-    return 2;
-  }
+  const TestSelection selection = ReadTestSelection(argc, argv, "--soak", 200, 2);
+  if (!selection.valid) return 2;
   TestReport report;
   // Small, inactive, in a corner: away from the centred dialog and chooser.
   g_keeper = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "STATIC", "standalone test",
@@ -611,9 +599,7 @@ int main(int argc, char** argv) {
   PumpMessages();
 
   // An argument runs only the cases whose name contains it.
-  const auto wanted = [&](std::string_view name) {
-    return only.empty() || name.find(only) != std::string_view::npos;
-  };
+  const auto wanted = [&](std::string_view name) { return Wanted(selection, name); };
   for (const FlowCase& c : kFlows) {
     if (wanted(c.name)) RunFlow(report, c);
   }
@@ -622,7 +608,7 @@ int main(int argc, char** argv) {
     RunHeldClipboard(report, 300, "$FF8000");   // outlasted: the result arrives
     RunHeldClipboard(report, 3000, "$ff8000");  // given up: the clipboard unchanged
   }
-  if (wanted("soak")) RunSoak(report, soak_runs);
+  if (wanted("soak")) RunSoak(report, selection.size);
 
   DestroyWindow(g_keeper);
   return FinishReport(report);

@@ -1,6 +1,7 @@
 #include "tests/windows/support/wintest_report.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tintra::wintest {
 
@@ -34,6 +35,34 @@ int FinishReport(const TestReport& report) {
   std::printf("%d passed, %d failed\n", report.passed, report.failed);
   std::fflush(stdout);
   return report.failed == 0 ? 0 : 1;
+}
+
+TestSelection ReadTestSelection(int argc, char** argv, std::string_view size_option,
+                                int default_size, int minimum_size) {
+  TestSelection selection;
+  selection.size = default_size;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == size_option && i + 1 < argc) {
+      selection.size = std::atoi(argv[++i]);
+    } else {
+      selection.names.emplace_back(argument);
+    }
+  }
+  if (selection.size < minimum_size) {
+    std::printf("%.*s needs at least %d\n", static_cast<int>(size_option.size()),
+                size_option.data(), minimum_size);
+    selection.valid = false;
+  }
+  return selection;
+}
+
+bool Wanted(const TestSelection& selection, std::string_view name) {
+  if (selection.names.empty()) return true;
+  for (const std::string& wanted : selection.names) {
+    if (name.find(wanted) != std::string_view::npos) return true;
+  }
+  return false;
 }
 
 }  // namespace tintra::wintest

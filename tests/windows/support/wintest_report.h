@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tintra::wintest {
 
@@ -53,6 +54,20 @@ bool CheckEqual(TestReport& report, std::string_view what, const T& expected, co
 
 // "0xAARRGGBB"-style text of a 32-bit value, 8 upper-case digits.
 std::string Hex32(std::uint32_t value);
+
+// The command line of a test program: "<size option> N" sets the size of its
+// soak (runs, messages...), every other argument names the groups to run.
+struct TestSelection {
+  int size = 0;
+  std::vector<std::string> names;  // empty: every group
+  bool valid = true;               // false: the size is below its minimum (printed)
+};
+TestSelection ReadTestSelection(int argc, char** argv, std::string_view size_option,
+                                int default_size, int minimum_size);
+
+// Whether the group `name` runs: every group when none was named, else those
+// whose names contain one of the names given.
+bool Wanted(const TestSelection& selection, std::string_view name);
 
 // Prints "N passed, M failed"; returns the exit code (0 when none failed).
 int FinishReport(const TestReport& report);

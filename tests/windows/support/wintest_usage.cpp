@@ -47,6 +47,12 @@ std::string MiBDifference(std::size_t from, std::size_t to) {
   return text;
 }
 
+bool CheckGrowthBelow(TestReport& report, std::string_view what, std::size_t from, std::size_t to,
+                      std::size_t limit) {
+  const std::size_t growth = to > from ? to - from : 0;
+  return Check(report, growth < limit, what, "below " + MiBText(limit), MiBDifference(from, to));
+}
+
 namespace {
 
 BOOL CALLBACK CountWindow(HWND, LPARAM count) {

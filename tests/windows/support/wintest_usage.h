@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "tests/windows/support/wintest_report.h"
 
 namespace tintra::wintest {
 
@@ -28,6 +31,11 @@ ProcessUsage UsageOfProcess(DWORD process_id);
 // "12.34 MiB"; a signed difference gets its sign ("+0.25 MiB").
 std::string MiBText(std::size_t bytes);
 std::string MiBDifference(std::size_t from, std::size_t to);
+
+// Counts one check: memory went from `from` to `to` bytes, a growth below
+// `limit` (a fall counts as no growth).
+bool CheckGrowthBelow(TestReport& report, std::string_view what, std::size_t from, std::size_t to,
+                      std::size_t limit);
 
 // The calling process's lowest free handle slot (a new handle's value / 4).
 // Handles take the lowest free slot, so handles that are never closed push it
