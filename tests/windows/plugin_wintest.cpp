@@ -181,16 +181,8 @@ std::optional<StandInLog> FinishStandIn(TestReport& report, StandInRun& run) {
 }
 
 // A visible top-level window of any process with this exact title.
-HWND WaitForTopWindow(std::string_view title, int timeout_ms = kDefaultTimeoutMs) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        const std::vector<HWND> windows = FindTopWindows(0, title);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-      },
-      timeout_ms);
-  return found;
+HWND WaitForAnyWindow(std::string_view title, int timeout_ms = kDefaultTimeoutMs) {
+  return WaitForTopWindow(0, title, timeout_ms);
 }
 
 bool WaitUntilGone(HWND window, int timeout_ms = kDefaultTimeoutMs) {
@@ -243,7 +235,7 @@ std::string DialogColour(HWND dialog, int alpha_flag) {
 // Waits for a message box with `caption`, checks its text and dismisses it
 // with its OK button. True when a box came and went.
 bool DismissMessageBox(TestReport& report, const char* caption, const char* text) {
-  HWND box = WaitForTopWindow(caption);
+  HWND box = WaitForAnyWindow(caption);
   if (!Check(report, box != nullptr, std::string("message box \"") + caption + "\"", "shown",
              "none"))
     return false;
@@ -367,7 +359,7 @@ std::optional<StandInLog> RunFlowChecked(TestReport& report, const Flow& flow) {
   if (flow.box_before_dialog != nullptr) {
     DismissMessageBox(report, kForeignCaption, flow.box_before_dialog);
   }
-  HWND dialog = WaitForTopWindow(flow.dialog_title, 30000);
+  HWND dialog = WaitForAnyWindow(flow.dialog_title, 30000);
   if (!Check(report, dialog != nullptr, "dialog window", std::string("titled ") + flow.dialog_title,
              "none"))
     return FinishStandIn(report, run);
@@ -390,7 +382,7 @@ std::optional<StandInLog> RunFlowChecked(TestReport& report, const Flow& flow) {
   Check(report, WaitUntilGone(dialog), "dialog ended", "gone", "still shown");
 
   if (flow.chooser_title != nullptr) {
-    HWND chooser = WaitForTopWindow(flow.chooser_title);
+    HWND chooser = WaitForAnyWindow(flow.chooser_title);
     if (Check(report, chooser != nullptr, "chooser window",
               std::string("titled ") + flow.chooser_title, "none")) {
       int buttons = 0;
@@ -493,14 +485,14 @@ void RunNoEditorWindow(TestReport& report) {
     BeginSection(report, std::string("editor handle ") + handle);
     StandInRun run;
     if (!StartStandIn(report, run, std::string("--handle ") + handle)) continue;
-    HWND dialog = WaitForTopWindow(kEnglishTitle, 30000);
+    HWND dialog = WaitForAnyWindow(kEnglishTitle, 30000);
     if (Check(report, dialog != nullptr, "dialog window", "titled Color", "none")) {
       WaitUntil(
           [&] { return DialogColour(dialog, 1) == "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"; });
       CheckEqual(report, "dialog colour", std::string("0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"),
                  DialogColour(dialog, 1));
       ClickAt(ClientPointOnScreen(dialog, kOkCentre.x, kOkCentre.y));
-      if (HWND chooser = WaitForTopWindow(kEnglishChooser)) {
+      if (HWND chooser = WaitForAnyWindow(kEnglishChooser)) {
         PressChooserButton(chooser, 1);
       } else {
         Check(report, false, "chooser window", "titled Format selection", "none");

@@ -52,18 +52,6 @@ void PrintClipboard(const char* label) {
   std::fflush(stdout);
 }
 
-HWND WaitForWindow(DWORD process_id, std::string_view title, const StartedProcess& process) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        const std::vector<HWND> windows = FindTopWindows(process_id, title);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr || process.WaitForExit(0);
-      },
-      kDemoTimeoutMs);
-  return found;
-}
-
 // The window's screen rectangle as a 24-bit bottom-up BMP file.
 bool SaveWindowImage(HWND window, const std::string& path) {
   RECT r{};
@@ -130,7 +118,7 @@ void PaintNow(HWND window) {
 
 void Demo(const StartedProcess& tintra, const std::string& prefix) {
   const DWORD pid = tintra.info.dwProcessId;
-  HWND dialog = WaitForWindow(pid, kDialogTitle, tintra);
+  HWND dialog = WaitForTopWindow(pid, kDialogTitle, kDemoTimeoutMs, &tintra);
   if (dialog == nullptr || !WaitForDialogFilled(dialog)) {
     std::printf("demo: the dialog did not show\n");
     return;
@@ -142,7 +130,7 @@ void Demo(const StartedProcess& tintra, const std::string& prefix) {
   std::fflush(stdout);
   ClickAt(ClientPointOnScreen(dialog, 336, 208));  // OK button 312, 188, 48 x 40
 
-  HWND chooser = WaitForWindow(pid, kChooserTitle, tintra);
+  HWND chooser = WaitForTopWindow(pid, kChooserTitle, kDemoTimeoutMs, &tintra);
   if (chooser == nullptr) return;  // Tintra ended: the text had a notation
   PaintNow(chooser);
   const std::string chooser_image = prefix + "-chooser.bmp";

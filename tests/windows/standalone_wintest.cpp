@@ -108,18 +108,6 @@ std::string Shown(const std::optional<std::string>& text) {
 // ---------------------------------------------------------------------------
 // Windows of the program under test.
 
-HWND WaitForProcessWindow(DWORD process_id, std::string_view title, int timeout_ms) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        const std::vector<HWND> windows = FindTopWindows(process_id, title);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-      },
-      timeout_ms);
-  return found;
-}
-
 // The visible child of `parent` whose top-left corner is the client point.
 HWND ChildAt(HWND parent, POINT corner) {
   for (HWND child : ChildrenInOrder(parent)) {
@@ -166,7 +154,7 @@ bool StartTintra(TestReport& report, TintraRun& run) {
     Check(report, false, "start Tintra.exe", "started", "CreateProcess failed");
     return false;
   }
-  run.dialog = WaitForProcessWindow(run.process.info.dwProcessId, kDialogTitle, kDefaultTimeoutMs);
+  run.dialog = WaitForTopWindow(run.process.info.dwProcessId, kDialogTitle, kDefaultTimeoutMs);
   if (!Check(report, run.dialog != nullptr, "dialog window",
              "a window titled S\\xE9lection de couleur", "none"))
     return false;
@@ -372,8 +360,7 @@ void RunFlow(TestReport& report, const FlowCase& c) {
   ClickClient(run.dialog, kOkCentre);
 
   if (c.chooser != kNoChooser) {
-    HWND chooser =
-        WaitForProcessWindow(run.process.info.dwProcessId, kChooserTitle, kDefaultTimeoutMs);
+    HWND chooser = WaitForTopWindow(run.process.info.dwProcessId, kChooserTitle, kDefaultTimeoutMs);
     if (!Check(report, chooser != nullptr, "chooser window", "a window titled Choix du format",
                "none"))
       return;

@@ -61,16 +61,21 @@ std::vector<HWND> FindTopWindows(DWORD process_id, std::string_view title) {
   return search.found;
 }
 
-HWND WaitForOwnWindow(std::string_view title, int timeout_ms) {
+HWND WaitForTopWindow(DWORD process_id, std::string_view title, int timeout_ms,
+                      const StartedProcess* until_exit) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        const std::vector<HWND> windows = FindTopWindows(GetCurrentProcessId(), title);
+        const std::vector<HWND> windows = FindTopWindows(process_id, title);
         found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
+        return found != nullptr || (until_exit != nullptr && until_exit->WaitForExit(0));
       },
       timeout_ms);
   return found;
+}
+
+HWND WaitForOwnWindow(std::string_view title, int timeout_ms) {
+  return WaitForTopWindow(GetCurrentProcessId(), title, timeout_ms);
 }
 
 std::vector<HWND> ChildrenInOrder(HWND parent) {

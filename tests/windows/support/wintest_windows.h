@@ -17,8 +17,14 @@ namespace tintra::wintest {
 // title equals `title` exactly (empty `title`: any title), in z-order.
 std::vector<HWND> FindTopWindows(DWORD process_id, std::string_view title);
 
-// The first window FindTopWindows gives for the calling process, waited for
-// up to `timeout_ms`; nullptr when none appeared.
+struct StartedProcess;
+
+// The first window FindTopWindows gives, waited for up to `timeout_ms`;
+// nullptr when none appeared, or as soon as `until_exit` (when given) ended.
+HWND WaitForTopWindow(DWORD process_id, std::string_view title, int timeout_ms,
+                      const StartedProcess* until_exit = nullptr);
+
+// WaitForTopWindow for the calling process.
 HWND WaitForOwnWindow(std::string_view title, int timeout_ms);
 
 // Direct children of `parent`, top of the z-order first: for children that
