@@ -20,11 +20,9 @@ root=$(pwd)
 bash scripts/setup.sh
 
 source scripts/wine-env.sh
-if tintra_runs_32bit; then
-  preset=windows
-else
+preset=$(tintra_windows_preset)
+if [ "$preset" = windows64 ]; then
   echo "== this machine runs no 32-bit programs: using the 64-bit build of Tintra"
-  preset=windows64
 fi
 build=${TINTRA_BUILD_DIR:-$root/build/$preset}
 echo "== building Tintra ($preset, in $build)"

@@ -7,19 +7,13 @@
 #   - the plug-in sent 10000 WM_COPYDATA messages, good and bad, during one dialog;
 #   - the standalone program run 200 times in a row against the real clipboard.
 # Each prints its report (runs, time, memory samples). Exits non-zero when
-# any of them failed. Takes about 10 minutes. Needs the packages of
+# any of them failed. Takes about 15 minutes. Needs the packages of
 # scripts/setup.sh.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 source scripts/wine-env.sh
-if tintra_runs_32bit; then
-  preset=windows
-else
-  # This machine cannot execute 32-bit programs: the same tests built for
-  # 64-bit Windows, under 64-bit Wine.
-  preset=windows64
-fi
+preset=$(tintra_windows_preset)
 echo "== build ($preset)"
 cmake --preset "$preset" >/dev/null || exit 1
 cmake --build --preset "$preset" -j"$(nproc)" >/dev/null || exit 1

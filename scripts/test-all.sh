@@ -23,13 +23,9 @@ cmake --build --preset windows -j"$(nproc)"
 file build/windows/bin/*.exe
 
 source scripts/wine-env.sh
-if tintra_runs_32bit; then
-  preset=windows
-else
-  # This machine cannot execute 32-bit programs: run the same tests built
-  # for 64-bit Windows under 64-bit Wine.
+preset=$(tintra_windows_preset)
+if [ "$preset" = windows64 ]; then
   echo "== this machine runs no 32-bit programs: building the 64-bit Windows tests"
-  preset=windows64
   cmake --preset windows64 >/dev/null
   cmake --build --preset windows64 -j"$(nproc)"
 fi

@@ -38,6 +38,12 @@ tintra_runs_32bit() {
   /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# The Windows build whose programs run here: the shipped 32-bit one, or the
+# 64-bit build of the same sources where 32-bit programs cannot execute.
+tintra_windows_preset() {
+  if tintra_runs_32bit; then echo windows; else echo windows64; fi
+}
+
 tintra_start_wine() {
   TINTRA_WINEPREFIX_OWNED=$(mktemp -d /tmp/tintra-wine.XXXXXX)
   export WINEPREFIX=$TINTRA_WINEPREFIX_OWNED
