@@ -9,34 +9,6 @@ namespace tintra {
 
 namespace {
 
-constexpr int kCanvasHeight = 346;  // client y where the template rows start
-constexpr int kRowPitch = 22;       // 20-pixel field plus 2-pixel gap
-constexpr int kRowsMargin = 12;     // below the last row
-constexpr int kRowSpan = 350;       // widths and gaps of one row: x 12..362 at most
-constexpr int kFieldLeft = 12;
-constexpr int kFieldGap = 2;
-
-int Saturate(std::int64_t value) {
-  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
-}
-
-// count * step + base with count unbounded (size_t), step >= 1, base >= 0;
-// INT_MAX when it would not fit. Places far past the window stay monotonic.
-int PlaceAt(std::size_t count, int step, int base) {
-  if (count > static_cast<std::size_t>((INT_MAX - base) / step)) return INT_MAX;
-  return static_cast<int>(count) * step + base;
-}
-
-// Width of each of `count` fields sharing one row (count >= 1). From 117
-// fields on there is no pixel left for each; the plain formula would go on to
-// -1 (from 350 fields) and overflow 2 * count for huge counts, so a crowded
-// row gets width 0 and keeps the 2-pixel step between fields.
-int FieldWidth(std::size_t count) {
-  if (count >= static_cast<std::size_t>(kRowSpan / 2)) return 0;
-  const int c = static_cast<int>(count);
-  return (kRowSpan - 2 * c) / c;
-}
-
 int CountOf(std::string_view text, char ch) {
   const std::ptrdiff_t n = std::count(text.begin(), text.end(), ch);
   return static_cast<int>(std::min<std::int64_t>(n, INT_MAX));
@@ -94,7 +66,6 @@ DescriptorLayout ReadDescriptor(std::string_view descriptor, int alpha_flag) {
   layout.row_count = 0;
   if (first_lf == std::string_view::npos) return layout;
 
-  const int first_row_y = kCanvasHeight + kRowPitch * alpha;
   std::size_t rows = 0;
   std::size_t line_start = first_lf + 1;
   // Every LF opens one row, the one after a final LF included.
@@ -105,15 +76,14 @@ DescriptorLayout ReadDescriptor(std::string_view descriptor, int alpha_flag) {
                                                                          : line_end - line_start);
     const std::size_t field_count =
         static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
-    const int width = FieldWidth(field_count);
-    const int y = PlaceAt(rows, kRowPitch, first_row_y);
     std::size_t field_start = 0;
     for (std::size_t i = 0; i < field_count; ++i) {
       const std::size_t tab = line.find('\t', field_start);
       const std::string_view text = line.substr(
           field_start, tab == std::string_view::npos ? std::string_view::npos : tab - field_start);
-      layout.fields.push_back(TemplateField{PlaceAt(i, width + kFieldGap, kFieldLeft), y, width,
-                                            std::string(text), CountOf(text, '?')});
+      const PixelRect place = TemplateFieldRect(alpha, rows, i, field_count);
+      layout.fields.push_back(
+          TemplateField{place.x, place.y, place.width, std::string(text), CountOf(text, '?')});
       field_start = tab + 1;  // unused after the last field
     }
     ++rows;
@@ -122,13 +92,6 @@ DescriptorLayout ReadDescriptor(std::string_view descriptor, int alpha_flag) {
   }
   layout.row_count = rows > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(rows);
   return layout;
-}
-
-int ClientHeight(int alpha_flag, int row_count) {
-  const std::int64_t alpha = alpha_flag != 0 ? 1 : 0;
-  std::int64_t height = kCanvasHeight + kRowPitch * alpha;
-  if (row_count > 0) height += std::int64_t{kRowPitch} * row_count + kRowsMargin;
-  return Saturate(height);
 }
 
 std::string ExpandFieldTemplate(std::string_view tmpl, int red, int green, int blue, int alpha,

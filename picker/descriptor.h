@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "picker/color_model.h"
+#include "picker/dialog_layout.h"
 
 namespace tintra {
 
-constexpr int kTemplateFieldHeight = 20;
-constexpr int kClientWidth = 372;
-
 // One field of a descriptor row, placed in the dialog's client area.
 struct TemplateField {
-  int x, y, width;        // client pixels; height is kTemplateFieldHeight
+  int x, y, width;        // logical client pixels; height is kTemplateFieldHeight
   std::string text;       // the caption or template, as written
   int placeholder_count;  // number of "?" in text; above 0 marks an output field
 };
@@ -28,13 +26,9 @@ struct DescriptorLayout {
 };
 
 // Splits the descriptor (lines separated by LF alone) into the title and the
-// placed fields. Any non-zero alpha_flag counts as 1. Never fails; linear in
+// fields, placed by TemplateFieldRect. Any non-zero alpha_flag counts as 1. Never fails; linear in
 // the descriptor's length.
 DescriptorLayout ReadDescriptor(std::string_view descriptor, int alpha_flag);
-
-// Client-area height in pixels for the alpha flag and the number of rows:
-// 346 + 22 a + (22 n + 12 when n > 0). Saturates at INT_MAX.
-int ClientHeight(int alpha_flag, int row_count);
 
 // Replaces the placeholders ?r ?g ?b ?a (decimal), ?hr ?hg ?hb ?ha (two
 // upper-case hexadecimal digits), ?t ?s ?l (decimal), in that order, one

@@ -19,11 +19,20 @@ enum class EmbeddedImage {
   kStoreArrow,    // 24 x 24, 24- and 32-bit: dark arrow curving downwards
 };
 
-// The icon file's bytes, held in the program.
+// The icon file's bytes, held in the program: the image at 96 DPI.
 std::span<const std::uint8_t> EmbeddedImageData(EmbeddedImage which);
 
-// The 32-bit image of the icon file (with its alpha); an empty image when
-// the data cannot be read.
+// The icon file of the same image at its sizes for the scaled displays, one
+// 32-bit entry for each DPI of kImageDpis above 96 (picker/dialog_layout.h).
+std::span<const std::uint8_t> ScaledImageData(EmbeddedImage which);
+
+// The 32-bit image at 96 DPI (with its alpha); an empty image when the data
+// cannot be read.
 Image LoadEmbeddedImage(EmbeddedImage which);
+
+// The image drawn nearest to `size` pixels wide, of both files (the 96-DPI
+// one when `size` is its width); the 96-DPI image when nothing nearer can be
+// read.
+Image LoadEmbeddedImage(EmbeddedImage which, int size);
 
 }  // namespace tintra

@@ -11,6 +11,8 @@
 
 #include <span>
 
+#include "picker/pixel_rect.h"
+
 namespace tintra {
 
 // A monitor; it covers left <= x < left + width, top <= y < top + height.
@@ -37,14 +39,6 @@ constexpr int kEnlargedOrigin = 1;    // enlarged zoom at (1, 1): a one-pixel bl
 constexpr int kEnlargedSize = kZoomSize * kZoomScale;  // 119
 constexpr int kCrosshairAt = 60;                       // column and row of the crosshair
 constexpr int kCrosshairLength = 119;  // the lines cover 0..118 of their column / row
-
-// A rectangle of pixels (x, y, width, height).
-struct PixelRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
 
 // The crosshair lines, inverted one after the other in magnifier client
 // pixels; the pixel where they cross is inverted twice and shows the picked

@@ -11,6 +11,7 @@
 #include "picker/icon_file.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace tintra {
@@ -117,9 +118,9 @@ void DecodeDib(const DibEntry& dib, Image& out) {
   }
 }
 
-}  // namespace
+enum class Pick { kExactOrLargest, kNearest };
 
-bool DecodeIconFile(const std::uint8_t* data, std::size_t size, int width, Image& out) {
+bool Decode(const std::uint8_t* data, std::size_t size, int width, Pick pick, Image& out) {
   out = Image{};
   if (data == nullptr || size < kDirectorySize) return false;
   if (ReadU16(data) != 0 || ReadU16(data + 2) != kIconType) return false;
@@ -162,14 +163,33 @@ bool DecodeIconFile(const std::uint8_t* data, std::size_t size, int width, Image
       case EntryKind::kDecodable:
         break;
     }
-    if (width > 0 && dib.width != width) continue;
-    const bool better = best.bits == 0 || dib.width > best.width ||
-                        (dib.width == best.width && dib.bits > best.bits);
+    bool better = false;
+    if (pick == Pick::kNearest) {
+      const int distance = std::abs(dib.width - width);
+      const int best_distance = std::abs(best.width - width);
+      better = best.bits == 0 || distance < best_distance ||
+               (distance == best_distance &&
+                (dib.width > best.width || (dib.width == best.width && dib.bits > best.bits)));
+    } else {
+      if (width > 0 && dib.width != width) continue;
+      better = best.bits == 0 || dib.width > best.width ||
+               (dib.width == best.width && dib.bits > best.bits);
+    }
     if (better) best = dib;
   }
   if (best.bits == 0) return false;
   DecodeDib(best, out);
   return true;
+}
+
+}  // namespace
+
+bool DecodeIconFile(const std::uint8_t* data, std::size_t size, int width, Image& out) {
+  return Decode(data, size, width, Pick::kExactOrLargest, out);
+}
+
+bool DecodeNearestIcon(const std::uint8_t* data, std::size_t size, int width, Image& out) {
+  return Decode(data, size, width, Pick::kNearest, out);
 }
 
 }  // namespace tintra

@@ -14,4 +14,8 @@ namespace tintra {
 // empty, on any malformed or truncated data.
 bool DecodeIconFile(const std::uint8_t* data, std::size_t size, int width, Image& out);
 
+// Decodes the entry whose width is nearest to `width` (the larger on a tie),
+// preferring 32-bit entries; false, leaving `out` empty, as above.
+bool DecodeNearestIcon(const std::uint8_t* data, std::size_t size, int width, Image& out);
+
 }  // namespace tintra

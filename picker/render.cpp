@@ -16,16 +16,6 @@ constexpr ColorValue kDarkCheck = 0xFF303030u;   // grey 48
 constexpr ColorValue kLightCheck = 0xFFD0D0D0u;  // grey 208
 constexpr ColorValue kOutline = 0x60000000u;     // black, alpha 96
 
-constexpr int kStripWidth = 256;
-constexpr int kStripHeight = 10;
-constexpr int kStripLeft = 44;
-constexpr int kStripTop[4] = {280, 302, 324, 346};  // red, green, blue, alpha
-constexpr int kSwatchLeft = 312;
-constexpr int kUpperSwatchTop = 12;
-constexpr int kLowerSwatchTop = 44;
-constexpr int kSwatchWidth = 48;
-constexpr int kSwatchHeight = 32;
-
 // Nearest integer, halves to the even neighbour, whatever the FPU's
 // rounding mode.
 int RoundHalfEven(double x) {
@@ -36,66 +26,84 @@ int RoundHalfEven(double x) {
   return result;
 }
 
-int HueBarHeight(int alpha_flag) {
-  return kHueBarBaseHeight + 22 * alpha_flag;
-}
-
 // Keeps every position that indexes an image within that image, whatever a
 // lost pointer confinement let through: field 0..255, marker row within
 // the bar.
 void ClampPositions(PickerState& state, const DialogImages& images) {
-  state.field_x = std::clamp(state.field_x, 0, kFieldSize - 1);
-  state.field_y = std::clamp(state.field_y, 0, kFieldSize - 1);
-  state.marker_row = std::clamp(state.marker_row, 0, HueBarHeight(images.alpha_flag) - 1);
+  const PixelRect& field = images.layout.field.logical;
+  state.field_x = std::clamp(state.field_x, 0, std::max(field.width - 1, 0));
+  state.field_y = std::clamp(state.field_y, 0, std::max(field.height - 1, 0));
+  state.marker_row =
+      std::clamp(state.marker_row, 0, std::max(images.layout.hue_bar.logical.height - 1, 0));
   state.hue_offset = std::clamp(state.hue_offset, 0, kHueCycle);
 }
 
-Image MakeStrip(int shift) {
-  Image strip = CreateImage(kStripWidth, kStripHeight, 32);
-  for (int i = 0; i < kStripWidth; ++i) {
-    BlendVerticalLine(strip, i, 0, kStripHeight, kOpaque | (static_cast<ColorValue>(i) << shift));
+// The logical value (0..255) under physical column `px` of strip `strip`.
+int StripValueAt(const DialogLayout& l, int strip, int px) {
+  const LaidRect& s = l.strips[static_cast<std::size_t>(strip)];
+  const int value = ToLogical(s.physical.x + px, l.dpi) - s.logical.x;
+  return std::clamp(value, 0, s.logical.width - 1);
+}
+
+// The logical coordinate, continuous, at the centre of physical pixel
+// `p` of an element that starts at logical `origin` (physical
+// `physical_origin`), held to 0..max: what a smooth drawing samples.
+double ContinuousAt(int physical_origin, int p, int origin, int dpi, double max) {
+  const double centre = (physical_origin + p + 0.5) * kBaseDpi / dpi - 0.5 - origin;
+  return std::clamp(centre, 0.0, max);
+}
+
+Image MakeStrip(const DialogLayout& l, int strip, int shift) {
+  const PixelRect& r = l.strips[static_cast<std::size_t>(strip)].physical;
+  Image image = CreateImage(r.width, r.height, 32);
+  for (int i = 0; i < r.width; ++i) {
+    const auto value = static_cast<ColorValue>(StripValueAt(l, strip, i));
+    BlendVerticalLine(image, i, 0, r.height, kOpaque | (value << shift));
   }
-  return strip;
+  return image;
 }
 
 Image MakeFieldOverlay() {
-  Image overlay = CreateImage(kFieldSize, kFieldSize, 32);
-  AlphaBox(overlay, 0, 0, kFieldSize, kFieldSize, 0);
+  const int size = LogicalLayout(0).field.logical.width;
+  Image overlay = CreateImage(size, size, 32);
+  AlphaBox(overlay, 0, 0, size, size, 0);
   // Per pixel: white of alpha 255 - x, then black of alpha y. Pixels are
   // independent, so all the white goes first.
-  for (int x = 0; x < kFieldSize; ++x) {
-    BlendVerticalLine(overlay, x, 0, kFieldSize, ComposeColor(255, 255, 255, 255 - x));
+  for (int x = 0; x < size; ++x) {
+    BlendVerticalLine(overlay, x, 0, size, ComposeColor(255, 255, 255, 255 - x));
   }
-  for (int y = 0; y < kFieldSize; ++y) {
-    BlendHorizontalLine(overlay, 0, y, kFieldSize, ComposeColor(0, 0, 0, y));
+  for (int y = 0; y < size; ++y) {
+    BlendHorizontalLine(overlay, 0, y, size, ComposeColor(0, 0, 0, y));
   }
   return overlay;
 }
 
-Image MakeAlphaStrip() {
-  Image strip = CreateImage(kStripWidth, kStripHeight, 32);
-  for (int x = 0; x < kStripWidth; x += 10) {
-    BlendBox(strip, x, 0, 5, 5, kDarkCheck);
-    BlendBox(strip, x + 5, 5, 5, 5, kDarkCheck);
-    BlendBox(strip, x + 5, 0, 5, 5, kLightCheck);
-    BlendBox(strip, x, 5, 5, 5, kLightCheck);
+// Squares of `check` pixels, dark at the top-left and bottom-right of every
+// cell of two squares, light in the other two.
+void DrawCheckerboard(Image& image, int check) {
+  for (int y = 0; y < image.height; y += 2 * check) {
+    for (int x = 0; x < image.width; x += 2 * check) {
+      BlendBox(image, x, y, check, check, kDarkCheck);
+      BlendBox(image, x + check, y + check, check, check, kDarkCheck);
+      BlendBox(image, x + check, y, check, check, kLightCheck);
+      BlendBox(image, x, y + check, check, check, kLightCheck);
+    }
   }
-  for (int i = 0; i < kStripWidth; ++i) {
-    BlendVerticalLine(strip, i, 0, kStripHeight, ComposeColor(128, 128, 128, i));
+}
+
+Image MakeAlphaStrip(const DialogLayout& l) {
+  const PixelRect& r = l.strips[3].physical;
+  Image strip = CreateImage(r.width, r.height, 32);
+  DrawCheckerboard(strip, l.strip_check);
+  for (int i = 0; i < r.width; ++i) {
+    BlendVerticalLine(strip, i, 0, r.height, ComposeColor(128, 128, 128, StripValueAt(l, 3, i)));
   }
   return strip;
 }
 
-Image MakeSwatchCheckerboard() {
-  Image board = CreateTransparentImage(48, 64);
-  for (int y = 0; y <= 60; y += 12) {
-    for (int x = 0; x <= 48; x += 12) {
-      BlendBox(board, x, y, 6, 6, kDarkCheck);
-      BlendBox(board, x + 6, y + 6, 6, 6, kDarkCheck);
-      BlendBox(board, x + 6, y, 6, 6, kLightCheck);
-      BlendBox(board, x, y + 6, 6, 6, kLightCheck);
-    }
-  }
+Image MakeSwatchCheckerboard(const DialogLayout& l) {
+  Image board = CreateTransparentImage(l.swatches.physical.width, l.swatches.physical.height);
+  DrawCheckerboard(board, l.swatch_check);
   return board;
 }
 
@@ -103,24 +111,55 @@ ColorValue OpaqueGrey(int v) {
   return ComposeColor(v, v, v, 255);
 }
 
-Image MakeStripMarker() {
-  Image marker = CreateTransparentImage(3, 16);
-  for (int i = 0; i < 16; ++i) {
-    const ColorValue grey = OpaqueGrey(MarkerGrey(i, 16));
-    BlendPlot(marker, 0, i, grey);
-    BlendPlot(marker, 2, i, grey);
+// Two vertical lines `line` wide, grey by row, with the value's column clear
+// between them.
+Image MakeStripMarker(const DialogLayout& l) {
+  const MarkerGeometry& g = l.strip_marker;
+  Image marker = CreateTransparentImage(g.width, g.height);
+  for (int i = 0; i < g.height; ++i) {
+    const ColorValue grey = OpaqueGrey(MarkerGrey(i, g.height));
+    BlendBox(marker, 0, i, l.line, 1, grey);
+    BlendBox(marker, g.width - l.line, i, l.line, 1, grey);
   }
   return marker;
 }
 
-Image MakeHueMarker() {
-  Image marker = CreateTransparentImage(26, 3);
-  for (int i = 0; i < 26; ++i) {
-    const ColorValue grey = OpaqueGrey(MarkerGrey(i, 26));
-    BlendPlot(marker, i, 0, grey);
-    BlendPlot(marker, i, 2, grey);
+// Two horizontal lines, grey by column, with the marker row clear between.
+Image MakeHueMarker(const DialogLayout& l) {
+  const MarkerGeometry& g = l.hue_marker;
+  Image marker = CreateTransparentImage(g.width, g.height);
+  for (int i = 0; i < g.width; ++i) {
+    const ColorValue grey = OpaqueGrey(MarkerGrey(i, g.width));
+    BlendBox(marker, i, 0, 1, l.line, grey);
+    BlendBox(marker, i, g.height - l.line, 1, l.line, grey);
   }
   return marker;
+}
+
+// Table steps from the bar's top to `row` (0..last): about 12 per row at
+// both ends, under 1 in the middle, 1530 over the whole bar.
+double HueBarSteps(double row, double last) {
+  const double l = 2.0 * row / last - 1.0;
+  return (l * l * l + 0.5 * row / last + 1.0) * 255.0 * 6.0 / 2.5;
+}
+
+// Weights of the smooth field, in 1/65536.
+void MakeFieldWeights(DialogImages& images) {
+  const DialogLayout& l = images.layout;
+  const LaidRect& f = l.field;
+  const double max = f.logical.width - 1;  // 255
+  images.field_white.resize(static_cast<std::size_t>(f.physical.width));
+  for (int px = 0; px < f.physical.width; ++px) {
+    const double u = ContinuousAt(f.physical.x, px, f.logical.x, l.dpi, max);
+    images.field_white[static_cast<std::size_t>(px)] =
+        static_cast<std::uint32_t>(std::lround((max - u) / max * 65536.0));
+  }
+  images.field_light.resize(static_cast<std::size_t>(f.physical.height));
+  for (int py = 0; py < f.physical.height; ++py) {
+    const double v = ContinuousAt(f.physical.y, py, f.logical.y, l.dpi, max);
+    images.field_light[static_cast<std::size_t>(py)] =
+        static_cast<std::uint32_t>(std::lround((max - v) / max * 65536.0));
+  }
 }
 
 }  // namespace
@@ -132,32 +171,45 @@ int MarkerGrey(int i, int count) {
 }
 
 void BuildDialogImages(DialogImages& images, int alpha_flag) {
-  const int a = alpha_flag != 0 ? 1 : 0;
+  BuildDialogImages(images, MakeDialogLayout(alpha_flag, 0, kBaseDpi));
+}
+
+void BuildDialogImages(DialogImages& images, const DialogLayout& layout) {
+  images.layout = layout;
+  images.layout.template_fields = {};  // the canvas holds none
+  const DialogLayout& l = images.layout;
+  const int a = l.alpha_flag;
   images.alpha_flag = a;
-  images.field_marker = LoadEmbeddedImage(EmbeddedImage::kFieldMarker);
-  images.restore_arrow = LoadEmbeddedImage(EmbeddedImage::kRestoreArrow);
-  images.store_arrow = LoadEmbeddedImage(EmbeddedImage::kStoreArrow);
+  images.field_marker = LoadEmbeddedImage(EmbeddedImage::kFieldMarker, l.field_marker_size);
+  images.restore_arrow = LoadEmbeddedImage(EmbeddedImage::kRestoreArrow, l.arrow_size);
+  images.store_arrow = LoadEmbeddedImage(EmbeddedImage::kStoreArrow, l.arrow_size);
 
   images.field_overlay = MakeFieldOverlay();
-  images.red_strip = MakeStrip(0);
-  images.green_strip = MakeStrip(8);
-  images.blue_strip = MakeStrip(16);
-  images.alpha_strip = a != 0 ? MakeAlphaStrip() : Image{};
-  images.swatch_checkerboard = a != 0 ? MakeSwatchCheckerboard() : Image{};
-  images.canvas = CreateImage(kCanvasWidth, kCanvasBaseHeight + 22 * a, 32);
-  AlphaBox(images.canvas, 0, 0, kCanvasWidth, kCanvasBaseHeight + 22, 0);
-  images.strip_marker = MakeStripMarker();
-  images.hue_marker = MakeHueMarker();
+  images.red_strip = MakeStrip(l, 0, 0);
+  images.green_strip = MakeStrip(l, 1, 8);
+  images.blue_strip = MakeStrip(l, 2, 16);
+  images.alpha_strip = a != 0 ? MakeAlphaStrip(l) : Image{};
+  images.swatch_checkerboard = a != 0 ? MakeSwatchCheckerboard(l) : Image{};
+  images.canvas = CreateTransparentImage(l.canvas.physical.width, l.canvas.physical.height);
+  images.strip_marker = MakeStripMarker(l);
+  images.hue_marker = MakeHueMarker(l);
   BuildHueTable(images.hue_table);
-  images.hue_bar = CreateImage(kHueBarWidth, HueBarHeight(a), 32);
+  images.hue_bar = CreateImage(l.hue_bar.logical.width, l.hue_bar.logical.height, 32);
+  images.drawn_hue_bar = Image{};
+  images.field_white.clear();
+  images.field_light.clear();
+  if (l.dpi != kBaseDpi) {
+    images.drawn_hue_bar = CreateImage(l.hue_bar.physical.width, l.hue_bar.physical.height, 32);
+    MakeFieldWeights(images);
+  }
   images.base = CreateTransparentImage(images.canvas.width, images.canvas.height);
   images.base_valid = false;
   images.marker_rect_count = 0;
 }
 
-Image MakePresetSwatch(ColorValue color) {
-  Image swatch = CreateImage(16, 16, 24);
-  BlendBox(swatch, 0, 0, 16, 16, color | kOpaque);
+Image MakePresetSwatch(ColorValue color, int size) {
+  Image swatch = CreateImage(size, size, 24);
+  BlendBox(swatch, 0, 0, size, size, color | kOpaque);
   return swatch;
 }
 
@@ -175,106 +227,176 @@ void RunHueBarStage(PickerState& state, DialogImages& images) {
     state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kColorMask;
     return;
   }
-  const int a = images.alpha_flag;
+  const DialogLayout& l = images.layout;
   state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
-  const int offset = state.hue_offset;   // 0..1530
-  const int last = HueBarHeight(a) - 1;  // D: 321 or 343
+  const int offset = state.hue_offset;            // 0..1530
+  const int last = l.hue_bar.logical.height - 1;  // 321 or 343
   const double d = static_cast<double>(last);
+  auto entry = [&](double row) {
+    const int e = std::clamp(offset + RoundHalfEven(HueBarSteps(row, d)), 0, kHueTableSize - 1);
+    return images.hue_table.entries[static_cast<std::size_t>(e)] | kOpaque;
+  };
   for (int i = 0; i <= last; ++i) {
-    // Table steps per row: about 12 at both ends, under 1 in the middle.
-    const double l = 2.0 * i / d - 1.0;
-    const double n = (l * l * l + 0.5 * i / d + 1.0) * 255.0 * 6.0 / 2.5;  // 0..1530
-    const int entry = std::clamp(offset + RoundHalfEven(n), 0, kHueTableSize - 1);
-    BlendHorizontalLine(images.hue_bar, 0, i, kHueBarWidth,
-                        images.hue_table.entries[static_cast<std::size_t>(entry)] | kOpaque);
+    BlendHorizontalLine(images.hue_bar, 0, i, images.hue_bar.width, entry(i));
   }
-  state.marker_row = HueBarHeight(a) / 2 - 1;
+  // Away from 96 DPI the bar on the display takes its own row for each
+  // physical row, so that it is smooth where the hues change fast.
+  const PixelRect& drawn = l.hue_bar.physical;
+  for (int i = 0; i < images.drawn_hue_bar.height; ++i) {
+    const double row = ContinuousAt(drawn.y, i, l.hue_bar.logical.y, l.dpi, d);
+    BlendHorizontalLine(images.drawn_hue_bar, 0, i, images.drawn_hue_bar.width, entry(row));
+  }
+  state.marker_row = l.hue_bar.logical.height / 2 - 1;
   images.base_valid = false;  // the base holds the old bar
 }
 
 namespace {
 
-constexpr int kArrowLeft = 324;
-constexpr int kArrowTop = 32;
-// Both swatches: what the swatch drawing covers.
-constexpr CanvasRect kSwatchArea = {kSwatchLeft, kUpperSwatchTop, kSwatchWidth, 2 * kSwatchHeight};
-constexpr CanvasRect kFieldArea = {kFieldLeft, kFieldTop, kFieldSize, kFieldSize};
+PixelRect Grown(const PixelRect& r, int by) {
+  return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by};
+}
+
+// Top-left corner of the hover arrow, centred where the swatches meet.
+int ArrowLeft(const DialogLayout& l) {
+  return l.arrow_centre_x - l.arrow_size / 2;
+}
+int ArrowTop(const DialogLayout& l) {
+  return l.arrow_centre_y - l.arrow_size / 2;
+}
 
 // Background around and under the elements drawn next.
-void DrawBackground(Image& canvas, int a, ColorValue bg) {
-  BlendBox(canvas, 32, 0, 280, 280, bg);
-  BlendBox(canvas, 0, 0, 44, kCanvasBaseHeight + 22 * a, bg);
-  BlendBox(canvas, 300, 0, 72, 77, bg);
-  for (int strip = 0; strip < 3 + a; ++strip) BlendBox(canvas, 32, 268 + 22 * strip, 280, 34, bg);
+void DrawBackground(Image& canvas, const DialogLayout& l, ColorValue bg) {
+  for (int i = 0; i < l.background_count; ++i) {
+    const PixelRect& r = l.background[static_cast<std::size_t>(i)].physical;
+    BlendBox(canvas, r.x, r.y, r.width, r.height, bg);
+  }
+}
+
+const Image& DrawnHueBar(const DialogImages& images) {
+  return images.layout.dpi == kBaseDpi ? images.hue_bar : images.drawn_hue_bar;
+}
+
+// The field away from 96 DPI: under white of the column's opacity and black
+// of the row's, computed at each physical pixel's own continuous position:
+// (H + (255 - H) * white) * light, in fixed point.
+void DrawSmoothField(Image& canvas, const DialogImages& images, ColorValue hue) {
+  const PixelRect& r = images.layout.field.physical;
+  if (!IsDrawable(canvas) || canvas.bits != 32 ||
+      static_cast<std::size_t>(r.width) != images.field_white.size() ||
+      static_cast<std::size_t>(r.height) != images.field_light.size() || r.x < 0 || r.y < 0 ||
+      r.right() > canvas.width || r.bottom() > canvas.height) {
+    return;
+  }
+  // Per column and channel: the colour above black, times 256 (0..65280).
+  std::vector<std::uint32_t> columns(static_cast<std::size_t>(r.width) * 3);
+  for (int x = 0; x < r.width; ++x) {
+    const std::uint32_t w = images.field_white[static_cast<std::size_t>(x)];
+    for (int c = 0; c < 3; ++c) {
+      const std::uint32_t h = (hue >> (8 * c)) & 0xFFu;
+      columns[static_cast<std::size_t>(x) * 3 + static_cast<std::size_t>(c)] =
+          (h * 65536u + (255u - h) * w + 128u) >> 8;
+    }
+  }
+  for (int y = 0; y < r.height; ++y) {
+    const std::uint32_t light = images.field_light[static_cast<std::size_t>(y)];
+    ColorValue* row = canvas.pixels.data() + static_cast<std::size_t>(r.y + y) * canvas.width + r.x;
+    const std::uint32_t* col = columns.data();
+    for (int x = 0; x < r.width; ++x, col += 3) {
+      // At most 65280 * 65536 + 2^23, within 32 bits.
+      const std::uint32_t red = (col[0] * light + (1u << 23)) >> 24;
+      const std::uint32_t green = (col[1] * light + (1u << 23)) >> 24;
+      const std::uint32_t blue = (col[2] * light + (1u << 23)) >> 24;
+      row[x] = kOpaque | red | (green << 8) | (blue << 16);
+    }
+  }
 }
 
 // The hue box, opaque, under the overlay: it replaces the whole field.
 void DrawField(Image& canvas, const DialogImages& images, ColorValue hue) {
-  if (images.field_overlay.width == kFieldSize && images.field_overlay.height == kFieldSize) {
-    DrawImageOverColor(canvas, images.field_overlay, kFieldLeft, kFieldTop, hue);
+  const PixelRect& r = images.layout.field.physical;
+  if (images.layout.dpi != kBaseDpi) {
+    DrawSmoothField(canvas, images, hue);
+  } else if (images.field_overlay.width == r.width && images.field_overlay.height == r.height) {
+    DrawImageOverColor(canvas, images.field_overlay, r.x, r.y, hue);
   } else {
-    BlendBox(canvas, kFieldLeft, kFieldTop, kFieldSize, kFieldSize, hue);
-    DrawImage(canvas, images.field_overlay, kFieldLeft, kFieldTop);
+    BlendBox(canvas, r.x, r.y, r.width, r.height, hue);
+    DrawImage(canvas, images.field_overlay, r.x, r.y);
   }
 }
 
-// A drag in the field or on the bar picks the drawn field pixel.
-void ReadBack(PickerState& state, const Image& drawn) {
+// The 96-DPI field pixel at field position (x, y): the overlay laid over
+// the opaque hue, as the field is drawn at 96 DPI.
+ColorValue FieldPixel(const DialogImages& images, ColorValue hue, int x, int y) {
+  const Image& overlay = images.field_overlay;
+  if (!IsDrawable(overlay) || x >= overlay.width || y >= overlay.height) return hue | kOpaque;
+  const ColorValue p = PixelAt(overlay, x, y);
+  return overlay.bits == 24 ? p | kOpaque : BlendPixel(hue | kOpaque, p);
+}
+
+// A drag in the field or on the bar picks the field pixel under the marker,
+// at every scale the one the 96-DPI dialog shows there.
+void ReadBack(PickerState& state, const DialogImages& images) {
   if (state.drag != Drag::kField && state.drag != Drag::kHueBar) return;
-  const ColorValue picked = PixelAt(drawn, kFieldLeft + state.field_x, kFieldTop + state.field_y);
+  const ColorValue picked = FieldPixel(images, state.hue, state.field_x, state.field_y);
   state.current = (picked & kColorMask) | (state.current & kOpaque);
 }
 
 void DrawSwatches(Image& canvas, const PickerState& state, const DialogImages& images) {
+  const DialogLayout& l = images.layout;
+  const PixelRect& upper = l.upper_swatch.physical;
+  const PixelRect& lower = l.lower_swatch.physical;
   if (images.alpha_flag != 0) {
-    DrawImage(canvas, images.swatch_checkerboard, kSwatchLeft, kUpperSwatchTop);
-    BlendBox(canvas, kSwatchLeft, kUpperSwatchTop, kSwatchWidth, kSwatchHeight, state.current);
-    BlendBox(canvas, kSwatchLeft, kLowerSwatchTop, kSwatchWidth, kSwatchHeight, state.stored);
+    DrawImage(canvas, images.swatch_checkerboard, l.swatches.physical.x, l.swatches.physical.y);
+    BlendBox(canvas, upper.x, upper.y, upper.width, upper.height, state.current);
+    BlendBox(canvas, lower.x, lower.y, lower.width, lower.height, state.stored);
   } else {
-    BlendBox(canvas, kSwatchLeft, kUpperSwatchTop, kSwatchWidth, kSwatchHeight,
-             state.current | kOpaque);
-    BlendBox(canvas, kSwatchLeft, kLowerSwatchTop, kSwatchWidth, kSwatchHeight,
-             state.stored | kOpaque);
+    BlendBox(canvas, upper.x, upper.y, upper.width, upper.height, state.current | kOpaque);
+    BlendBox(canvas, lower.x, lower.y, lower.width, lower.height, state.stored | kOpaque);
   }
   // The arrow straddles the border between the swatches.
-  if (state.hover == Hover::kUpper) DrawImage(canvas, images.store_arrow, kArrowLeft, kArrowTop);
-  if (state.hover == Hover::kLower) DrawImage(canvas, images.restore_arrow, kArrowLeft, kArrowTop);
+  if (state.hover == Hover::kUpper)
+    DrawImage(canvas, images.store_arrow, ArrowLeft(l), ArrowTop(l));
+  if (state.hover == Hover::kLower) {
+    DrawImage(canvas, images.restore_arrow, ArrowLeft(l), ArrowTop(l));
+  }
 }
 
 void DrawStripsAndOutlines(Image& canvas, const DialogImages& images) {
-  const int a = images.alpha_flag;
+  const DialogLayout& l = images.layout;
   const Image* strips[4] = {&images.red_strip, &images.green_strip, &images.blue_strip,
                             &images.alpha_strip};
-  for (int strip = 0; strip < 3 + a; ++strip) {
-    DrawImage(canvas, *strips[strip], kStripLeft, kStripTop[strip]);
+  for (int strip = 0; strip < l.strip_count; ++strip) {
+    const PixelRect& r = l.strips[static_cast<std::size_t>(strip)].physical;
+    DrawImage(canvas, *strips[strip], r.x, r.y);
   }
-  BlendOutlineBox(canvas, 43, 11, 258, 258, kOutline);
-  BlendOutlineBox(canvas, 11, 11, 22, 324 + 22 * a, kOutline);
-  BlendOutlineBox(canvas, 311, 11, 50, 66, kOutline);
-  for (int strip = 0; strip < 3 + a; ++strip) {
-    BlendOutlineBox(canvas, 43, kStripTop[strip] - 1, 258, 12, kOutline);
+  for (int i = 0; i < l.outlined_count; ++i) {
+    for (int ring = 1; ring <= l.line; ++ring) {
+      const PixelRect r = Grown(l.outlined[static_cast<std::size_t>(i)].physical, ring);
+      BlendOutlineBox(canvas, r.x, r.y, r.width, r.height, kOutline);
+    }
   }
 }
 
 // Draws the markers and notes where they went, so that the next refresh
 // can take them off again.
 void DrawMarkers(Image& canvas, const PickerState& state, DialogImages& images) {
+  const DialogLayout& l = images.layout;
   images.marker_rect_count = 0;
-  auto draw = [&](const Image& marker, int x, int y) {
-    DrawImage(canvas, marker, x, y);
-    images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = {x, y, marker.width,
-                                                                                 marker.height};
+  auto draw = [&](const Image& marker, const PixelRect& at) {
+    DrawImage(canvas, marker, at.x, at.y);
+    images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = {
+        at.x, at.y, marker.width, marker.height};
   };
-  draw(images.hue_marker, 9, 11 + state.marker_row);
-  draw(images.field_marker, 37 + state.field_x, 5 + state.field_y);
+  draw(images.hue_marker, HueMarkerRect(l, state.marker_row));
+  draw(images.field_marker, FieldMarkerRect(l, state.field_x, state.field_y));
   const int values[4] = {RedOf(state.current), GreenOf(state.current), BlueOf(state.current),
                          AlphaOf(state.current)};
-  for (int strip = 0; strip < 3 + images.alpha_flag; ++strip) {
-    draw(images.strip_marker, 43 + values[strip], kStripTop[strip] - 3);
+  for (int strip = 0; strip < l.strip_count; ++strip) {
+    draw(images.strip_marker, StripMarkerRect(l, strip, values[strip]));
   }
 }
 
-bool Fits(const Image& overlay, int x, int y, const CanvasRect& area) {
+bool Fits(const Image& overlay, int x, int y, const PixelRect& area) {
   return static_cast<long long>(x) + overlay.width <= area.x + area.width &&
          static_cast<long long>(y) + overlay.height <= area.y + area.height;
 }
@@ -283,11 +405,12 @@ bool Fits(const Image& overlay, int x, int y, const CanvasRect& area) {
 
 void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue background) {
   ClampPositions(state, images);
+  const DialogLayout& l = images.layout;
   Image& canvas = images.canvas;
-  DrawBackground(canvas, images.alpha_flag, background | kOpaque);
-  DrawImage(canvas, images.hue_bar, 12, 12);
+  DrawBackground(canvas, l, background | kOpaque);
+  DrawImage(canvas, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
   DrawField(canvas, images, state.hue | kOpaque);
-  ReadBack(state, canvas);
+  ReadBack(state, images);
   DrawSwatches(canvas, state, images);
   DrawStripsAndOutlines(canvas, images);
   DrawMarkers(canvas, state, images);
@@ -296,14 +419,17 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
 }
 
 void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue background) {
+  const DialogLayout& l = images.layout;
+  const PixelRect& swatches = l.swatches.physical;
+  const PixelRect& field = l.field.physical;
   // The retained drawing holds only while the swatch drawing stays within
   // the swatches, which nothing else covers, and the field drawing within
   // the field; other overlays are drawn in order.
   const bool retained_fits =
       images.base.width == images.canvas.width && images.base.height == images.canvas.height &&
-      IsDrawable(images.base) && Fits(images.store_arrow, kArrowLeft, kArrowTop, kSwatchArea) &&
-      Fits(images.restore_arrow, kArrowLeft, kArrowTop, kSwatchArea) &&
-      Fits(images.field_overlay, kFieldLeft, kFieldTop, kFieldArea);
+      IsDrawable(images.base) && Fits(images.store_arrow, ArrowLeft(l), ArrowTop(l), swatches) &&
+      Fits(images.restore_arrow, ArrowLeft(l), ArrowTop(l), swatches) &&
+      (l.dpi != kBaseDpi || Fits(images.field_overlay, field.x, field.y, field));
   if (!retained_fits) {
     RunCanvasStageFull(state, images, background);
     return;
@@ -318,8 +444,8 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
   // during a hue-bar drag). Then the last markers are taken off.
   Image& base = images.base;
   if (!images.base_valid || images.base_background != bg) {
-    DrawBackground(base, images.alpha_flag, bg);  // what it leaves unpainted stays clear
-    DrawImage(base, images.hue_bar, 12, 12);
+    DrawBackground(base, l, bg);  // what it leaves unpainted stays clear
+    DrawImage(base, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
     DrawField(base, images, hue);
     DrawStripsAndOutlines(base, images);
     images.base_background = bg;
@@ -330,17 +456,17 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
     if (images.base_hue != hue) {
       DrawField(base, images, hue);
       images.base_hue = hue;
-      CopyArea(canvas, base, kFieldArea.x, kFieldArea.y, kFieldArea.width, kFieldArea.height);
+      CopyArea(canvas, base, field.x, field.y, field.width, field.height);
     }
     for (int i = 0; i < images.marker_rect_count; ++i) {
-      const CanvasRect& r = images.marker_rects[static_cast<std::size_t>(i)];
+      const PixelRect& r = images.marker_rects[static_cast<std::size_t>(i)];
       CopyArea(canvas, images.base, r.x, r.y, r.width, r.height);
     }
   }
-  ReadBack(state, images.base);
+  ReadBack(state, images);
 
   // The swatches lie on plain background in the base.
-  BlendBox(canvas, kSwatchArea.x, kSwatchArea.y, kSwatchArea.width, kSwatchArea.height, bg);
+  BlendBox(canvas, swatches.x, swatches.y, swatches.width, swatches.height, bg);
   DrawSwatches(canvas, state, images);
   DrawMarkers(canvas, state, images);
   state.flags.paint = true;

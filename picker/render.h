@@ -3,35 +3,31 @@
 // read-back of the colour under the field marker. Portable: the platform
 // shell only puts the finished canvas on the window.
 //
-// Canvas coordinates equal the dialog's client coordinates; a is the alpha
-// flag (0 or 1).
+// Canvas coordinates equal the dialog's physical client coordinates; the
+// places come from the DialogLayout the images were built for. The colour
+// state stays logical: the read-back and the hue-bar drag read the 96-DPI
+// field and bar, whatever the scale, so a position gives the same colour at
+// every scale. a is the alpha flag (0 or 1).
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "picker/color_model.h"
+#include "picker/dialog_layout.h"
 #include "picker/image.h"
 #include "picker/picker_state.h"
 
 namespace tintra {
 
-constexpr int kCanvasWidth = 372;
-constexpr int kCanvasBaseHeight = 346;  // + 22 with alpha
-constexpr int kHueBarWidth = 20;
-constexpr int kHueBarBaseHeight = 322;  // + 22 with alpha
-constexpr int kFieldLeft = 44;
-constexpr int kFieldTop = 12;
-constexpr int kFieldSize = 256;
-
-struct CanvasRect {
-  int x = 0, y = 0, width = 0, height = 0;  // canvas pixels
-};
-
-// Every image of one open dialog, built once when it opens. The three
-// overlays are plain values so that a caller (or a test) may put others in.
+// Every image of one open dialog, built once when it opens. Sizes are given
+// at 96 DPI; the drawn images (strips, checkerboards, markers, overlays, the
+// canvas) have their physical sizes at layout.dpi. The three overlays are
+// plain values so that a caller (or a test) may put others in.
 struct DialogImages {
   int alpha_flag = 0;         // 0 or 1: decides the sizes below
+  DialogLayout layout;        // where everything is drawn; no template fields
   Image field_overlay;        // 256 x 256, 32-bit: white fading right, black fading down
   Image red_strip;            // 256 x 10, 32-bit, column i = (i, 0, 0)
   Image green_strip;          // 256 x 10, 32-bit
@@ -47,6 +43,14 @@ struct DialogImages {
   Image store_arrow;    // 24 x 24, 32-bit, shown over the upper swatch
   Image restore_arrow;  // 24 x 24, 32-bit, shown over the lower swatch
 
+  // Away from 96 DPI only (else empty): the hue bar drawn row by physical row
+  // (the logical hue_bar above keeps the colours a drag reads), and the
+  // colour field's weights per physical column and row, in 1/65536: white's
+  // opacity from its continuous logical x, black's transparency from its y.
+  Image drawn_hue_bar;
+  std::vector<std::uint32_t> field_white;  // 0..65536 per physical column
+  std::vector<std::uint32_t> field_light;  // 0..65536 per physical row
+
   // Retained drawing: `base` is the canvas without the swatches, the arrow
   // and the markers; redrawn when the background colour differs, after a
   // hue-bar redraw, or when base_valid is cleared (which whoever changes one
@@ -57,17 +61,20 @@ struct DialogImages {
   ColorValue base_background = 0;
   ColorValue base_hue = 0;
   bool base_valid = false;
-  std::array<CanvasRect, 6> marker_rects{};
+  std::array<PixelRect, 6> marker_rects{};
   int marker_rect_count = 0;  // 0..6
 };
 
-// Builds every image above (loading the three overlays from the program's
-// embedded data) and fills the hue table. Any non-zero alpha_flag counts
-// as 1.
+// Builds every image above for `layout` (loading the three overlays from the
+// program's embedded data, at the sizes drawn for its DPI) and fills the hue
+// table. The first form builds the 96-DPI layout; any non-zero alpha_flag
+// counts as 1.
 void BuildDialogImages(DialogImages& images, int alpha_flag);
+void BuildDialogImages(DialogImages& images, const DialogLayout& layout);
 
-// The 16 x 16 24-bit image of a preset's combo item, filled with `color`.
-Image MakePresetSwatch(ColorValue color);
+// A preset's combo item image, `size` pixels square, 24-bit, filled with
+// `color`.
+Image MakePresetSwatch(ColorValue color, int size = 16);
 
 // Grey of row or column i of a marker: 255 * (4t - 4t^2), t = i / (count - 1),
 // rounded half to even. 0..255.
