@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "colortext/ansi_case.h"
+#include "colortext/blanks.h"
 
 namespace tintra {
 
@@ -10,20 +11,6 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr char32_t kInvalidCharacter = 0xFFFFFFFF;
-
-bool IsBlankOrTab(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanksAndTabs(std::string_view text) {
-  while (!text.empty() && IsBlankOrTab(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrTab(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AnsiLowerText(a) == AnsiLowerText(b);
-}
 
 // Reads one UTF-8 character at `pos` (pos < bytes.size()) and advances past
 // it. An invalid sequence gives kInvalidCharacter and advances past its
@@ -106,10 +93,6 @@ char Cp1252Byte(char32_t c) {
   return '?';
 }
 
-bool IsCommandLineBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 }  // namespace
 
 std::string RepairUtf8(std::string_view bytes) {
@@ -153,18 +136,18 @@ std::string ReadPreference(std::string_view file, std::string_view group, std::s
     std::string_view line = file.substr(line_start, line_end - line_start);
     line_start = line_end + 1;
 
-    while (!line.empty() && IsBlankOrTab(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;  // not a group line
-      in_group = EqualIgnoringCase(TrimBlanksAndTabs(line.substr(1, close - 1)), group);
+      in_group = AnsiEqualIgnoringCase(TrimBlanks(line.substr(1, close - 1)), group);
       continue;
     }
     const std::size_t equals = line.find('=');
     if (!in_group || equals == std::string_view::npos) continue;
-    if (EqualIgnoringCase(TrimBlanksAndTabs(line.substr(0, equals)), key)) {
-      return std::string(TrimBlanksAndTabs(line.substr(equals + 1)));
+    if (AnsiEqualIgnoringCase(TrimBlanks(line.substr(0, equals)), key)) {
+      return std::string(TrimBlanks(line.substr(equals + 1)));
     }
   }
   return std::string(default_value);
@@ -193,7 +176,7 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
   std::vector<std::string> arguments;
   std::size_t pos = 0;
   for (;;) {
-    while (pos < command_line.size() && IsCommandLineBlank(command_line[pos])) ++pos;
+    while (pos < command_line.size() && IsBlank(command_line[pos])) ++pos;
     if (pos >= command_line.size()) break;
     std::string argument;
     bool quoted = false;
@@ -201,7 +184,7 @@ std::vector<std::string> SplitCommandLine(std::string_view command_line) {
       const char c = command_line[pos];
       if (c == '"') {
         quoted = !quoted;
-      } else if (!quoted && IsCommandLineBlank(c)) {
+      } else if (!quoted && IsBlank(c)) {
         break;
       } else {
         argument += c;

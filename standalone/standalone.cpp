@@ -1,5 +1,7 @@
 #include "standalone/standalone.h"
 
+#include "colortext/blanks.h"
+
 namespace tintra {
 
 namespace {
@@ -13,13 +15,6 @@ constexpr char kRestWithAlpha[] =
 
 }  // namespace
 
-std::string_view TrimClipboardText(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 std::string StandaloneDescriptor(int alpha_flag) {
   std::string descriptor = kStandaloneTitle;
   descriptor += alpha_flag != 0 ? kRestWithAlpha : kRestWithoutAlpha;
@@ -27,7 +22,7 @@ std::string StandaloneDescriptor(int alpha_flag) {
 }
 
 StandaloneRun StartStandaloneRun(std::string_view clipboard_text) {
-  const ParsedColor parsed = ParseColorText(TrimClipboardText(clipboard_text));
+  const ParsedColor parsed = ParseColorText(TrimSpaces(clipboard_text));
   return {parsed.color, parsed.alpha_flag, parsed.format, StandaloneDescriptor(parsed.alpha_flag)};
 }
 

@@ -23,16 +23,13 @@ struct StandaloneRun {
   std::string descriptor;  // picker descriptor: title, captions, templates
 };
 
-// The clipboard text without leading and trailing spaces; tabs, carriage
-// returns and line feeds stay.
-std::string_view TrimClipboardText(std::string_view text);
-
 // The picker descriptor for the alpha flag (any non-zero value is 1): the
 // title, the captions "Hexadécimal" and "RGB", and the "$" hexadecimal and
 // "RGB("/"RGBA(" templates.
 std::string StandaloneDescriptor(int alpha_flag);
 
-// Steps 1-4 of a run: trim the clipboard text, parse it, build the descriptor.
+// The start of a run: the clipboard text without its leading and trailing
+// spaces (tabs and line breaks stay), parsed, and the descriptor for it.
 StandaloneRun StartStandaloneRun(std::string_view clipboard_text);
 
 // The format chooser's answer (0..4, 0 = closed without a choice or failed)

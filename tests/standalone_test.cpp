@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "colortext/blanks.h"
+
 namespace tintra {
 namespace {
 
@@ -27,7 +29,7 @@ TEST(StandaloneTrim, SpacesOnly) {
       {"     ", ""},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(TrimClipboardText(c.text), c.expected) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(TrimSpaces(c.text), c.expected) << c.text;
 }
 
 TEST(StandaloneDescriptor, TitleCaptionsAndTemplates) {
