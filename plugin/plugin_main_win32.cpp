@@ -11,6 +11,7 @@
 #include "colortext/format_chooser.h"
 #include "picker/color_picker.h"
 #include "picker/read_integer.h"
+#include "plugin/command_line.h"
 #include "plugin/host_link.h"
 #include "plugin/host_link_win32.h"
 #include "plugin/preferences.h"
