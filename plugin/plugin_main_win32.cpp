@@ -9,12 +9,12 @@
 
 #include "colortext/color_text.h"
 #include "colortext/format_chooser.h"
+#include "colortext/language_texts.h"
 #include "picker/color_picker.h"
 #include "picker/read_integer.h"
 #include "plugin/command_line.h"
 #include "plugin/host_link.h"
 #include "plugin/host_link_win32.h"
-#include "plugin/preferences.h"
 #include "plugin/preferences_win32.h"
 
 namespace tintra {
@@ -29,7 +29,7 @@ constexpr char kEditorArgument[] = "Tarvo";
 struct PluginRun {
   std::string text;  // from the editor, unchanged
   ParsedColor parsed{};
-  bool french = false;
+  Language language = Language::kEnglish;
   std::string descriptor;
 };
 
@@ -50,8 +50,8 @@ PluginRun ObtainColor() {
   PluginRun run;
   run.text = LinkGetText();
   run.parsed = ParseColorText(run.text);
-  run.french = PluginLanguageIsFrench();
-  run.descriptor = PluginDescriptor(run.french, run.parsed.alpha_flag);
+  run.language = PluginLanguage();
+  run.descriptor = LanguageDescriptor(run.language, run.parsed.alpha_flag);
   return run;
 }
 
@@ -62,8 +62,7 @@ void EditColor(PluginRun& run) {
 
 void ChooseFormatWhenNone(PluginRun& run) {
   if (run.parsed.format != ColorTextFormat::kNone) return;
-  const FormatChooserTexts& texts = run.french ? kFrenchChooserTexts : kEnglishChooserTexts;
-  const int answer = FormatChooser(texts, run.parsed.alpha_flag);
+  const int answer = FormatChooser(LanguageChooserTexts(run.language), run.parsed.alpha_flag);
   run.parsed.format =
       answer >= 1 && answer <= 4 ? static_cast<ColorTextFormat>(answer) : ColorTextFormat::kNone;
 }

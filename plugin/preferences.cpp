@@ -172,14 +172,9 @@ bool IsFrench(std::string_view language_value) {
          "ais";
 }
 
-std::string PluginDescriptor(bool french, int alpha_flag) {
-  std::string descriptor = french ? "S\xE9lection de couleur" : "Color";
-  descriptor += french ? "\nHexad\xE9"
-                         "cimal\tRGB\n"
-                       : "\nHexadecimal\tRGB\n";
-  descriptor +=
-      alpha_flag != 0 ? "$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)" : "$?hb?hg?hr\tRGB(?r, ?g, ?b)";
-  return descriptor;
+Language PreferredLanguage(std::string_view file, Utf8ToAnsiFunction to_ansi) {
+  return IsFrench(ReadPreference(file, "General", "Language", "", to_ansi)) ? Language::kFrench
+                                                                            : Language::kEnglish;
 }
 
 }  // namespace tintra

@@ -4,26 +4,10 @@
 
 namespace tintra {
 
-namespace {
-
-constexpr char kRestWithoutAlpha[] =
-    "\nHexad\xE9"
-    "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
-constexpr char kRestWithAlpha[] =
-    "\nHexad\xE9"
-    "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)";
-
-}  // namespace
-
-std::string StandaloneDescriptor(int alpha_flag) {
-  std::string descriptor = kStandaloneTitle;
-  descriptor += alpha_flag != 0 ? kRestWithAlpha : kRestWithoutAlpha;
-  return descriptor;
-}
-
 StandaloneRun StartStandaloneRun(std::string_view clipboard_text) {
   const ParsedColor parsed = ParseColorText(TrimSpaces(clipboard_text));
-  return {parsed.color, parsed.alpha_flag, parsed.format, StandaloneDescriptor(parsed.alpha_flag)};
+  return {parsed.color, parsed.alpha_flag, parsed.format,
+          LanguageDescriptor(Language::kFrench, parsed.alpha_flag)};
 }
 
 ColorTextFormat ChosenFormat(int chooser_answer) {

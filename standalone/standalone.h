@@ -8,12 +8,10 @@
 #include <string_view>
 
 #include "colortext/color_text.h"
+#include "colortext/language_texts.h"
 #include "picker/color_model.h"
 
 namespace tintra {
-
-// Title of the picker dialog, ANSI: "Sélection de couleur".
-inline constexpr char kStandaloneTitle[] = "S\xE9lection de couleur";
 
 // The state of one run, built from the clipboard text.
 struct StandaloneRun {
@@ -23,13 +21,8 @@ struct StandaloneRun {
   std::string descriptor;  // picker descriptor: title, captions, templates
 };
 
-// The picker descriptor for the alpha flag (any non-zero value is 1): the
-// title, the captions "Hexadécimal" and "RGB", and the "$" hexadecimal and
-// "RGB("/"RGBA(" templates.
-std::string StandaloneDescriptor(int alpha_flag);
-
 // The start of a run: the clipboard text without its leading and trailing
-// spaces (tabs and line breaks stay), parsed, and the descriptor for it.
+// spaces (tabs and line breaks stay), parsed, with the French descriptor.
 StandaloneRun StartStandaloneRun(std::string_view clipboard_text);
 
 // The format chooser's answer (0..4, 0 = closed without a choice or failed)

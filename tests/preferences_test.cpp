@@ -212,18 +212,52 @@ TEST(Preferences, IsFrench) {
   for (const Row& row : rows) EXPECT_EQ(row.french, IsFrench(row.value)) << row.value;
 }
 
+// The language rule as the plug-in applies it to the whole file.
+TEST(Preferences, PreferredLanguage) {
+  struct Row {
+    const char* name;
+    std::string_view file;
+    Language expected;
+  };
+  const Row rows[] = {
+      {"blanks around the value",
+       "[General]\nLanguage = \tFran\xE7"
+       "ais \n"sv,
+       Language::kFrench},
+      {"names in other case",
+       "[gENERAL]\nLANGUAGE=Fran\xE7"
+       "ais\n"sv,
+       Language::kFrench},
+      {"UTF-8 file",
+       "\xEF\xBB\xBF[General]\nLanguage=Fran\xC3\xA7"
+       "ais\n"sv,
+       Language::kFrench},
+      {"lower-case value",
+       "[General]\nLanguage=fran\xE7"
+       "ais\n"sv,
+       Language::kEnglish},
+      {"other group",
+       "[Editor]\nLanguage=Fran\xE7"
+       "ais\n"sv,
+       Language::kEnglish},
+      {"empty file", ""sv, Language::kEnglish},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.expected, PreferredLanguage(row.file)) << row.name;
+}
+
 TEST(Preferences, PluginDescriptor) {
-  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)", PluginDescriptor(false, 0));
+  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
+            LanguageDescriptor(Language::kEnglish, 0));
   EXPECT_EQ("Color\nHexadecimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-            PluginDescriptor(false, 1));
+            LanguageDescriptor(Language::kEnglish, 1));
   EXPECT_EQ(
       "S\xE9lection de couleur\nHexad\xE9"
       "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
-      PluginDescriptor(true, 0));
+      LanguageDescriptor(Language::kFrench, 0));
   EXPECT_EQ(
       "S\xE9lection de couleur\nHexad\xE9"
       "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-      PluginDescriptor(true, 1));
+      LanguageDescriptor(Language::kFrench, 1));
 }
 
 }  // namespace

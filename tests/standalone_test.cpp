@@ -15,6 +15,7 @@ constexpr auto kRgb = ColorTextFormat::kRgb;
 constexpr auto kRgba = ColorTextFormat::kRgba;
 constexpr auto kHex = ColorTextFormat::kHex;
 constexpr auto kDecimal = ColorTextFormat::kDecimal;
+constexpr auto kFrench = Language::kFrench;
 
 TEST(StandaloneTrim, SpacesOnly) {
   struct Case {
@@ -39,9 +40,9 @@ TEST(StandaloneDescriptor, TitleCaptionsAndTemplates) {
   const std::string with_alpha =
       "S\xE9lection de couleur\nHexad\xE9"
       "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)";
-  EXPECT_EQ(StandaloneDescriptor(0), without_alpha);
-  EXPECT_EQ(StandaloneDescriptor(1), with_alpha);
-  EXPECT_EQ(StandaloneDescriptor(2), with_alpha);  // any non-zero flag is 1
+  EXPECT_EQ(LanguageDescriptor(kFrench, 0), without_alpha);
+  EXPECT_EQ(LanguageDescriptor(kFrench, 1), with_alpha);
+  EXPECT_EQ(LanguageDescriptor(kFrench, 2), with_alpha);  // any non-zero flag is 1
 }
 
 // The start of a run: what the picker and the chooser are given.
@@ -70,7 +71,7 @@ TEST(StandaloneRunStart, ClipboardTextToPickerInput) {
     EXPECT_EQ(run.color, c.color) << c.clipboard;
     EXPECT_EQ(run.alpha_flag, c.alpha_flag) << c.clipboard;
     EXPECT_EQ(run.format, c.format) << c.clipboard;
-    EXPECT_EQ(run.descriptor, StandaloneDescriptor(c.alpha_flag)) << c.clipboard;
+    EXPECT_EQ(run.descriptor, LanguageDescriptor(kFrench, c.alpha_flag)) << c.clipboard;
   }
 }
 
@@ -109,7 +110,8 @@ TEST(StandaloneResult, TextForTheClipboard) {
       {0xFF000000, 1, static_cast<ColorTextFormat>(7), std::nullopt},  // no such format
   };
   for (const Case& c : cases) {
-    const StandaloneRun run{c.color, c.alpha_flag, c.format, StandaloneDescriptor(c.alpha_flag)};
+    const StandaloneRun run{c.color, c.alpha_flag, c.format,
+                            LanguageDescriptor(kFrench, c.alpha_flag)};
     EXPECT_EQ(StandaloneResultText(run), c.expected) << std::hex << c.color;
   }
 }
