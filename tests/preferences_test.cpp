@@ -245,20 +245,5 @@ TEST(Preferences, PreferredLanguage) {
   for (const Row& row : rows) EXPECT_EQ(row.expected, PreferredLanguage(row.file)) << row.name;
 }
 
-TEST(Preferences, PluginDescriptor) {
-  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
-            LanguageDescriptor(Language::kEnglish, 0));
-  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-            LanguageDescriptor(Language::kEnglish, 1));
-  EXPECT_EQ(
-      "S\xE9lection de couleur\nHexad\xE9"
-      "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
-      LanguageDescriptor(Language::kFrench, 0));
-  EXPECT_EQ(
-      "S\xE9lection de couleur\nHexad\xE9"
-      "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-      LanguageDescriptor(Language::kFrench, 1));
-}
-
 }  // namespace
 }  // namespace tintra

@@ -67,11 +67,12 @@ TEST(StandaloneRunStart, ClipboardTextToPickerInput) {
       {"   ", 0xFF000000, 1, kNone},             // spaces only
   };
   for (const Case& c : cases) {
-    const StandaloneRun run = StartStandaloneRun(c.clipboard);
+    const FrontEndRun run = StartStandaloneRun(c.clipboard);
     EXPECT_EQ(run.color, c.color) << c.clipboard;
     EXPECT_EQ(run.alpha_flag, c.alpha_flag) << c.clipboard;
     EXPECT_EQ(run.format, c.format) << c.clipboard;
     EXPECT_EQ(run.descriptor, LanguageDescriptor(kFrench, c.alpha_flag)) << c.clipboard;
+    EXPECT_EQ(run.language, kFrench) << c.clipboard;
   }
 }
 
@@ -110,9 +111,9 @@ TEST(StandaloneResult, TextForTheClipboard) {
       {0xFF000000, 1, static_cast<ColorTextFormat>(7), std::nullopt},  // no such format
   };
   for (const Case& c : cases) {
-    const StandaloneRun run{c.color, c.alpha_flag, c.format,
-                            LanguageDescriptor(kFrench, c.alpha_flag)};
-    EXPECT_EQ(StandaloneResultText(run), c.expected) << std::hex << c.color;
+    const FrontEndRun run{c.color, c.alpha_flag, c.format,
+                          LanguageDescriptor(kFrench, c.alpha_flag), kFrench};
+    EXPECT_EQ(FrontEndResultText(run), c.expected) << std::hex << c.color;
   }
 }
 
