@@ -22,14 +22,12 @@ TEST(PluginStart, EditorWindowFromTheCommandLine) {
   const Row rows[] = {
       {"decimal handle", R"(C:\p\Tintra-Plugin.exe Tarvo 65670 x)"sv, 65670},
       {"hexadecimal handle", R"("C:\Program Files\p.exe" Tarvo $1A2B 0)"sv, 0x1A2B},
-      {"quoted arguments", R"(p.exe "Tarvo" "12")"sv, 12},
       {"handle missing: reads 0", "p.exe Tarvo"sv, 0},
       {"low 32 bits", "p.exe Tarvo 4294967297 x"sv, 1},
       {"negative, not validated", "p.exe Tarvo -1"sv, -1},
       {"lower case refused", "p.exe tarvo 1 2"sv, std::nullopt},
       {"longer word refused", "p.exe Tarvo2 1 2"sv, std::nullopt},
       {"program only", "p.exe"sv, std::nullopt},
-      {"empty", ""sv, std::nullopt},
   };
   for (const Row& row : rows)
     EXPECT_EQ(row.editor, EditorWindowArgument(row.command_line)) << row.name;
