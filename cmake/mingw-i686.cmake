@@ -1,13 +1,4 @@
-# Cross compiling for 32-bit Windows with MinGW-w64 (Debian's g++-mingw-w64-i686).
-# The POSIX-threads variant is needed by GoogleTest.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Test programs run under Wine; the wrapper expects WINEPREFIX and DISPLAY.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/wine-run.sh)
+# Cross compiling for 32-bit Windows with MinGW-w64 (Debian's g++-mingw-w64-i686):
+# the shipped programs.
+set(TINTRA_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -8,27 +8,27 @@ enable_language(RC)
 file(GLOB TINTRA_WIN32_SOURCES CONFIGURE_DEPENDS
      picker/*_win32.cpp colortext/*_win32.cpp plugin/*_win32.cpp standalone/*_win32.cpp)
 list(FILTER TINTRA_WIN32_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
-if(TINTRA_WIN32_SOURCES)
-  add_library(tintra_win32 STATIC ${TINTRA_WIN32_SOURCES})
-  tintra_target(tintra_win32)
-  target_compile_definitions(tintra_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-  target_link_libraries(tintra_win32 PUBLIC tintra_core comctl32 gdi32 user32 winmm msimg32)
-endif()
+add_library(tintra_win32 STATIC ${TINTRA_WIN32_SOURCES})
+tintra_target(tintra_win32)
+target_compile_definitions(tintra_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(tintra_win32 PUBLIC tintra_core comctl32 gdi32 user32 winmm msimg32)
 
-# program(name main-source rc-name)
+# tintra_program(name main-source): the GUI program `name` from its entry
+# point (relative to the project), with the resources of resources/tintra.rc:
+# icon, manifest, and version information naming the program. The version
+# is the project's, in both forms the .rc needs.
 function(tintra_program name main)
-  if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${main})
-    return()
-  endif()
-  set(rc)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
-    set(rc ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
-  endif()
+  set(rc ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/${main} ${rc})
   tintra_target(${name})
   target_link_libraries(${name} PRIVATE tintra_win32)
-  set_source_files_properties(${rc} PROPERTIES COMPILE_DEFINITIONS
-                              "TINTRA_PROGRAM=\"${name}\";TINTRA_VERSION_TEXT=\"${PROJECT_VERSION}\"")
+  # Per target, not on the .rc file: both programs compile the same file.
+  set(version_numbers
+      ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0)
+  target_compile_definitions(${name} PRIVATE
+    $<$<COMPILE_LANGUAGE:RC>:TINTRA_PROGRAM="${name}">
+    $<$<COMPILE_LANGUAGE:RC>:TINTRA_VERSION_TEXT="${PROJECT_VERSION}">
+    $<$<COMPILE_LANGUAGE:RC>:TINTRA_VERSION_NUMBERS=${version_numbers}>)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources)
 endfunction()
 

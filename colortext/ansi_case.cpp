@@ -56,4 +56,12 @@ std::string AnsiLowerText(std::string_view text) {
   return out;
 }
 
+bool AnsiEqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AnsiLowerChar(a[i]) != AnsiLowerChar(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace tintra

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "colortext/ansi_case.h"
+#include "colortext/blanks.h"
 #include "colortext/decimal_text.h"
 #include "picker/read_integer.h"
 
@@ -23,14 +24,6 @@ std::string_view Field(std::string_view text, char delimiter, int k) {
     text.remove_prefix(next + 1);
   }
   return text.substr(0, text.find(delimiter));
-}
-
-// Leading and trailing spaces only; tabs stay.
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
 }
 
 bool SameChar(char a, char b, bool ignore_case) {
@@ -56,10 +49,6 @@ bool FilledLeftEquals(std::string_view value, std::string_view target, bool igno
     if (!SameChar(value[i], target[pad + i], ignore_case)) return false;
   }
   return true;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && FilledLeftEquals(a, b, true);
 }
 
 // Upper-case hexadecimal of `value` in exactly `digits` digits (1..8).
@@ -106,11 +95,11 @@ bool IsHexColorText(std::string_view text) {
 bool IsDecimalColorText(std::string_view text) {
   if (text.empty()) return false;
   double value;
-  if (EqualsIgnoreCase(text, "+Infinity")) {
+  if (AnsiEqualIgnoringCase(text, "+Infinity")) {
     value = std::numeric_limits<double>::infinity();
-  } else if (EqualsIgnoreCase(text, "-Infinity")) {
+  } else if (AnsiEqualIgnoringCase(text, "-Infinity")) {
     value = -std::numeric_limits<double>::infinity();
-  } else if (EqualsIgnoreCase(text, "NaN")) {
+  } else if (AnsiEqualIgnoringCase(text, "NaN")) {
     value = std::numeric_limits<double>::quiet_NaN();
   } else {
     value = ParseDecimalDouble(text);

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
+#include "plugin/command_line.h"
 #include "plugin/preferences.h"
 
 namespace {

@@ -15,7 +15,6 @@
 namespace tintra {
 
 // Window messages and WM_COPYDATA codes of the link.
-constexpr std::uint32_t kCopyDataMessage = 74;     // WM_COPYDATA
 constexpr std::uint32_t kRequestTextCode = 1037;   // request for the text to edit
 constexpr std::uint32_t kFirstRequestCode = 1037;  // requests 1037..1040
 constexpr std::uint32_t kLastRequestCode = 1040;

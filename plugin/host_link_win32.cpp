@@ -106,10 +106,6 @@ void HandleOnePendingMessage() {
 
 }  // namespace
 
-LinkState& Link() {
-  return g_link;
-}
-
 bool OpenLinkWindow() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA window_class{};

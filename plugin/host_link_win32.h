@@ -32,10 +32,6 @@ inline constexpr int kLinkWindowLeft = 0;          // screen pixels, outer top-l
 inline constexpr int kLinkWindowTop = 200;
 inline constexpr DWORD kAnswerWaitMs = 5000;  // wait for the answer to a request
 
-// The link state of the run, owned by this module from OpenLinkWindow to
-// ReleaseLink.
-LinkState& Link();
-
 // Creates the hidden link window (never shown). False when it cannot be
 // created.
 bool OpenLinkWindow();

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "colortext/ansi_case.h"
+#include "colortext/blanks.h"
 
 namespace tintra {
 
@@ -10,20 +11,6 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr char32_t kInvalidCharacter = 0xFFFFFFFF;
-
-bool IsBlankOrTab(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanksAndTabs(std::string_view text) {
-  while (!text.empty() && IsBlankOrTab(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankOrTab(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AnsiLowerText(a) == AnsiLowerText(b);
-}
 
 // Reads one UTF-8 character at `pos` (pos < bytes.size()) and advances past
 // it. An invalid sequence gives kInvalidCharacter and advances past its
@@ -106,10 +93,6 @@ char Cp1252Byte(char32_t c) {
   return '?';
 }
 
-bool IsCommandLineBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 }  // namespace
 
 std::string RepairUtf8(std::string_view bytes) {
@@ -153,18 +136,18 @@ std::string ReadPreference(std::string_view file, std::string_view group, std::s
     std::string_view line = file.substr(line_start, line_end - line_start);
     line_start = line_end + 1;
 
-    while (!line.empty() && IsBlankOrTab(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;  // not a group line
-      in_group = EqualIgnoringCase(TrimBlanksAndTabs(line.substr(1, close - 1)), group);
+      in_group = AnsiEqualIgnoringCase(TrimBlanks(line.substr(1, close - 1)), group);
       continue;
     }
     const std::size_t equals = line.find('=');
     if (!in_group || equals == std::string_view::npos) continue;
-    if (EqualIgnoringCase(TrimBlanksAndTabs(line.substr(0, equals)), key)) {
-      return std::string(TrimBlanksAndTabs(line.substr(equals + 1)));
+    if (AnsiEqualIgnoringCase(TrimBlanks(line.substr(0, equals)), key)) {
+      return std::string(TrimBlanks(line.substr(equals + 1)));
     }
   }
   return std::string(default_value);
@@ -189,43 +172,9 @@ bool IsFrench(std::string_view language_value) {
          "ais";
 }
 
-std::vector<std::string> SplitCommandLine(std::string_view command_line) {
-  std::vector<std::string> arguments;
-  std::size_t pos = 0;
-  for (;;) {
-    while (pos < command_line.size() && IsCommandLineBlank(command_line[pos])) ++pos;
-    if (pos >= command_line.size()) break;
-    std::string argument;
-    bool quoted = false;
-    for (; pos < command_line.size(); ++pos) {
-      const char c = command_line[pos];
-      if (c == '"') {
-        quoted = !quoted;
-      } else if (!quoted && IsCommandLineBlank(c)) {
-        break;
-      } else {
-        argument += c;
-      }
-    }
-    arguments.push_back(std::move(argument));
-  }
-  return arguments;
-}
-
-std::string CommandLineArgument(std::string_view command_line, int index) {
-  const std::vector<std::string> arguments = SplitCommandLine(command_line);
-  if (index < 0 || static_cast<std::size_t>(index) >= arguments.size()) return std::string();
-  return arguments[static_cast<std::size_t>(index)];
-}
-
-std::string PluginDescriptor(bool french, int alpha_flag) {
-  std::string descriptor = french ? "S\xE9lection de couleur" : "Color";
-  descriptor += french ? "\nHexad\xE9"
-                         "cimal\tRGB\n"
-                       : "\nHexadecimal\tRGB\n";
-  descriptor +=
-      alpha_flag != 0 ? "$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)" : "$?hb?hg?hr\tRGB(?r, ?g, ?b)";
-  return descriptor;
+Language PreferredLanguage(std::string_view file, Utf8ToAnsiFunction to_ansi) {
+  return IsFrench(ReadPreference(file, "General", "Language", "", to_ansi)) ? Language::kFrench
+                                                                            : Language::kEnglish;
 }
 
 }  // namespace tintra

@@ -1,13 +1,14 @@
-// The plug-in's language and command line, portable part: the editor's
-// preference file (INI text, ANSI or UTF-8 with byte-order mark), the folder
-// rule that finds it, and the texts of each language. All text is 8-bit
-// text in the ANSI code page (Windows-1252 in the portable default).
+// The plug-in's language, portable part: the editor's preference file (INI
+// text, ANSI or UTF-8 with byte-order mark), the folder rule that finds it,
+// and the value that selects French. All text is 8-bit text in the ANSI code
+// page (Windows-1252 in the portable default).
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "colortext/language_texts.h"
 
 namespace tintra {
 
@@ -40,16 +41,9 @@ std::optional<std::string> PreferenceFilePath(std::string_view module_path);
 // True for the value "Français" exactly (ANSI byte 0xE7 for "ç").
 bool IsFrench(std::string_view language_value);
 
-// Argument `index` of a command line (1 = first after the program's own
-// path). Arguments are separated by blanks (spaces or tabs); a double-quoted part may hold
-// blanks and loses its quotes. A missing argument is the empty text.
-std::string CommandLineArgument(std::string_view command_line, int index);
-
-// All arguments of a command line, the program's own path first.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
-
-// The picker descriptor of the plug-in: the title of the language, then the
-// hexadecimal and RGB/RGBA rows for the alpha flag (0 or 1).
-std::string PluginDescriptor(bool french, int alpha_flag);
+// The language the preference file's text selects: French when General/
+// Language is "Français", English for any other value and when the group or
+// the key is missing.
+Language PreferredLanguage(std::string_view file, Utf8ToAnsiFunction to_ansi = Utf8ToWindows1252);
 
 }  // namespace tintra

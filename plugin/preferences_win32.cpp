@@ -76,12 +76,12 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-bool PluginLanguageIsFrench() {
+Language PluginLanguage() {
   const std::optional<std::string> file_path = PreferenceFilePath(ProgramFilePath());
-  if (!file_path) return false;
+  if (!file_path) return Language::kEnglish;
   const std::optional<std::string> file = ReadFileBytes(*file_path);
-  if (!file) return false;
-  return IsFrench(ReadPreference(*file, "General", "Language", "", Utf8ToSystemAnsi));
+  if (!file) return Language::kEnglish;
+  return PreferredLanguage(*file, Utf8ToSystemAnsi);
 }
 
 }  // namespace tintra

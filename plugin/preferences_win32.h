@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "colortext/language_texts.h"
+
 namespace tintra {
 
 // Largest part of a preference file that is read, bytes; the rest is
@@ -23,9 +25,8 @@ std::string ProgramFilePath();
 // with writers; none when it cannot be opened or read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 
-// True when the editor's preference file beside the plug-in's folder says
-// "Français" for General/Language; English (false) for anything else,
-// including a missing file, group or key.
-bool PluginLanguageIsFrench();
+// The language the editor's preference file beside the plug-in's folder
+// selects; English also when there is no such file (or no parent folder).
+Language PluginLanguage();
 
 }  // namespace tintra

@@ -15,7 +15,12 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-30}
 shift || true
-all_targets=(read_integer color_text descriptor icon_file interaction host_link preferences)
+# Every fuzz/<target>_fuzz.cpp is a target, as fuzz/CMakeLists.txt builds them.
+all_targets=()
+for source in fuzz/*_fuzz.cpp; do
+  name=${source#fuzz/}
+  all_targets+=("${name%_fuzz.cpp}")
+done
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 jobs=${FUZZ_JOBS:-1}

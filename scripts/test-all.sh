@@ -5,7 +5,6 @@
 # a private virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 
 bash scripts/setup.sh
 

@@ -1,46 +1,11 @@
 #include "standalone/standalone.h"
 
+#include "colortext/blanks.h"
+
 namespace tintra {
 
-namespace {
-
-constexpr char kRestWithoutAlpha[] =
-    "\nHexad\xE9"
-    "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
-constexpr char kRestWithAlpha[] =
-    "\nHexad\xE9"
-    "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)";
-
-}  // namespace
-
-std::string_view TrimClipboardText(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
-std::string StandaloneDescriptor(int alpha_flag) {
-  std::string descriptor = kStandaloneTitle;
-  descriptor += alpha_flag != 0 ? kRestWithAlpha : kRestWithoutAlpha;
-  return descriptor;
-}
-
-StandaloneRun StartStandaloneRun(std::string_view clipboard_text) {
-  const ParsedColor parsed = ParseColorText(TrimClipboardText(clipboard_text));
-  return {parsed.color, parsed.alpha_flag, parsed.format, StandaloneDescriptor(parsed.alpha_flag)};
-}
-
-ColorTextFormat ChosenFormat(int chooser_answer) {
-  if (chooser_answer < 1 || chooser_answer > 4) return ColorTextFormat::kNone;
-  return static_cast<ColorTextFormat>(chooser_answer);
-}
-
-std::optional<std::string> StandaloneResultText(const StandaloneRun& run) {
-  if (run.format == ColorTextFormat::kNone) return std::nullopt;
-  std::string text = FormatColorText(run.color, run.format, run.alpha_flag);
-  if (text.empty()) return std::nullopt;  // a format outside 1..4
-  return text;
+FrontEndRun StartStandaloneRun(std::string_view clipboard_text) {
+  return StartFrontEndRun(TrimSpaces(clipboard_text), Language::kFrench);
 }
 
 }  // namespace tintra

@@ -1,46 +1,17 @@
 // The standalone program's main sequence as plain steps: clipboard text in,
-// the picker and possibly the format chooser, clipboard text out. The
+// the picker and possibly the format chooser, clipboard text out. The steps
+// after the start are the ones both programs share (front_end_run.h); the
 // platform parts (clipboard, windows) are the caller's.
 #pragma once
 
-#include <optional>
-#include <string>
 #include <string_view>
 
-#include "colortext/color_text.h"
-#include "picker/color_model.h"
+#include "colortext/front_end_run.h"
 
 namespace tintra {
 
-// Title of the picker dialog, ANSI: "Sélection de couleur".
-inline constexpr char kStandaloneTitle[] = "S\xE9lection de couleur";
-
-// The state of one run, built from the clipboard text.
-struct StandaloneRun {
-  ColorValue color;        // all 32 bits; replaced by the picker's answer
-  int alpha_flag;          // 0 or 1
-  ColorTextFormat format;  // kNone: the format chooser asks
-  std::string descriptor;  // picker descriptor: title, captions, templates
-};
-
-// The clipboard text without leading and trailing spaces; tabs, carriage
-// returns and line feeds stay.
-std::string_view TrimClipboardText(std::string_view text);
-
-// The picker descriptor for the alpha flag (any non-zero value is 1): the
-// title, the captions "Hexadécimal" and "RGB", and the "$" hexadecimal and
-// "RGB("/"RGBA(" templates.
-std::string StandaloneDescriptor(int alpha_flag);
-
-// Steps 1-4 of a run: trim the clipboard text, parse it, build the descriptor.
-StandaloneRun StartStandaloneRun(std::string_view clipboard_text);
-
-// The format chooser's answer (0..4, 0 = closed without a choice or failed)
-// as a format; any other number is no choice.
-ColorTextFormat ChosenFormat(int chooser_answer);
-
-// The text to put on the clipboard at the end, or nothing when no format was
-// chosen (the clipboard then keeps its contents).
-std::optional<std::string> StandaloneResultText(const StandaloneRun& run);
+// The start of a run: the clipboard text without its leading and trailing
+// spaces (tabs and line breaks stay), parsed, with the French descriptor.
+FrontEndRun StartStandaloneRun(std::string_view clipboard_text);
 
 }  // namespace tintra

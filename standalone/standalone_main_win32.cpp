@@ -5,20 +5,24 @@
 #include <optional>
 #include <string>
 
-#include "colortext/format_chooser.h"
-#include "picker/color_picker.h"
+#include "colortext/front_end_run.h"
 #include "standalone/clipboard_win32.h"
 #include "standalone/standalone.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  using namespace tintra;
-  StandaloneRun run = StartStandaloneRun(ReadClipboardText());
-  run.color = OpenColorPicker(run.color, run.descriptor, run.alpha_flag, nullptr);
-  if (run.format == ColorTextFormat::kNone) {
-    run.format = ChosenFormat(FormatChooser(kFrenchChooserTexts, run.alpha_flag));
-  }
-  if (const std::optional<std::string> result = StandaloneResultText(run)) {
+namespace tintra {
+namespace {
+
+void RunStandalone() {
+  FrontEndRun run = StartStandaloneRun(ReadClipboardText());
+  EditInPicker(run);
+  if (const std::optional<std::string> result = FrontEndResultText(run)) {
     WriteClipboardText(*result);  // a busy clipboard loses the result silently: no messages
   }
-  return 0;
+}
+
+}  // namespace
+}  // namespace tintra
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return tintra::RunPass(tintra::RunStandalone);
 }

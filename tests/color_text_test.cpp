@@ -282,6 +282,14 @@ TEST(AnsiCase, Texts) {
             "uvre");
   EXPECT_EQ(AnsiUpperText(std::string("a\0b", 3)), std::string("A\0B", 3));
   EXPECT_EQ(AnsiUpperText(""), "");
+
+  EXPECT_TRUE(AnsiEqualIgnoringCase("gEnEral", "GENERAL"));
+  EXPECT_TRUE(AnsiEqualIgnoringCase("\xC7\x8C", "\xE7\x9C"));  // Latin-1 and OE pairs
+  EXPECT_TRUE(AnsiEqualIgnoringCase("", ""));
+  EXPECT_FALSE(AnsiEqualIgnoringCase("Language", "Languag"));  // a prefix is not equal
+  EXPECT_FALSE(AnsiEqualIgnoringCase("Languag", "Language"));
+  EXPECT_FALSE(AnsiEqualIgnoringCase("\xD7", "\xF7"));  // the signs are no case pair
+  EXPECT_FALSE(AnsiEqualIgnoringCase(std::string("a\0b", 3), std::string("a\0c", 3)));
 }
 
 }  // namespace

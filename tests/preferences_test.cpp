@@ -212,49 +212,15 @@ TEST(Preferences, IsFrench) {
   for (const Row& row : rows) EXPECT_EQ(row.french, IsFrench(row.value)) << row.value;
 }
 
-TEST(Preferences, CommandLine) {
-  struct Row {
-    const char* name;
-    std::string_view command_line;
-    std::string_view arg1, arg2, arg3;
-  };
-  const Row rows[] = {
-      {"three arguments", R"(C:\p\Tintra-Plugin.exe Tarvo 65670 x)"sv, "Tarvo"sv, "65670"sv, "x"sv},
-      {"quoted program path", R"("C:\Program Files\p.exe" Tarvo $1A2B 0)"sv, "Tarvo"sv, "$1A2B"sv,
-       "0"sv},
-      {"quoted argument with blanks", R"(p.exe "Tar vo" "1 2" "")"sv, "Tar vo"sv, "1 2"sv, ""sv},
-      {"quotes inside an argument", R"(p.exe a"b c"d e)"sv, "ab cd"sv, "e"sv, ""sv},
-      {"several blanks and tabs", "p.exe   Tarvo\t\t12  \t z  "sv, "Tarvo"sv, "12"sv, "z"sv},
-      {"missing arguments", "p.exe Tarvo"sv, "Tarvo"sv, ""sv, ""sv},
-      {"program only", "p.exe"sv, ""sv, ""sv, ""sv},
-      {"empty", ""sv, ""sv, ""sv, ""sv},
-      {"unclosed quote", R"(p.exe Tarvo "12 3)"sv, "Tarvo"sv, "12 3"sv, ""sv},
-      {"lower case kept", "p.exe tarvo 1 2"sv, "tarvo"sv, "1"sv, "2"sv},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(row.arg1, CommandLineArgument(row.command_line, 1));
-    EXPECT_EQ(row.arg2, CommandLineArgument(row.command_line, 2));
-    EXPECT_EQ(row.arg3, CommandLineArgument(row.command_line, 3));
-  }
-  EXPECT_EQ(R"(C:\Program Files\p.exe)",
-            CommandLineArgument(R"("C:\Program Files\p.exe" Tarvo)", 0));
-  EXPECT_EQ("", CommandLineArgument("p.exe a", 4));
-  EXPECT_EQ("", CommandLineArgument("p.exe a", -1));
-}
-
-TEST(Preferences, PluginDescriptor) {
-  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)", PluginDescriptor(false, 0));
-  EXPECT_EQ("Color\nHexadecimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-            PluginDescriptor(false, 1));
-  EXPECT_EQ(
-      "S\xE9lection de couleur\nHexad\xE9"
-      "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
-      PluginDescriptor(true, 0));
-  EXPECT_EQ(
-      "S\xE9lection de couleur\nHexad\xE9"
-      "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)",
-      PluginDescriptor(true, 1));
+// The language rule on the whole file; the reading itself is tested above.
+TEST(Preferences, PreferredLanguage) {
+  EXPECT_EQ(Language::kFrench, PreferredLanguage("[General]\nLanguage = Fran\xE7"
+                                                 "ais \n"sv));
+  EXPECT_EQ(Language::kEnglish, PreferredLanguage("[General]\nLanguage=fran\xE7"
+                                                  "ais\n"sv));
+  EXPECT_EQ(Language::kEnglish, PreferredLanguage("[Editor]\nLanguage=Fran\xE7"
+                                                  "ais\n"sv));
+  EXPECT_EQ(Language::kEnglish, PreferredLanguage(""sv));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "colortext/blanks.h"
+
 namespace tintra {
 namespace {
 
@@ -13,6 +15,7 @@ constexpr auto kRgb = ColorTextFormat::kRgb;
 constexpr auto kRgba = ColorTextFormat::kRgba;
 constexpr auto kHex = ColorTextFormat::kHex;
 constexpr auto kDecimal = ColorTextFormat::kDecimal;
+constexpr auto kFrench = Language::kFrench;
 
 TEST(StandaloneTrim, SpacesOnly) {
   struct Case {
@@ -27,7 +30,7 @@ TEST(StandaloneTrim, SpacesOnly) {
       {"     ", ""},
       {"", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(TrimClipboardText(c.text), c.expected) << c.text;
+  for (const Case& c : cases) EXPECT_EQ(TrimSpaces(c.text), c.expected) << c.text;
 }
 
 TEST(StandaloneDescriptor, TitleCaptionsAndTemplates) {
@@ -37,9 +40,9 @@ TEST(StandaloneDescriptor, TitleCaptionsAndTemplates) {
   const std::string with_alpha =
       "S\xE9lection de couleur\nHexad\xE9"
       "cimal\tRGB\n$?ha?hb?hg?hr\tRGBA(?r, ?g, ?b, ?a)";
-  EXPECT_EQ(StandaloneDescriptor(0), without_alpha);
-  EXPECT_EQ(StandaloneDescriptor(1), with_alpha);
-  EXPECT_EQ(StandaloneDescriptor(2), with_alpha);  // any non-zero flag is 1
+  EXPECT_EQ(LanguageDescriptor(kFrench, 0), without_alpha);
+  EXPECT_EQ(LanguageDescriptor(kFrench, 1), with_alpha);
+  EXPECT_EQ(LanguageDescriptor(kFrench, 2), with_alpha);  // any non-zero flag is 1
 }
 
 // The start of a run: what the picker and the chooser are given.
@@ -64,11 +67,12 @@ TEST(StandaloneRunStart, ClipboardTextToPickerInput) {
       {"   ", 0xFF000000, 1, kNone},             // spaces only
   };
   for (const Case& c : cases) {
-    const StandaloneRun run = StartStandaloneRun(c.clipboard);
+    const FrontEndRun run = StartStandaloneRun(c.clipboard);
     EXPECT_EQ(run.color, c.color) << c.clipboard;
     EXPECT_EQ(run.alpha_flag, c.alpha_flag) << c.clipboard;
     EXPECT_EQ(run.format, c.format) << c.clipboard;
-    EXPECT_EQ(run.descriptor, StandaloneDescriptor(c.alpha_flag)) << c.clipboard;
+    EXPECT_EQ(run.descriptor, LanguageDescriptor(kFrench, c.alpha_flag)) << c.clipboard;
+    EXPECT_EQ(run.language, kFrench) << c.clipboard;
   }
 }
 
@@ -107,8 +111,9 @@ TEST(StandaloneResult, TextForTheClipboard) {
       {0xFF000000, 1, static_cast<ColorTextFormat>(7), std::nullopt},  // no such format
   };
   for (const Case& c : cases) {
-    const StandaloneRun run{c.color, c.alpha_flag, c.format, StandaloneDescriptor(c.alpha_flag)};
-    EXPECT_EQ(StandaloneResultText(run), c.expected) << std::hex << c.color;
+    const FrontEndRun run{c.color, c.alpha_flag, c.format,
+                          LanguageDescriptor(kFrench, c.alpha_flag), kFrench};
+    EXPECT_EQ(FrontEndResultText(run), c.expected) << std::hex << c.color;
   }
 }
 

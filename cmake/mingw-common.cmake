@@ -1,0 +1,13 @@
+# The MinGW-w64 cross compiler for TINTRA_MINGW_PROCESSOR (i686 or x86_64),
+# as Debian installs it: the POSIX-threads variant, which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${TINTRA_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${TINTRA_MINGW_PROCESSOR}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TINTRA_MINGW_PROCESSOR}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${TINTRA_MINGW_PROCESSOR}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TINTRA_MINGW_PROCESSOR}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Test programs run under Wine; the wrapper expects WINEPREFIX and DISPLAY.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/windows/wine-run.sh)
