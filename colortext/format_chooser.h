@@ -27,9 +27,9 @@ inline constexpr FormatChooserTexts kFrenchChooserTexts = {
     "Copier la couleur au format d\xE9"
     "cimal"};
 
-constexpr int kChooserClientWidth = 200;  // pixels
-constexpr int kChooserButtonHeight = 24;  // pixels
-constexpr int kChooserMargin = 4;         // pixels around the column of buttons
+constexpr int kChooserClientWidth = 200;  // pixels at 96 DPI
+constexpr int kChooserButtonHeight = 24;  // pixels at 96 DPI
+constexpr int kChooserMargin = 4;         // pixels at 96 DPI, around the column of buttons
 
 // One push button, in client pixels of the chooser window. Its control
 // identifier is the format code it stands for (1..4).
@@ -39,15 +39,18 @@ struct ChooserButton {
 };
 
 struct ChooserLayout {
-  int client_width;                      // 200
-  int client_height;                     // (alpha flag + 3) x 24 + 8: 80 or 104
+  int dpi;                               // what the pixels below are for
+  int client_width;                      // 200 at 96 DPI
+  int client_height;                     // (alpha flag + 3) x 24 + 8: 80 or 104 at 96 DPI
   int button_count;                      // 3, or 4 with the alpha flag
   std::array<ChooserButton, 4> buttons;  // the first button_count, top to bottom
 };
 
 // Buttons 1, (2 with the alpha flag), 3, 4 stacked from y = 4, each 24 high
-// and 192 wide at x = 4. Any non-zero alpha flag counts as 1.
-ChooserLayout LayoutFormatChooser(int alpha_flag);
+// and 192 wide at x = 4, at 96 DPI; at another DPI the same scaled as the
+// picker's layout scales (picker/dialog_layout.h). Any non-zero alpha flag
+// counts as 1.
+ChooserLayout LayoutFormatChooser(int alpha_flag, int dpi = 96);
 
 // The button text for a format code 1..4; nullptr for any other code.
 const char* ChooserButtonText(const FormatChooserTexts& texts, int id);

@@ -2,7 +2,11 @@
 // buttons, and its own wait loop.
 #include <windows.h>
 
+#include <utility>
+
 #include "colortext/format_chooser.h"
+#include "picker/dialog_layout.h"
+#include "picker/display_dpi_win32.h"
 
 namespace tintra {
 
@@ -13,7 +17,61 @@ namespace {
 struct ChooserState {
   int result = 0;  // 0..4
   bool done = false;
+  int alpha_flag = 0;
+  ChooserLayout layout{};
+  GuiFont font;  // the default GUI font at layout.dpi
 };
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
+
+// The outer size for the layout's client area at its DPI.
+SIZE OuterSize(const ChooserLayout& layout) {
+  RECT outer{0, 0, layout.client_width, layout.client_height};
+  AdjustWindowRectForDpi(outer, kStyle, 0, layout.dpi);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// The buttons to their places in the state's layout, in its font.
+void PlaceButtons(HWND window, const ChooserState& state) {
+  const auto font = reinterpret_cast<WPARAM>(state.font.font);
+  for (int i = 0; i < state.layout.button_count; ++i) {
+    const ChooserButton& b = state.layout.buttons[i];
+    HWND button = GetDlgItem(window, b.id);
+    if (button == nullptr) continue;
+    SendMessageA(button, WM_SETFONT, font, TRUE);
+    SetWindowPos(button, nullptr, b.x, b.y, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// Laid out again at `dpi` (the window is on a monitor of that DPI), the
+// window in `outer` when the system suggests a rectangle, else centred where
+// it was; then the client area made exact.
+void Relayout(HWND window, ChooserState& state, int dpi, const RECT* outer) {
+  state.layout = LayoutFormatChooser(state.alpha_flag, dpi);
+  GuiFont font;
+  MakeGuiFont(font, state.layout.dpi);
+  std::swap(state.font, font);  // the old font goes once no button shows it
+  PlaceButtons(window, state);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  if (outer != nullptr) frame = *outer;
+  const SIZE size = OuterSize(state.layout);
+  const int left = outer != nullptr ? frame.left : (frame.left + frame.right - size.cx) / 2;
+  const int top = outer != nullptr ? frame.top : (frame.top + frame.bottom - size.cy) / 2;
+  SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  GetClientRect(window, &client);
+  const int dw = state.layout.client_width - (client.right - client.left);
+  const int dh = state.layout.client_height - (client.bottom - client.top);
+  if (dw != 0 || dh != 0) {
+    SetWindowPos(window, nullptr, 0, 0, size.cx + dw, size.cy + dh,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
 
 // A button press: its identifier is the format code. Only our own buttons
 // count (lParam is the sending control).
@@ -43,6 +101,9 @@ LRESULT CALLBACK ChooserProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return 0;
       case WM_CLOSE:
         OnClose(*state);
+        return 0;
+      case WM_DPICHANGED:
+        Relayout(window, *state, HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
         return 0;
       default:
         break;
@@ -82,21 +143,18 @@ struct WindowHolder {
   WindowHolder& operator=(const WindowHolder&) = delete;
 };
 
-HWND CreateChooserWindow(HINSTANCE instance, const char* title, const ChooserLayout& layout,
-                         ChooserState* state) {
-  constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
-  RECT outer{0, 0, layout.client_width, layout.client_height};
-  AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
-  const WindowPlacement place =
-      CenterOnScreen(outer.right - outer.left, outer.bottom - outer.top,
-                     GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+HWND CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
+  const SIZE outer = OuterSize(state->layout);
+  const WindowPlacement place = CenterOnScreen(outer.cx, outer.cy, GetSystemMetrics(SM_CXSCREEN),
+                                               GetSystemMetrics(SM_CYSCREEN));
   return CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle, place.left,
                          place.top, place.width, place.height, nullptr, nullptr, instance, state);
 }
 
 void CreateButtons(HWND window, HINSTANCE instance, const FormatChooserTexts& texts,
-                   const ChooserLayout& layout) {
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+                   const ChooserState& state) {
+  const ChooserLayout& layout = state.layout;
+  const auto font = reinterpret_cast<WPARAM>(state.font.font);
   for (int i = 0; i < layout.button_count; ++i) {
     const ChooserButton& b = layout.buttons[i];
     const char* text = ChooserButtonText(texts, b.id);
@@ -137,12 +195,19 @@ void WaitForChoice(HWND window, const ChooserState& state) {
 // wait for the clipboard), and every resource goes with the call that made it.
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  const ChooserLayout layout = LayoutFormatChooser(alpha_flag);
+  // Laid out at the system's DPI, then again at the DPI of the monitor the
+  // window landed on, before it is shown.
   ChooserState state;
+  state.alpha_flag = alpha_flag;
+  state.layout = LayoutFormatChooser(alpha_flag, SystemDpi());
+  MakeGuiFont(state.font, state.layout.dpi);
   const ChooserClass window_class(instance);
-  const WindowHolder chooser(CreateChooserWindow(instance, texts.title, layout, &state));
+  const WindowHolder chooser(CreateChooserWindow(instance, texts.title, &state));
   if (chooser.window == nullptr) return 0;
-  CreateButtons(chooser.window, instance, texts, layout);
+  CreateButtons(chooser.window, instance, texts, state);
+  if (LayoutDpi(WindowDpi(chooser.window)) != state.layout.dpi) {
+    Relayout(chooser.window, state, WindowDpi(chooser.window), nullptr);
+  }
   ShowWindow(chooser.window, SW_SHOW);
   UpdateWindow(chooser.window);
   WaitForChoice(chooser.window, state);

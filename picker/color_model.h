@@ -12,10 +12,18 @@ namespace tintra {
 
 using ColorValue = std::uint32_t;
 
-constexpr int RedOf(ColorValue c) { return static_cast<int>(c & 0xFFu); }
-constexpr int GreenOf(ColorValue c) { return static_cast<int>((c >> 8) & 0xFFu); }
-constexpr int BlueOf(ColorValue c) { return static_cast<int>((c >> 16) & 0xFFu); }
-constexpr int AlphaOf(ColorValue c) { return static_cast<int>(c >> 24); }
+constexpr int RedOf(ColorValue c) {
+  return static_cast<int>(c & 0xFFu);
+}
+constexpr int GreenOf(ColorValue c) {
+  return static_cast<int>((c >> 8) & 0xFFu);
+}
+constexpr int BlueOf(ColorValue c) {
+  return static_cast<int>((c >> 16) & 0xFFu);
+}
+constexpr int AlphaOf(ColorValue c) {
+  return static_cast<int>(c >> 24);
+}
 
 // Channels must already be 0..255: the sum is not masked, as callers rely on.
 constexpr ColorValue ComposeColor(int red, int green, int blue) {

@@ -20,6 +20,7 @@
 #include "picker/color_picker.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/dialog_widgets_win32.h"
+#include "picker/display_dpi_win32.h"
 #include "picker/eyedropper_win32.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
@@ -34,8 +35,12 @@ constexpr char kWindowClass[] = "TintraColorPicker";
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 // Window coordinates are 16-bit on some systems: a descriptor with thousands
-// of rows gets a client area cut at this height (pixels).
+// of rows gets a client area cut at this height (physical pixels).
 constexpr int kMaxClientHeight = 32000;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 struct Dialog {
   PickerSession session;
@@ -43,8 +48,9 @@ struct Dialog {
   HWND window = nullptr;
   DialogWidgets widgets;
   PointerGuard pointer;
-  int client_height = 0;  // pixels, what the window really got
-  int setting_text = 0;   // > 0 while the dialog sets a field's text: no change event
+  ClientRect confined_area;  // logical: the press area the pointer is held to
+  int client_height = 0;     // physical pixels, what the window really got
+  int setting_text = 0;      // > 0 while the dialog sets a field's text: no change event
   // For the probe: what the last pointer handler got, and counts by kind.
   POINT last_pointer{-1, -1};
   long pointer_moves = 0;
@@ -56,6 +62,10 @@ struct Dialog {
 
 InteractionState& Ui(Dialog& d) {
   return d.session.ui;
+}
+
+const DialogLayout& Layout(const Dialog& d) {
+  return d.session.dialog_layout;
 }
 
 // --- Requests ---------------------------------------------------------------
@@ -87,6 +97,7 @@ void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
 }
 
 void CarryOutRequests(Dialog& d);
+void OnDpiChanged(Dialog& d, int dpi, const RECT* suggested);
 
 void CarryOut(Dialog& d, const PlatformRequest& r) {
   switch (r.kind) {
@@ -97,11 +108,16 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
       d.pointer.Show();
       return;
     case RequestKind::kSaveAndConfinePointer: {
+      // The handlers' rectangle is logical; the pointer is held to its
+      // physical pixels, all of which map back into it.
       POINT origin{0, 0};
       ClientToScreen(d.window, &origin);
-      const RECT screen{r.rect.left + origin.x, r.rect.top + origin.y, r.rect.right + origin.x,
-                        r.rect.bottom + origin.y};
+      const int dpi = Layout(d).dpi;
+      const RECT screen{
+          ToPhysical(r.rect.left, dpi) + origin.x, ToPhysical(r.rect.top, dpi) + origin.y,
+          ToPhysical(r.rect.right, dpi) + origin.x, ToPhysical(r.rect.bottom, dpi) + origin.y};
       d.pointer.Confine(screen);
+      d.confined_area = r.rect;
       return;
     }
     case RequestKind::kRestoreConfinement:
@@ -165,7 +181,7 @@ void PaintCanvas(Dialog& d) {
                     d.dib_pixels.data(), &info, DIB_RGB_COLORS);
   // The template rows below the canvas: the window colour between the fields.
   if (d.client_height > canvas.height) {
-    const RECT below{0, canvas.height, kClientWidth, d.client_height};
+    const RECT below{0, canvas.height, Layout(d).client.physical.width, d.client_height};
     FillRect(dc.get(), &below, GetSysColorBrush(COLOR_BTNFACE));
   }
   DialogProbe& probe = GetDialogProbe();
@@ -201,12 +217,15 @@ bool IsDialogWindow(const Dialog& d, HWND w) {
   return w != nullptr && (w == d.window || IsChild(d.window, w));
 }
 
-// The pointer in client pixels, or -1, -1 outside the client area.
+// The pointer in logical client pixels (the logical position under its
+// physical pixel), or -1, -1 outside the client area.
 POINT PointerInClient(Dialog& d) {
   POINT p{-1, -1};
   if (!GetCursorPos(&p) || !ScreenToClient(d.window, &p) || p.x < 0 || p.y < 0 ||
-      p.x >= kClientWidth || p.y >= d.client_height) {
+      p.x >= Layout(d).client.physical.width || p.y >= d.client_height) {
     p = POINT{-1, -1};
+  } else {
+    p = POINT{ToLogical(p.x, Layout(d).dpi), ToLogical(p.y, Layout(d).dpi)};
   }
   d.last_pointer = p;
   return p;
@@ -316,6 +335,9 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return 1;  // erased by the paint: nothing in between, no flicker
     case WM_COMMAND:
       OnWidgetCommand(*d, LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(*d, HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
@@ -439,12 +461,12 @@ bool RegisterDialogClass(HINSTANCE instance) {
   return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-// Window rectangle for the client size, centred over the owner (left and top
-// held at 0 or more) or on the primary screen (the size limited to the
-// screen's for the centring).
-RECT PlaceWindow(HWND owner, int client_height) {
-  RECT r{0, 0, kClientWidth, client_height};
-  AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
+// Window rectangle for the client size at the layout's DPI, centred over
+// the owner (left and top held at 0 or more) or on the primary screen (the
+// size limited to the screen's for the centring).
+RECT PlaceWindow(const Dialog& d, HWND owner) {
+  RECT r{0, 0, Layout(d).client.physical.width, d.client_height};
+  AdjustWindowRectForDpi(r, kWindowStyle, kWindowExStyle, Layout(d).dpi);
   const int width = static_cast<int>(r.right - r.left);
   const int height = static_cast<int>(r.bottom - r.top);
   int x = 0;
@@ -464,17 +486,50 @@ RECT PlaceWindow(HWND owner, int client_height) {
   return RECT{x, y, x + width, y + height};
 }
 
-// Makes the client area exactly kClientWidth x client_height, whatever the
-// system's frame metrics.
-void FitClientArea(HWND window, int client_height) {
+// Makes the client area exactly the layout's, whatever the system's frame
+// metrics.
+void FitClientArea(const Dialog& d) {
   RECT client;
   RECT frame;
-  if (!GetClientRect(window, &client) || !GetWindowRect(window, &frame)) return;
-  const int dw = kClientWidth - (client.right - client.left);
-  const int dh = client_height - (client.bottom - client.top);
+  if (!GetClientRect(d.window, &client) || !GetWindowRect(d.window, &frame)) return;
+  const int dw = Layout(d).client.physical.width - (client.right - client.left);
+  const int dh = d.client_height - (client.bottom - client.top);
   if (dw == 0 && dh == 0) return;
-  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + dw, frame.bottom - frame.top + dh,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(d.window, nullptr, 0, 0, frame.right - frame.left + dw,
+               frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Lays the dialog out again at `dpi`: the session (its colour state kept),
+// the widget images, the widgets and a confinement in force. The window's
+// own size is the caller's.
+void Rescale(Dialog& d, int dpi) {
+  if (LayoutDpi(dpi) == Layout(d).dpi) return;
+  RescaleSession(d.session, dpi);
+  d.client_height = std::min(Layout(d).client.physical.height, kMaxClientHeight);
+  WidgetImages images;
+  BuildWidgetImages(images, Layout(d));
+  PlaceDialogWidgets(d.session, images, d.widgets);
+  std::swap(d.widget_images, images);  // the old ones go once nothing shows them
+  if (d.pointer.confined) {
+    PlatformRequest confine;
+    confine.kind = RequestKind::kSaveAndConfinePointer;
+    confine.rect = d.confined_area;
+    CarryOut(d, confine);
+  }
+  Ui(d).picker.flags.paint = true;
+}
+
+// The window moved to a monitor of another DPI: laid out again there, in the
+// rectangle the system suggests, with the client area made exact.
+void OnDpiChanged(Dialog& d, int dpi, const RECT* suggested) {
+  Rescale(d, dpi);
+  if (suggested != nullptr) {
+    SetWindowPos(d.window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitClientArea(d);
+  InvalidateRect(d.window, nullptr, TRUE);
 }
 
 }  // namespace
@@ -487,27 +542,37 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
 
-  // Set-up that needs no window: images, hue table, descriptor, colour state.
+  // Set-up that needs no window: images, hue table, descriptor, colour state,
+  // at the DPI the window is likely to get (the owner's, or the system's).
   Dialog d;
+  const HWND owner_window = static_cast<HWND>(owner);
+  const int dpi = IsWindow(owner_window) ? WindowDpi(owner_window) : SystemDpi();
   const ColorValue window_color = static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE));
-  OpenSession(d.session, initial, descriptor, alpha_flag, window_color);
-  d.client_height = std::min(d.session.client_height, kMaxClientHeight);
-  BuildWidgetImages(d.widget_images);
+  OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi);
+  d.client_height = std::min(Layout(d).client.physical.height, kMaxClientHeight);
+  BuildWidgetImages(d.widget_images, Layout(d));
   if (!RegisterDialogClass(instance)) return initial;
 
   {
     // Declared in this order so that they end in the reverse one: window
     // destroyed, then the owner enabled; the images go with `d` after both.
-    const HWND owner_window = static_cast<HWND>(owner);
     DisabledOwner disabled(owner_window);  // no owner when it is not a window
-    const RECT place = PlaceWindow(disabled.owner, d.client_height);
+    const RECT place = PlaceWindow(d, disabled.owner);
     OwnedWindow window(CreateWindowExA(kWindowExStyle, kWindowClass, d.session.layout.title.c_str(),
                                        kWindowStyle, place.left, place.top,
                                        place.right - place.left, place.bottom - place.top,
                                        disabled.owner, nullptr, instance, &d));
     if (window.get() == nullptr) return initial;
     d.window = window.get();
-    FitClientArea(d.window, d.client_height);
+    // On a monitor of another DPI than foreseen: laid out for that one, and
+    // placed again for the new size.
+    if (LayoutDpi(WindowDpi(d.window)) != Layout(d).dpi) {
+      Rescale(d, WindowDpi(d.window));
+      const RECT again = PlaceWindow(d, disabled.owner);
+      SetWindowPos(d.window, nullptr, again.left, again.top, again.right - again.left,
+                   again.bottom - again.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FitClientArea(d);
     CreateDialogWidgets(d.window, d.session, d.widget_images, d.widgets);
     ++probe.windows_created;
 

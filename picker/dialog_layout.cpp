@@ -38,7 +38,10 @@ constexpr int kSwatchCheck = 6;
 constexpr int kStripCheck = 5;
 
 // Widgets.
-constexpr PixelRect kPresetCombo = {312, 78, 48, 28};    // the closed box
+constexpr PixelRect kPresetCombo = {312, 78, 48, 28};  // the closed box
+constexpr int kPresetListWidth = 64;                   // room for swatch, mark and scroll bar
+constexpr int kPresetListHeight = 260;                 // with the list dropped: about twelve items
+constexpr int kPresetComboBorder = 3;                  // above and below the selection box
 constexpr PixelRect kChannelField = {312, 275, 32, 20};  // red; the others follow
 constexpr int kChannelFieldPitch = 22;
 constexpr PixelRect kOkButton = {312, 188, 48, 40};
@@ -162,6 +165,10 @@ DialogLayout MakeLayout(int alpha_flag, int row_count, int dpi_in) {
   l.strip_check = SizeAt(kStripCheck, dpi);
 
   l.preset_combo = Lay(kPresetCombo, dpi);
+  l.preset_list_width = SizeAt(kPresetListWidth, dpi);
+  l.preset_list_height = SizeAt(kPresetListHeight, dpi);
+  l.preset_selection_height =
+      l.preset_combo.physical.height - 2 * ToPhysical(kPresetComboBorder, dpi);
   for (int i = 0; i < 4; ++i) {
     l.channel_fields[static_cast<std::size_t>(i)] =
         Lay({kChannelField.x, kChannelField.y + kChannelFieldPitch * i, kChannelField.width,

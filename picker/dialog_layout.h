@@ -122,7 +122,10 @@ struct DialogLayout {
   int strip_check = 5;
 
   // Widgets.
-  LaidRect preset_combo;  // the closed box
+  LaidRect preset_combo;             // the closed box
+  int preset_list_width = 64;        // the dropped list: room for swatch, mark and scroll bar
+  int preset_list_height = 260;      // the combo with its list dropped: about twelve items
+  int preset_selection_height = 22;  // inside the closed box's 3-pixel border
   std::array<LaidRect, 4> channel_fields;
   LaidRect ok_button;
   LaidRect cancel_button;

@@ -15,16 +15,6 @@ namespace tintra {
 
 namespace {
 
-constexpr int kSwatchSize = 16;  // pixels, preset combo item images
-// Height of the preset combo with its list dropped: about twelve items.
-constexpr int kPresetComboDroppedHeight = 260;
-// Width of the dropped list: room for the swatch and its mark beside the
-// scroll bar (the closed box keeps its 48 pixels).
-constexpr int kPresetComboDroppedWidth = 64;
-// Height of the selection box inside the closed combo: the closed box is this
-// plus the combo's 3-pixel border above and below.
-constexpr int kPresetComboSelectionHeight = kPresetComboRect.height - 6;
-
 HMENU AsMenuId(WidgetId id) {
   return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
 }
@@ -35,24 +25,31 @@ std::uint32_t ToBgra(ColorValue c) {
 }
 
 HWND CreateChild(HWND dialog, DWORD ex_style, const char* window_class, const char* text,
-                 DWORD style, int x, int y, int width, int height, WidgetId id) {
+                 DWORD style, const PixelRect& r, WidgetId id, HFONT font) {
   HWND child =
-      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                      height, dialog, AsMenuId(id), GetModuleHandleA(nullptr), nullptr);
-  if (child != nullptr) {
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
-  }
+      CreateWindowExA(ex_style, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
+                      r.width, r.height, dialog, AsMenuId(id), GetModuleHandleA(nullptr), nullptr);
+  if (child != nullptr) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
 
-HWND CreatePresetCombo(HWND dialog, HIMAGELIST swatches) {
+// The combo's window covers its dropped list too.
+PixelRect PresetComboWindow(const DialogLayout& l) {
+  const PixelRect& r = l.preset_combo.physical;
+  return {r.x, r.y, r.width, l.preset_list_height};
+}
+
+void SizePresetCombo(HWND combo, const DialogLayout& l) {
+  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), l.preset_selection_height);
+  SendMessageA(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(l.preset_list_width), 0);
+}
+
+HWND CreatePresetCombo(HWND dialog, const DialogLayout& l, const WidgetImages& images) {
   HWND combo =
       CreateChild(dialog, 0, WC_COMBOBOXEXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                  kPresetComboRect.x, kPresetComboRect.y, kPresetComboRect.width,
-                  kPresetComboDroppedHeight, WidgetId::kPresetCombo);
+                  PresetComboWindow(l), WidgetId::kPresetCombo, images.font.font);
   if (combo == nullptr) return nullptr;
-  SendMessageA(combo, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(swatches));
+  SendMessageA(combo, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.preset_swatches.get()));
   SendMessageA(combo, WM_SETREDRAW, FALSE, 0);  // one redraw after all items
   for (int i = 0; i < kPresetCount; ++i) {
     char text[2] = {PresetAt(i).main_mark ? '-' : ' ', '\0'};
@@ -65,14 +62,13 @@ HWND CreatePresetCombo(HWND dialog, HIMAGELIST swatches) {
     SendMessageA(combo, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
   }
   SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
-  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kPresetComboSelectionHeight);
-  SendMessageA(combo, CB_SETDROPPEDWIDTH, kPresetComboDroppedWidth, 0);
+  SizePresetCombo(combo, l);
   return combo;
 }
 
-HWND CreateImageButton(HWND dialog, const WidgetRect& r, WidgetId id, HICON face) {
-  HWND button = CreateChild(dialog, 0, "BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, r.x, r.y,
-                            r.width, r.height, id);
+HWND CreateImageButton(HWND dialog, const LaidRect& r, WidgetId id, HICON face, HFONT font) {
+  HWND button = CreateChild(dialog, 0, "BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON,
+                            r.physical, id, font);
   if (button != nullptr && face != nullptr) {
     SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(face));
   }
@@ -141,19 +137,23 @@ HBITMAP MakeBitmap24(const Image& image) {
   return bitmap;
 }
 
-void BuildWidgetImages(WidgetImages& images) {
-  images.ok_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm)));
-  images.cancel_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel)));
-  images.eyedropper_face.reset(MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper)));
+void BuildWidgetImages(WidgetImages& images, const DialogLayout& l) {
+  MakeGuiFont(images.font, l.dpi);
+  images.ok_face.reset(
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm, l.button_face_size)));
+  images.cancel_face.reset(
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel, l.cancel_face_size)));
+  images.eyedropper_face.reset(
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper, l.button_face_size)));
 
-  images.preset_swatches.reset(
-      ImageList_Create(kSwatchSize, kSwatchSize, ILC_COLOR24, kPresetCount, 0));
+  const int size = l.preset_swatch_size;
+  images.preset_swatches.reset(ImageList_Create(size, size, ILC_COLOR24, kPresetCount, 0));
   if (images.preset_swatches.get() == nullptr) return;
   // All swatches side by side in one bitmap: the list cuts it into its
-  // 16-pixel images in one call.
-  Image strip = CreateImage(kSwatchSize * kPresetCount, kSwatchSize, 24);
+  // square images in one call.
+  Image strip = CreateImage(size * kPresetCount, size, 24);
   for (int i = 0; i < kPresetCount; ++i) {
-    DrawImage(strip, MakePresetSwatch(PresetAt(i).color), kSwatchSize * i, 0);
+    DrawImage(strip, MakePresetSwatch(PresetAt(i).color, size), size * i, 0);
   }
   OwnedGdiObject swatches(MakeBitmap24(strip));
   ImageList_Add(images.preset_swatches.get(), swatches.bitmap(), nullptr);  // copies the bitmap
@@ -162,47 +162,85 @@ void BuildWidgetImages(WidgetImages& images) {
 void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
                          DialogWidgets& widgets) {
   widgets = DialogWidgets{};
+  const DialogLayout& l = session.dialog_layout;
+  const HFONT font = images.font.font;
   auto focusable = [&widgets](HWND w) {
     if (w != nullptr) widgets.focus_order.push_back(w);
     return w;
   };
 
-  widgets.preset_combo = focusable(CreatePresetCombo(dialog, images.preset_swatches.get()));
+  widgets.preset_combo = focusable(CreatePresetCombo(dialog, l, images));
 
   const int channel_count = session.ui.picker.alpha_flag != 0 ? 4 : 3;
   for (int c = 0; c < channel_count; ++c) {
     const WidgetId id = ChannelFieldWidget(static_cast<Channel>(c));
     widgets.channel_fields[static_cast<std::size_t>(c)] = focusable(
         CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-                    kChannelFieldX, kChannelFieldTop + kChannelFieldStep * c, kChannelFieldWidth,
-                    kChannelFieldHeight, id));
+                    l.channel_fields[static_cast<std::size_t>(c)].physical, id, font));
   }
 
   widgets.ok_button = focusable(
-      CreateImageButton(dialog, kOkButtonRect, WidgetId::kOkButton, images.ok_face.get()));
+      CreateImageButton(dialog, l.ok_button, WidgetId::kOkButton, images.ok_face.get(), font));
   widgets.cancel_button = focusable(CreateImageButton(
-      dialog, kCancelButtonRect, WidgetId::kCancelButton, images.cancel_face.get()));
-  widgets.eyedropper_button = focusable(CreateImageButton(
-      dialog, kEyedropperButtonRect, WidgetId::kEyedropperButton, images.eyedropper_face.get()));
+      dialog, l.cancel_button, WidgetId::kCancelButton, images.cancel_face.get(), font));
+  widgets.eyedropper_button =
+      focusable(CreateImageButton(dialog, l.eyedropper_button, WidgetId::kEyedropperButton,
+                                  images.eyedropper_face.get(), font));
 
   const std::vector<TemplateField>& fields = session.layout.fields;
   widgets.template_fields.reserve(fields.size());
-  for (std::size_t i = 0; i < fields.size(); ++i) {
+  for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
     const TemplateField& field = fields[i];
+    const PixelRect& place = l.template_fields[i].physical;
     const WidgetId id = TemplateFieldWidget(static_cast<int>(i));
     HWND widget = nullptr;
     if (field.placeholder_count > 0) {
       // Read-only: the text can be selected and copied, never edited.
       widget = focusable(CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "",
-                                     WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL, field.x,
-                                     field.y, field.width, kTemplateFieldHeight, id));
+                                     WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL, place,
+                                     id, font));
     } else {
       // The caption as written: "&" is not a mnemonic.
       widget = CreateChild(dialog, 0, "STATIC", field.text.c_str(),
-                           SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, field.x, field.y, field.width,
-                           kTemplateFieldHeight, id);
+                           SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, place, id, font);
     }
     widgets.template_fields.push_back(widget);
+  }
+}
+
+void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images,
+                        const DialogWidgets& widgets) {
+  const DialogLayout& l = session.dialog_layout;
+  const auto font = reinterpret_cast<WPARAM>(images.font.font);
+  auto place = [&](HWND w, const PixelRect& r) {
+    if (w == nullptr) return;
+    SendMessageA(w, WM_SETFONT, font, FALSE);
+    SetWindowPos(w, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  if (widgets.preset_combo != nullptr) {
+    SendMessageA(widgets.preset_combo, CBEM_SETIMAGELIST, 0,
+                 reinterpret_cast<LPARAM>(images.preset_swatches.get()));
+    place(widgets.preset_combo, PresetComboWindow(l));
+    SizePresetCombo(widgets.preset_combo, l);
+  }
+  for (std::size_t c = 0; c < widgets.channel_fields.size(); ++c) {
+    place(widgets.channel_fields[c], l.channel_fields[c].physical);
+  }
+  const struct {
+    HWND button;
+    const LaidRect& rect;
+    HICON face;
+  } buttons[] = {{widgets.ok_button, l.ok_button, images.ok_face.get()},
+                 {widgets.cancel_button, l.cancel_button, images.cancel_face.get()},
+                 {widgets.eyedropper_button, l.eyedropper_button, images.eyedropper_face.get()}};
+  for (const auto& b : buttons) {
+    place(b.button, b.rect.physical);
+    if (b.button != nullptr) {
+      SendMessageA(b.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(b.face));
+    }
+  }
+  for (std::size_t i = 0; i < widgets.template_fields.size() && i < l.template_fields.size(); ++i) {
+    place(widgets.template_fields[i], l.template_fields[i].physical);
   }
 }
 

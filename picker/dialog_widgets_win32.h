@@ -8,33 +8,21 @@
 #include <array>
 #include <vector>
 
+#include "picker/display_dpi_win32.h"
 #include "picker/image.h"
 #include "picker/picker_session.h"
 #include "picker/win32_handles.h"
 
 namespace tintra {
 
-// Widget rectangles, client pixels (x, y, width, height).
-struct WidgetRect {
-  int x, y, width, height;
-};
-constexpr WidgetRect kPresetComboRect{312, 78, 48, 28};  // height of the closed box
-constexpr WidgetRect kOkButtonRect{312, 188, 48, 40};
-constexpr WidgetRect kCancelButtonRect{312, 228, 48, 40};
-constexpr WidgetRect kEyedropperButtonRect{312, 136, 48, 40};
-constexpr int kChannelFieldX = 312;
-constexpr int kChannelFieldTop = 275;  // red; green, blue, alpha follow 22 apart
-constexpr int kChannelFieldStep = 22;
-constexpr int kChannelFieldWidth = 32;
-constexpr int kChannelFieldHeight = 20;
-
 // What the widgets show; made before the window and released after it (the
 // controls do not own them).
 struct WidgetImages {
-  OwnedImageList preset_swatches;  // 93 entries of 16 x 16, 24-bit, palette order
+  OwnedImageList preset_swatches;  // 93 entries, square, 24-bit, palette order
   OwnedIcon ok_face;
   OwnedIcon cancel_face;
   OwnedIcon eyedropper_face;
+  GuiFont font;  // the default GUI font at the layout's DPI
 };
 
 // The widget windows; children of the dialog, destroyed with it. Any handle
@@ -49,13 +37,21 @@ struct DialogWidgets {
   std::vector<HWND> focus_order;      // creation order, captions excluded
 };
 
-// Loads the button faces and builds the preset swatches.
-void BuildWidgetImages(WidgetImages& images);
+// Loads the button faces and builds the preset swatches and the font, at
+// the sizes drawn for the layout's DPI.
+void BuildWidgetImages(WidgetImages& images, const DialogLayout& layout);
 
-// Creates every widget on `dialog` in Tab order, with the default GUI font.
-// Output fields and channel fields start empty; captions show their text.
+// Creates every widget on `dialog` in Tab order at its place in the
+// session's layout, with the default GUI font at its DPI. Output fields and
+// channel fields start empty; captions show their text.
 void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
                          DialogWidgets& widgets);
+
+// After the session was laid out at another DPI: every widget to its new
+// place, with `images` (built for the new layout) shown; the images shown
+// before may be released once this returns.
+void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images,
+                        const DialogWidgets& widgets);
 
 // An icon with per-pixel alpha from a 32-bit image (alpha not premultiplied);
 // nullptr for an image that cannot be drawn.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "picker/dialog_layout.h"
 #include "picker/presets.h"
 #include "picker/read_integer.h"
 
@@ -11,63 +12,11 @@ namespace tintra {
 
 namespace {
 
-// Colour area geometry, client pixels.
-constexpr int kAreaLeft = 44;    // colour field and strips
-constexpr int kAreaRight = 300;  // excluded
-constexpr int kFieldTop = 12;
-constexpr int kFieldBottom = 268;  // excluded
-constexpr int kRedTop = 280;
-constexpr int kGreenTop = 302;
-constexpr int kBlueTop = 324;
-constexpr int kAlphaTop = 346;
-constexpr int kStripHeight = 10;
-constexpr int kHueBarLeft = 12;
-constexpr int kHueBarRight = 32;  // excluded
-constexpr int kHueBarTop = 12;
-constexpr int kHueBarBottom = 334;  // excluded; +22 with alpha
-constexpr int kAlphaExtra = 22;
-constexpr int kSwatchLeft = 312;
-constexpr int kSwatchRight = 360;  // excluded
-constexpr int kUpperSwatchTop = 12;
-constexpr int kLowerSwatchTop = 44;
-constexpr int kLowerSwatchBottom = 76;  // excluded
-
 constexpr ColorValue kRgbMask = 0x00FFFFFFu;
 constexpr ColorValue kAlphaMask = 0xFF000000u;
 
-struct PressArea {
-  Drag drag;
-  ClientRect rect;
-};
-
-bool Contains(const ClientRect& r, int x, int y) {
-  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
-// Press areas in the order they are tested; `count` is 5 without alpha.
-struct PressAreaList {
-  std::array<PressArea, 6> areas;
-  int count;
-};
-
-PressAreaList PressAreas(int alpha_flag) {
-  const int hue_bottom = kHueBarBottom + kAlphaExtra * alpha_flag;
-  PressAreaList list{
-      {{
-          {Drag::kField, {kAreaLeft, kFieldTop, kAreaRight, kFieldBottom}},
-          {Drag::kRed, {kAreaLeft, kRedTop, kAreaRight, kRedTop + kStripHeight}},
-          {Drag::kGreen, {kAreaLeft, kGreenTop, kAreaRight, kGreenTop + kStripHeight}},
-          {Drag::kBlue, {kAreaLeft, kBlueTop, kAreaRight, kBlueTop + kStripHeight}},
-          {Drag::kAlpha, {kAreaLeft, kAlphaTop, kAreaRight, kAlphaTop + kStripHeight}},
-          {Drag::kHueBar, {kHueBarLeft, kHueBarTop, kHueBarRight, hue_bottom}},
-      }},
-      6};
-  if (alpha_flag == 0) {
-    // No alpha strip: the hue bar moves up one place.
-    list.areas[4] = list.areas[5];
-    list.count = 5;
-  }
-  return list;
+ClientRect ClientRectOf(const PixelRect& r) {
+  return {r.x, r.y, r.right(), r.bottom()};
 }
 
 // Pointer coordinate minus an area's origin, held to 0..max: the pointer may
@@ -77,8 +26,9 @@ int OffsetIn(int coordinate, int origin, int max) {
   return static_cast<int>(std::clamp<std::int64_t>(offset, 0, max));
 }
 
-int MaxMarkerRow(const PickerState& p) {
-  return kHueBarBottom - kHueBarTop - 1 + kAlphaExtra * p.alpha_flag;
+// The dialog's geometry as the handlers see it: logical pixels, 96 DPI.
+const DialogLayout& Layout(const PickerState& p) {
+  return LogicalLayout(p.alpha_flag);
 }
 
 ColorValue ReplaceChannel(ColorValue c, Channel channel, int value) {
@@ -154,32 +104,33 @@ void RecordSelectPreset(InteractionState& s, int index) {
 // Sets the values of the drag in progress from the pointer, with the flags
 // of the area.
 void ApplyPointer(PickerState& p, int x, int y) {
+  const DialogLayout& l = Layout(p);
+  const PixelRect& field = l.field.logical;
+  const int strip_max = l.strips[0].logical.width - 1;  // 255
   switch (p.drag) {
     case Drag::kNone:
       return;
     case Drag::kField:
-      p.field_x = OffsetIn(x, kAreaLeft, 255);
-      p.field_y = OffsetIn(y, kFieldTop, 255);
+      p.field_x = OffsetIn(x, field.x, field.width - 1);
+      p.field_y = OffsetIn(y, field.y, field.height - 1);
       p.flags.canvas = true;  // the colour follows by the canvas read-back
       return;
     case Drag::kRed:
-      p.current = ReplaceRed(p.current, OffsetIn(x, kAreaLeft, 255));
-      SetColourChanged(p);
-      return;
     case Drag::kGreen:
-      p.current = ReplaceGreen(p.current, OffsetIn(x, kAreaLeft, 255));
-      SetColourChanged(p);
-      return;
     case Drag::kBlue:
-      p.current = ReplaceBlue(p.current, OffsetIn(x, kAreaLeft, 255));
+    case Drag::kAlpha: {
+      static_assert(static_cast<int>(Drag::kAlpha) - static_cast<int>(Drag::kRed) ==
+                        static_cast<int>(Channel::kAlpha),
+                    "the strip drags follow the channels' order");
+      const auto channel =
+          static_cast<Channel>(static_cast<int>(p.drag) - static_cast<int>(Drag::kRed));
+      const int strip_left = l.strips[static_cast<std::size_t>(channel)].logical.x;
+      p.current = ReplaceChannel(p.current, channel, OffsetIn(x, strip_left, strip_max));
       SetColourChanged(p);
       return;
-    case Drag::kAlpha:
-      p.current = ReplaceAlpha(p.current, OffsetIn(x, kAreaLeft, 255));
-      SetColourChanged(p);
-      return;
+    }
     case Drag::kHueBar:
-      p.marker_row = OffsetIn(y, kHueBarTop, MaxMarkerRow(p));
+      p.marker_row = OffsetIn(y, l.hue_bar.logical.y, l.hue_bar.logical.height - 1);
       p.flags.hue_bar = true;
       p.flags.canvas = true;
       return;
@@ -207,10 +158,10 @@ void SyncPresetCombo(InteractionState& s) {
   if (s.combo_index != index) RecordSelectPreset(s, index);
 }
 
-Hover HoverAt(int x, int y) {
-  if (x < kSwatchLeft || x >= kSwatchRight) return Hover::kNone;
-  if (y >= kUpperSwatchTop && y < kLowerSwatchTop) return Hover::kUpper;
-  if (y >= kLowerSwatchTop && y < kLowerSwatchBottom) return Hover::kLower;
+Hover HoverAt(const PickerState& p, int x, int y) {
+  const DialogLayout& l = Layout(p);
+  if (l.upper_swatch.logical.Contains(x, y)) return Hover::kUpper;
+  if (l.lower_swatch.logical.Contains(x, y)) return Hover::kLower;
   return Hover::kNone;
 }
 
@@ -256,17 +207,17 @@ InteractionState StartInteraction(ColorValue initial, int alpha_flag) {
 
 void OnButtonDown(InteractionState& s, int x, int y) {
   if (s.quit) return;
-  const PressAreaList list = PressAreas(s.picker.alpha_flag);
-  for (int i = 0; i < list.count; ++i) {
-    const PressArea& area = list.areas[i];
-    if (s.picker.drag == area.drag || !Contains(area.rect, x, y)) continue;
+  const DialogLayout& l = Layout(s.picker);
+  for (int i = 0; i < l.press_area_count; ++i) {
+    const PressArea& area = l.press_areas[static_cast<std::size_t>(i)];
+    if (s.picker.drag == area.drag || !area.rect.logical.Contains(x, y)) continue;
     // A drag whose release never came ends before the new one starts, so the
     // pointer is hidden once and the confinement saved is the system's own.
     EndDrag(s);
     Record(s, RequestKind::kHidePointer);
     PlatformRequest confine;
     confine.kind = RequestKind::kSaveAndConfinePointer;
-    confine.rect = area.rect;
+    confine.rect = ClientRectOf(area.rect.logical);
     s.requests.push_back(std::move(confine));
     s.confinement_saved = true;
     s.picker.drag = area.drag;
@@ -283,7 +234,7 @@ void OnButtonDown(InteractionState& s, int x, int y) {
 void OnPointerMove(InteractionState& s, int x, int y) {
   if (s.quit) return;
   ApplyPointer(s.picker, x, y);
-  const Hover hover = HoverAt(x, y);
+  const Hover hover = HoverAt(s.picker, x, y);
   if (hover != s.picker.hover) {
     s.picker.hover = hover;
     s.picker.flags.canvas = true;
@@ -295,7 +246,7 @@ void OnButtonUp(InteractionState& s, int x, int y) {
   // A release that ends a drag never acts on a swatch, also when the system
   // let the pointer out of the drag area.
   if (EndDrag(s)) return;
-  switch (HoverAt(x, y)) {
+  switch (HoverAt(s.picker, x, y)) {
     case Hover::kUpper:
       s.picker.stored = s.picker.current;
       s.picker.flags.canvas = true;

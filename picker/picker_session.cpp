@@ -2,12 +2,26 @@
 
 namespace tintra {
 
+namespace {
+
+DialogLayout LayOut(const DescriptorLayout& descriptor, int alpha_flag, int dpi) {
+  std::vector<PixelRect> fields;
+  fields.reserve(descriptor.fields.size());
+  for (const TemplateField& f : descriptor.fields) {
+    fields.push_back({f.x, f.y, f.width, kTemplateFieldHeight});
+  }
+  return MakeDialogLayout(alpha_flag, descriptor.row_count, dpi, fields);
+}
+
+}  // namespace
+
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
-                 int alpha_flag, ColorValue background) {
+                 int alpha_flag, ColorValue background, int dpi) {
   const int alpha = alpha_flag != 0 ? 1 : 0;
-  BuildDialogImages(session.images, alpha);
   session.layout = ReadDescriptor(descriptor, alpha);
-  session.client_height = ClientHeight(alpha, session.layout.row_count);
+  session.dialog_layout = LayOut(session.layout, alpha, dpi);
+  BuildDialogImages(session.images, session.dialog_layout);
+  session.client_height = session.dialog_layout.client.logical.height;
   session.background = background | 0xFF000000u;
   session.field_texts.clear();
   session.field_texts.reserve(session.layout.fields.size());
@@ -17,6 +31,16 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
   }
   session.field_texts_changed = false;
   session.ui = StartInteraction(initial, alpha);
+}
+
+void RescaleSession(PickerSession& session, int dpi) {
+  if (LayoutDpi(dpi) == session.dialog_layout.dpi) return;
+  session.dialog_layout = LayOut(session.layout, session.ui.picker.alpha_flag, dpi);
+  BuildDialogImages(session.images, session.dialog_layout);
+  // The bars as they were (same offset), so that a drag on the hue bar goes
+  // on reading the same colours; the marker row and the hue stay.
+  RedrawHueBars(session.images, session.ui.picker.hue_offset);
+  session.ui.picker.flags.canvas = true;
 }
 
 bool RefreshSession(PickerSession& session) {

@@ -18,9 +18,10 @@ namespace tintra {
 struct PickerSession {
   InteractionState ui;
   DialogImages images;
-  DescriptorLayout layout;
-  int client_height = 0;      // pixels; the client width is kClientWidth
-  ColorValue background = 0;  // the window colour, drawn opaque on the canvas
+  DescriptorLayout layout;     // title and fields of the descriptor
+  DialogLayout dialog_layout;  // where everything goes at the dialog's DPI
+  int client_height = 0;       // logical pixels (dialog_layout.client has both)
+  ColorValue background = 0;   // the window colour, drawn opaque on the canvas
   // Per entry of layout.fields: the text its widget shows (a caption's own
   // text, or an output field's template expanded with the current colour).
   std::vector<std::string> field_texts;
@@ -28,11 +29,17 @@ struct PickerSession {
 };
 
 // The opening steps that need no window, in order: the alpha flag taken as
-// 0 or 1, the images and the hue table, the descriptor's fields, the client
-// height, the colour state (current = stored = initial; re-derive, hue-bar
-// and canvas flags set). `background` is the window colour (alpha ignored).
+// 0 or 1, the descriptor's fields, the layout at `dpi`, the images and the
+// hue table, the client height, the colour state (current = stored =
+// initial; re-derive, hue-bar and canvas flags set). `background` is the
+// window colour (alpha ignored).
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
-                 int alpha_flag, ColorValue background);
+                 int alpha_flag, ColorValue background, int dpi = kBaseDpi);
+
+// Lays the open session out again at another DPI (the window moved to
+// another monitor): layout and images anew, the colour state and the texts
+// kept; the canvas is redrawn at the next refresh.
+void RescaleSession(PickerSession& session, int dpi);
 
 // The refresh that follows a burst of events: re-derive, hue-bar and canvas
 // stages as their flags ask; after a canvas stage, the widget update (channel

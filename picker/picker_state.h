@@ -20,15 +20,15 @@ struct RefreshFlags {
 };
 
 struct PickerState {
-  int alpha_flag = 0;             // 0 or 1
-  ColorValue current = 0;         // authoritative, all 32 bits
-  ColorValue initial = 0;         // never changes
-  ColorValue stored = 0;          // the lower swatch
+  int alpha_flag = 0;                 // 0 or 1
+  ColorValue current = 0;             // authoritative, all 32 bits
+  ColorValue initial = 0;             // never changes
+  ColorValue stored = 0;              // the lower swatch
   ColorValue hue = kDefaultHueColor;  // pure hue, alpha 0
-  int field_x = 0;                // 0..255
-  int field_y = 0;                // 0..255
-  int hue_offset = 0;             // 0..1530; 0 until a hue is found
-  int marker_row = 0;             // 0..321 + 22 * alpha_flag
+  int field_x = 0;                    // 0..255
+  int field_y = 0;                    // 0..255
+  int hue_offset = 0;                 // 0..1530; 0 until a hue is found
+  int marker_row = 0;                 // 0..321 + 22 * alpha_flag
   Drag drag = Drag::kNone;
   Hover hover = Hover::kNone;
   RefreshFlags flags;

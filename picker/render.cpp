@@ -220,16 +220,9 @@ void RunRederiveStage(PickerState& state) {
   state.field_y = derived.field_y;
 }
 
-void RunHueBarStage(PickerState& state, DialogImages& images) {
-  ClampPositions(state, images);
-  if (state.drag == Drag::kHueBar) {
-    // The bar stays still while dragged; its pixel is the hue.
-    state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kColorMask;
-    return;
-  }
+void RedrawHueBars(DialogImages& images, int hue_offset) {
   const DialogLayout& l = images.layout;
-  state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
-  const int offset = state.hue_offset;            // 0..1530
+  const int offset = std::clamp(hue_offset, 0, kHueCycle);
   const int last = l.hue_bar.logical.height - 1;  // 321 or 343
   const double d = static_cast<double>(last);
   auto entry = [&](double row) {
@@ -246,8 +239,20 @@ void RunHueBarStage(PickerState& state, DialogImages& images) {
     const double row = ContinuousAt(drawn.y, i, l.hue_bar.logical.y, l.dpi, d);
     BlendHorizontalLine(images.drawn_hue_bar, 0, i, images.drawn_hue_bar.width, entry(row));
   }
-  state.marker_row = l.hue_bar.logical.height / 2 - 1;
   images.base_valid = false;  // the base holds the old bar
+}
+
+void RunHueBarStage(PickerState& state, DialogImages& images) {
+  ClampPositions(state, images);
+  if (state.drag == Drag::kHueBar) {
+    // The bar stays still while dragged; its pixel is the hue.
+    state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kColorMask;
+    return;
+  }
+  state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
+  RedrawHueBars(images, state.hue_offset);
+  const DialogLayout& l = images.layout;
+  state.marker_row = l.hue_bar.logical.height / 2 - 1;
 }
 
 namespace {
@@ -279,7 +284,7 @@ const Image& DrawnHueBar(const DialogImages& images) {
 // The field away from 96 DPI: under white of the column's opacity and black
 // of the row's, computed at each physical pixel's own continuous position:
 // (H + (255 - H) * white) * light, in fixed point.
-void DrawSmoothField(Image& canvas, const DialogImages& images, ColorValue hue) {
+void DrawSmoothField(Image& canvas, DialogImages& images, ColorValue hue) {
   const PixelRect& r = images.layout.field.physical;
   if (!IsDrawable(canvas) || canvas.bits != 32 ||
       static_cast<std::size_t>(r.width) != images.field_white.size() ||
@@ -288,7 +293,8 @@ void DrawSmoothField(Image& canvas, const DialogImages& images, ColorValue hue) 
     return;
   }
   // Per column and channel: the colour above black, times 256 (0..65280).
-  std::vector<std::uint32_t> columns(static_cast<std::size_t>(r.width) * 3);
+  std::vector<std::uint32_t>& columns = images.field_columns;
+  columns.resize(static_cast<std::size_t>(r.width) * 3);
   for (int x = 0; x < r.width; ++x) {
     const std::uint32_t w = images.field_white[static_cast<std::size_t>(x)];
     for (int c = 0; c < 3; ++c) {
@@ -312,7 +318,7 @@ void DrawSmoothField(Image& canvas, const DialogImages& images, ColorValue hue) 
 }
 
 // The hue box, opaque, under the overlay: it replaces the whole field.
-void DrawField(Image& canvas, const DialogImages& images, ColorValue hue) {
+void DrawField(Image& canvas, DialogImages& images, ColorValue hue) {
   const PixelRect& r = images.layout.field.physical;
   if (images.layout.dpi != kBaseDpi) {
     DrawSmoothField(canvas, images, hue);

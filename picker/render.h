@@ -48,8 +48,9 @@ struct DialogImages {
   // colour field's weights per physical column and row, in 1/65536: white's
   // opacity from its continuous logical x, black's transparency from its y.
   Image drawn_hue_bar;
-  std::vector<std::uint32_t> field_white;  // 0..65536 per physical column
-  std::vector<std::uint32_t> field_light;  // 0..65536 per physical row
+  std::vector<std::uint32_t> field_white;    // 0..65536 per physical column
+  std::vector<std::uint32_t> field_light;    // 0..65536 per physical row
+  std::vector<std::uint32_t> field_columns;  // scratch of the field drawing
 
   // Retained drawing: `base` is the canvas without the swatches, the arrow
   // and the markers; redrawn when the background colour differs, after a
@@ -87,6 +88,9 @@ int MarkerGrey(int i, int count);
 // built with.
 void RunRederiveStage(PickerState& state);
 void RunHueBarStage(PickerState& state, DialogImages& images);
+// Draws both hue bars (logical and, away from 96 DPI, the drawn one) around
+// hue offset 0..1530, as the hue-bar stage does once it has found the hue.
+void RedrawHueBars(DialogImages& images, int hue_offset);
 // Ends by setting flags.paint. `background` is the window colour (alpha
 // ignored, drawn opaque). RunCanvasStage redraws only what changed since
 // the last canvas stage (see DialogImages::base); RunCanvasStageFull draws

@@ -1,0 +1,35 @@
+// The display's DPI on Win32, for the windows that lay themselves out at
+// the DPI of their monitor: what a monitor or a window has, the frame for a
+// client size at a DPI, and the default GUI font at a DPI. The newer calls
+// are looked up at run time, so that older systems (without per-monitor
+// DPI) still run the programs, at the system's DPI.
+#pragma once
+
+#include <windows.h>
+
+#include "picker/win32_handles.h"
+
+namespace tintra {
+
+// The system's DPI: the primary monitor's when the session began.
+int SystemDpi();
+
+// The DPI a window is laid out at: its monitor's for a per-monitor aware
+// program, the system's when the system does not say. A window knows its
+// monitor once it exists, so the windows are made hidden at the system's
+// DPI, then laid out again when their monitor has another.
+int WindowDpi(HWND window);
+
+// The outer window rectangle for the client rectangle `r` at `dpi`, as
+// AdjustWindowRectEx does for the system's DPI.
+void AdjustWindowRectForDpi(RECT& r, DWORD style, DWORD ex_style, int dpi);
+
+// The system's default GUI font at `dpi`: the stock object itself at the
+// system's DPI (nothing to release), a scaled copy of it otherwise.
+struct GuiFont {
+  HFONT font = nullptr;   // what the widgets get; never nullptr
+  OwnedGdiObject scaled;  // set when `font` is a scaled copy
+};
+void MakeGuiFont(GuiFont& font, int dpi);
+
+}  // namespace tintra
