@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -39,8 +40,18 @@ PixelRect PresetComboWindow(const DialogLayout& l) {
   return {r.x, r.y, r.width, l.preset_list_height};
 }
 
+// The closed box gets the layout's height: the selection box inside it is
+// that less the combo's border, which the system draws at its own width,
+// so the box is measured and set once more where it came out otherwise.
 void SizePresetCombo(HWND combo, const DialogLayout& l) {
-  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), l.preset_selection_height);
+  const int wanted = l.preset_combo.physical.height;
+  int selection = l.preset_selection_height;
+  SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), selection);
+  RECT box{};
+  if (GetWindowRect(combo, &box) && box.bottom - box.top != wanted) {
+    selection += wanted - static_cast<int>(box.bottom - box.top);
+    SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::max(selection, 1));
+  }
   SendMessageA(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(l.preset_list_width), 0);
 }
 

@@ -13,15 +13,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "picker/color_picker.h"
+#include "picker/dialog_layout.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
 #include "picker/render.h"
+#include "picker/win32_handles.h"
 #include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
@@ -36,6 +39,16 @@ using namespace tintra;
 using namespace tintra::wintest;
 
 TestReport g_report;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// The display's DPI the dialog is tested at: 96, or in a child run with the
+// prefix's DPI changed, that DPI. Tests speak in logical (96-DPI) client
+// pixels; input goes to the last physical pixel of the position's span, so
+// that a whole span is proven to map back to it.
+int g_dpi = kBaseDpi;
 
 // The front-ends' descriptor, with its worked layout.
 constexpr char kStandardDescriptor[] = "Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
@@ -88,6 +101,8 @@ LRESULT CALLBACK RefuseDialogWindow(int code, WPARAM wparam, LPARAM lparam) {
 
 DWORD WINAPI DialogThread(LPVOID parameter) {
   auto* job = static_cast<DialogJob*>(parameter);
+  // As the programs' manifest makes them.
+  if (g_dpi != kBaseDpi) SetThreadPerMonitorDpiAware();
   CommonControls6 controls;
   HWND owner = nullptr;
   const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -194,8 +209,17 @@ void CloseIfOpen(RunningDialog& run) {
 
 // --- Input in client coordinates --------------------------------------------
 
+POINT Physical(int x, int y) {
+  return POINT{SpanOf(x, g_dpi).last - 1, SpanOf(y, g_dpi).last - 1};
+}
+
 POINT Screen(const RunningDialog& run, int x, int y) {
-  return ClientPointOnScreen(run.window, x, y);
+  const POINT p = Physical(x, y);
+  return ClientPointOnScreen(run.window, p.x, p.y);
+}
+
+PixelRect Scaled(int x, int y, int width, int height) {
+  return ToPhysical(PixelRect{x, y, width, height}, g_dpi);
 }
 
 // Moves the pointer to the client point and waits until the dialog handled
@@ -205,7 +229,8 @@ bool MoveTo(const RunningDialog& run, int x, int y, bool exact = true) {
   const long moves = Snapshot().pointer_moves;
   MovePointerOnThreadOf(run.window, Screen(run, x, y));
   const SIZE size = ClientSize(run.window);
-  const bool inside = x >= 0 && y >= 0 && x < size.cx && y < size.cy;
+  const POINT p = Physical(x, y);
+  const bool inside = x >= 0 && y >= 0 && p.x < size.cx && p.y < size.cy;
   const POINT want = inside ? POINT{x, y} : POINT{-1, -1};
   return WaitForState(run,
                       "pointer moved to (" + std::to_string(x) + ", " + std::to_string(y) + ")",
@@ -401,7 +426,8 @@ void CheckWidgets(const RunningDialog& run, const std::vector<ExpectedWidget>& e
     CheckEqual(g_report, which + " class", std::string(e.window_class), ClassName(w));
     CheckEqual(g_report, which + " id", e.id, GetDlgCtrlID(w));
     const RECT r = RectInClient(w, run.window);
-    CheckEqual(g_report, which + " rectangle", RectText(e.x, e.y, e.width, e.height),
+    const PixelRect want = Scaled(e.x, e.y, e.width, e.height);
+    CheckEqual(g_report, which + " rectangle", RectText(want.x, want.y, want.width, want.height),
                RectText(r.left, r.top, r.right - r.left, r.bottom - r.top));
     if (e.text != nullptr) WaitForText(w, e.text, which + " text");
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE));
@@ -461,7 +487,8 @@ void TestLayout() {
     const int a = c.alpha_flag != 0 ? 1 : 0;
 
     const SIZE client = ClientSize(run.window);
-    CheckEqual(g_report, "client area", RectText(0, 0, 372, c.client_height),
+    const PixelRect want = Scaled(0, 0, 372, c.client_height);
+    CheckEqual(g_report, "client area", RectText(0, 0, want.width, want.height),
                RectText(0, 0, client.cx, client.cy));
     CheckEqual(g_report, "title", TitleOf(c.descriptor), WindowText(run.window));
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(run.window, GWL_STYLE));
@@ -727,7 +754,7 @@ struct Model {
   PickerSession session;
   Model(ColorValue initial, const std::string& descriptor, int alpha_flag) {
     OpenSession(session, initial, descriptor, alpha_flag,
-                static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE)));
+                static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE)), g_dpi);
     Settle();
   }
   void Settle() {
@@ -1154,7 +1181,7 @@ void TestPixels(int alpha_flag) {
     return s.picker.current == model.Current() && s.picker.hover == Hover::kLower;
   });
 
-  const int width = 372;
+  const int width = model.session.dialog_layout.client.physical.width;
   const int height = ClientSize(run.window).cy;
   const std::vector<ColorValue> expected_canvas =
       CompositeOver(model.session.images.canvas, model.session.background);
@@ -1266,12 +1293,96 @@ void TestBursts() {
 
 }  // namespace
 
+// --- Display scales ---------------------------------------------------------
+
+// The sections that place, hit and draw, run again by a child of this
+// program with the prefix's DPI at 120, 144 and 192: the dialog at 1.25,
+// 1.5 and 2 times its size, its presses and drags giving the colours of 96
+// DPI, its pixels those of the core at the same scale.
+constexpr const char* kScaledSections = "layout strips field hue swatches pixels";
+
+void TestScales() {
+  for (int dpi : {120, 144, 192}) {
+    BeginSection(g_report, "at " + std::to_string(dpi) + " DPI (child run)");
+    const int code =
+        RunSelfAtDpi(dpi, "--dpi-child " + std::to_string(dpi) + " " + kScaledSections, 600000);
+    if (code == -2) {
+      std::printf("   not under Wine: the display's scale cannot be changed for one program\n");
+      return;
+    }
+    CheckEqual(g_report, "exit code of the run at " + std::to_string(dpi) + " DPI", 0, code);
+  }
+}
+
+// In the child: the process sees the prefix's DPI, as the programs do.
+bool CheckScale() {
+  BeginSection(g_report, "display at " + std::to_string(g_dpi) + " DPI");
+  SetThreadPerMonitorDpiAware();
+  WindowDc screen(nullptr);
+  return CheckEqual(g_report, "the system's DPI", g_dpi,
+                    screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0);
+}
+
+// A dialog told that it moved to a monitor of 192 DPI, in the middle of a
+// session: twice its size, the same colour and swatches, and presses at the
+// new scale giving the colours of 96 DPI.
+void TestDpiChange() {
+  BeginSection(g_report, "moved to a monitor of another DPI");
+  RunningDialog run;
+  run.job.initial = Rgba(96, 64, 32, 128);
+  run.job.descriptor = kStandardDescriptor;
+  run.job.alpha_flag = 1;
+  if (!StartDialog(run)) return;
+  ClickClient(run, 336, 28);  // stored: the initial colour
+  ClickClient(run, 100, 285);
+  WaitForColor(run, Rgba(56, 64, 32, 128), "red 56 before the move");
+  RECT frame{};
+  GetWindowRect(run.window, &frame);
+  const int before = g_dpi;
+  g_dpi = 2 * before;
+  const PixelRect client = Scaled(0, 0, 372, 424);
+  RECT suggested{frame.left, frame.top, frame.left + client.width + 40,
+                 frame.top + client.height + 60};
+  SendMessageA(run.window, WM_DPICHANGED, MAKEWPARAM(g_dpi, g_dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  const SIZE size = ClientSize(run.window);
+  CheckEqual(g_report, "client area at twice the DPI", RectText(0, 0, client.width, client.height),
+             RectText(0, 0, size.cx, size.cy));
+  std::vector<ExpectedWidget> expected = FixedWidgets(1);
+  const std::vector<ExpectedWidget> rows = LayoutCases()[1].template_fields;  // standard, alpha
+  expected.insert(expected.end(), rows.begin(), rows.end());
+  for (ExpectedWidget& w : expected) w.text = nullptr;
+  CheckWidgets(run, expected);
+  WaitForState(run, "colour and stored colour kept", [](const DialogSnapshot& s) {
+    return s.picker.current == Rgba(56, 64, 32, 128) && s.picker.stored == Rgba(96, 64, 32, 128);
+  });
+  ClickClient(run, 150, 305);
+  WaitForColor(run, Rgba(56, 106, 32, 128), "green 106 at the new scale");
+  PressAt(run, 44 + 128, 12 + 64);
+  WaitForState(run, "field drag at (128, 64) at the new scale", [](const DialogSnapshot& s) {
+    return s.picker.drag == Drag::kField && s.picker.field_x == 128 && s.picker.field_y == 64;
+  });
+  Release(run);
+  ClickClient(run, 336, 60);  // the lower swatch brings the stored colour back
+  WaitForColor(run, Rgba(96, 64, 32, 128), "stored colour restored at the new scale");
+  ConfirmExpecting(run, Rgba(96, 64, 32, 128), "OK at its new place");
+  g_dpi = before;
+  CloseIfOpen(run);
+}
+
 int main(int argc, char** argv) {
   if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
   // Arguments (optional) choose sections by the start of their name:
-  // "presets" runs only those, "-pixels" runs all others.
+  // "presets" runs only those, "-pixels" runs all others. A child run at
+  // another DPI starts with "--dpi-child DPI".
+  int first = 1;
+  if (argc >= 3 && std::string(argv[1]) == "--dpi-child") {
+    g_dpi = std::atoi(argv[2]);
+    first = 3;
+    if (g_dpi < kBaseDpi || !CheckScale()) return FinishReport(g_report);
+  }
   std::vector<std::string> only, skip;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = first; i < argc; ++i) {
     const std::string a = argv[i];
     if (a.size() > 1 && a[0] == '-') {
       skip.push_back(a.substr(1));
@@ -1300,5 +1411,7 @@ int main(int argc, char** argv) {
     TestPixels(1);
   }
   if (wanted("bursts")) TestBursts();
+  if (wanted("rescale")) TestDpiChange();
+  if (g_dpi == kBaseDpi && wanted("scales")) TestScales();
   return FinishReport(g_report);
 }

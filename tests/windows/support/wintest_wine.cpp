@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/windows/support/wintest_windows.h"
+
 namespace tintra::wintest {
 
 namespace {
@@ -75,6 +77,57 @@ int RunWithUnmanagedWindowsUnderWine() {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   return static_cast<int>(code);
+}
+
+namespace {
+
+void SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT wanted, DPI_AWARENESS_CONTEXT fallback) {
+  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+  if (set != nullptr && set(wanted) == nullptr && fallback != nullptr) set(fallback);
+}
+
+}  // namespace
+
+void SetThreadPerMonitorDpiAware() {
+  SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2,
+                        DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+void SetThreadDpiUnaware() {
+  SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT_UNAWARE, nullptr);
+}
+
+int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms) {
+  if (!RunningUnderWine()) return -2;
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return -1;
+  }
+  DWORD old_value = 0;
+  DWORD size = sizeof old_value;
+  DWORD type = 0;
+  const bool had_value =
+      RegQueryValueExA(key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_value),
+                       &size) == ERROR_SUCCESS &&
+      type == REG_DWORD;
+  const auto scaled = static_cast<DWORD>(dpi);
+  RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scaled),
+                 sizeof scaled);
+  StartedProcess child;
+  const bool started = StartProgram(ProgramPath(), arguments, child);
+  const bool ended = started && child.WaitForExit(timeout_ms);
+  if (started && !ended) child.End();
+  if (had_value) {
+    RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_value),
+                   sizeof old_value);
+  } else {
+    RegDeleteValueA(key, "LogPixels");
+  }
+  RegCloseKey(key);
+  return ended ? static_cast<int>(child.ExitCode()) : -1;
 }
 
 }  // namespace tintra::wintest

@@ -1,6 +1,8 @@
 // Facts of the Wine emulator that Windows tests must allow for.
 #pragma once
 
+#include <string>
+
 namespace tintra::wintest {
 
 // Whether the program runs under Wine rather than Windows.
@@ -17,5 +19,19 @@ bool RunningUnderWine();
 //
 //   if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
 int RunWithUnmanagedWindowsUnderWine();
+
+// Runs this program again with `arguments` while the prefix's display DPI
+// (HKCU\Control Panel\Desktop, LogPixels, which Wine reads when a program
+// starts) is `dpi`, and gives the setting back. Returns the child's exit
+// code, or -1 when it could not be run or did not end within `timeout_ms`
+// (it is then ended). Under Wine only: elsewhere one program's display scale
+// cannot be changed, and it returns -2.
+int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms);
+
+// Makes the calling thread per-monitor DPI aware (version 2 where the
+// system has it), as the programs' manifest makes them; or unaware, as a
+// program that declares nothing. No effect where the system lacks the call.
+void SetThreadPerMonitorDpiAware();
+void SetThreadDpiUnaware();
 
 }  // namespace tintra::wintest
