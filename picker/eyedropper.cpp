@@ -37,6 +37,34 @@ Span ZoomSpan(Wide pointer, Wide size) {
   return {static_cast<int>(first), static_cast<int>(first - origin), static_cast<int>(end - first)};
 }
 
+// One axis of a nudge: the position in the closed interval from `from` to
+// `to` nearest `to` that is on a monitor covering `across` on the other
+// axis; `from` when there is none.
+Wide NudgeAlong(std::span<const MonitorRect> monitors, bool along_x, Wide from, Wide to,
+                Wide across) {
+  const Wide low = std::max<Wide>(std::min(from, to), std::numeric_limits<int>::min());
+  const Wide high = std::min<Wide>(std::max(from, to), std::numeric_limits<int>::max());
+  Wide best = from;
+  Wide best_distance = -1;  // none yet
+  for (const MonitorRect& m : monitors) {
+    const Wide start = along_x ? m.left : m.top;
+    const Wide size = along_x ? m.width : m.height;
+    const Wide across_start = along_x ? m.top : m.left;
+    const Wide across_size = along_x ? m.height : m.width;
+    if (size <= 0 || across < across_start || across >= across_start + across_size) continue;
+    const Wide first = std::max(low, start);
+    const Wide last = std::min(high, start + size - 1);
+    if (first > last) continue;
+    const Wide nearest = std::clamp(to, first, last);
+    const Wide distance = nearest > to ? nearest - to : to - nearest;
+    if (best_distance < 0 || distance < best_distance) {
+      best = nearest;
+      best_distance = distance;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 bool MonitorContains(const MonitorRect& m, int x, int y) {
@@ -65,6 +93,12 @@ ZoomCopy ZoomSource(const MonitorRect& m, int x, int y) {
   const Span sy = ZoomSpan(Wide{y} - m.top, m.height);
   if (sx.length == 0 || sy.length == 0) return {};
   return {sx.dest, sy.dest, sx.src, sy.src, sx.length, sy.length};
+}
+
+ScreenPoint NudgePointer(std::span<const MonitorRect> monitors, ScreenPoint from, int dx, int dy) {
+  const Wide x = NudgeAlong(monitors, true, from.x, Wide{from.x} + dx, from.y);
+  const Wide y = NudgeAlong(monitors, false, from.y, Wide{from.y} + dy, x);
+  return {ClampToInt(x), ClampToInt(y)};
 }
 
 MagnifierPixel MagnifierPixelAt(int u, int v) {

@@ -73,6 +73,23 @@ struct ZoomCopy {
 };
 ZoomCopy ZoomSource(const MonitorRect& monitor, int x, int y);
 
+// Pointer moves from the keyboard while picking: an arrow moves the pointer
+// by one pixel, Shift with an arrow by ten.
+constexpr int kNudgeStep = 1;
+constexpr int kNudgeLongStep = 10;
+
+// Where the pointer goes from `from` when a key moves it by `dx` along x
+// (then by `dy` along y; an arrow moves along one axis only). The pointer is
+// held within the virtual screen, the bounding box of the monitors; but
+// monitors of different sizes leave parts of that box where no monitor is,
+// and a pointer there would pick nothing. So a move goes as far towards its
+// target as it can while landing on a monitor pixel: to the target, or to
+// the last monitor pixel on the way before it (a long step may cross to
+// another monitor, or stop at the edge of its own). With no monitor pixel on
+// the way (the pointer is at the edge already, or is on no monitor at all)
+// the pointer stays where it is.
+ScreenPoint NudgePointer(std::span<const MonitorRect> monitors, ScreenPoint from, int dx, int dy);
+
 // What the magnifier shows at its client pixel (u, v), both 0..120.
 struct MagnifierPixel {
   bool frame = true;      // the black frame: no zoom pixel

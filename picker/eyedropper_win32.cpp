@@ -1,9 +1,10 @@
 // The screen eyedropper on Win32. One run: hide the dialog, capture every
 // monitor into a 24-bit bitmap shown by a full-screen top-most window, show
-// the magnifier, run a nested message loop until a click, Escape or a close
-// request, then close and free everything and show the dialog again. The
-// geometry (monitor hit test, magnifier placement, zoom source, crosshair)
-// is the portable picker/eyedropper.h.
+// the magnifier, run a nested message loop until a click or Enter, Escape or
+// a close request, then close and free everything and show the dialog again.
+// The arrow keys move the pointer (a pointer move like the mouse's). The
+// geometry (monitor hit test, magnifier placement, zoom source, crosshair,
+// the arrow keys' moves) is the portable picker/eyedropper.h.
 //
 // Ownership: everything lives in one Eyedropper record on the stack of
 // RunEyedropper; End() releases it in order and the holders repeat that on
@@ -12,6 +13,7 @@
 #include "picker/eyedropper_win32.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -23,12 +25,35 @@ namespace tintra {
 namespace {
 
 constexpr char kWindowClass[] = "TintraEyedropper";
-constexpr WORD kEscapeShortcut = 0;       // command number of the Escape accelerator
 constexpr DWORD kCaptureRop = SRCPAINT;   // 0xEE0086: screen ORed into black copies it
 constexpr DWORD kHideWaitMs = 50;         // lets the windows under the dialog repaint
 constexpr int kMaxDroppedEvents = 10000;  // bound of the drain after hiding the dialog
 constexpr UINT_PTR kReleaseTimer = 1;     // on the magnifier, while a pick waits for the release
 constexpr UINT kReleasePollMs = 20;
+
+// The keyboard shortcuts, one accelerator table on the magnifier; the
+// command number is the index. Modifiers must match exactly, so Ctrl or Alt
+// with these keys is ignored like every other key.
+struct Shortcut {
+  BYTE flags;
+  WORD key;  // both Enter keys give VK_RETURN, and the keypad's arrows (Num Lock off) the arrows
+  int dx;    // pointer move, pixels
+  int dy;
+};
+constexpr Shortcut kShortcuts[] = {
+    {FVIRTKEY, VK_ESCAPE, 0, 0},  // end without a pick
+    {FVIRTKEY, VK_RETURN, 0, 0},  // take the pixel, as a click
+    {FVIRTKEY, VK_LEFT, -kNudgeStep, 0},
+    {FVIRTKEY, VK_RIGHT, kNudgeStep, 0},
+    {FVIRTKEY, VK_UP, 0, -kNudgeStep},
+    {FVIRTKEY, VK_DOWN, 0, kNudgeStep},
+    {FVIRTKEY | FSHIFT, VK_LEFT, -kNudgeLongStep, 0},
+    {FVIRTKEY | FSHIFT, VK_RIGHT, kNudgeLongStep, 0},
+    {FVIRTKEY | FSHIFT, VK_UP, 0, -kNudgeLongStep},
+    {FVIRTKEY | FSHIFT, VK_DOWN, 0, kNudgeLongStep},
+};
+constexpr WORD kEscapeShortcut = 0;
+constexpr WORD kTakeShortcut = 1;
 
 // Largest capture made, bytes: a monitor whose copy would be larger gets no
 // window, as when the bitmap cannot be made.
@@ -101,9 +126,12 @@ struct Eyedropper {
   OwnedWindow magnifier;
   bool done = false;
   bool picked = false;
-  bool awaiting_release = false;  // picked on the press; the release is still ours
-  bool closing = false;           // End() is destroying the windows
-  ColorValue colour = 0;          // 24 bits, alpha byte 0
+  // Picked on the press of the left button or Enter: the run ends when it
+  // comes up, so that its release cannot reach the dialog once it is shown
+  // again.
+  enum class Release { kNone, kLeftButton, kEnter } awaiting = Release::kNone;
+  bool closing = false;   // End() is destroying the windows
+  ColorValue colour = 0;  // 24 bits, alpha byte 0
 };
 
 // The run in progress on this thread, for the message hook.
@@ -192,6 +220,8 @@ void PaintMagnifier(Eyedropper& e, HWND window) {
   EndPaint(window, &paint);
 }
 
+void OnShortcut(Eyedropper& e, WORD command);
+
 LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
@@ -202,8 +232,8 @@ LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, 
   switch (message) {
     case WM_COMMAND:
       // From TranslateAccelerator: high word 1, low word the command number.
-      if (HIWORD(wparam) == 1 && LOWORD(wparam) == kEscapeShortcut) {
-        EndRun(*e);
+      if (HIWORD(wparam) == 1 && LOWORD(wparam) < std::size(kShortcuts)) {
+        OnShortcut(*e, LOWORD(wparam));
         return 0;
       }
       break;
@@ -340,9 +370,12 @@ bool OpenMagnifier(Eyedropper& e, const std::string& title) {
                       kMagnifierSize, e.dialog, nullptr, ModuleInstance(), &e);
   if (e.magnifier.get() == nullptr) return false;
   SetWindowPos(e.magnifier.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ACCEL escape{FVIRTKEY, VK_ESCAPE, kEscapeShortcut};
-  e.shortcuts.reset(CreateAcceleratorTableA(&escape, 1));
-  // Shown active, so that Escape reaches the thread's key messages.
+  ACCEL table[std::size(kShortcuts)];
+  for (WORD i = 0; i < std::size(kShortcuts); ++i) {
+    table[i] = {kShortcuts[i].flags, kShortcuts[i].key, i};
+  }
+  e.shortcuts.reset(CreateAcceleratorTableA(table, static_cast<int>(std::size(table))));
+  // Shown active, so that the keys reach the thread's key messages.
   ShowWindow(e.magnifier.get(), SW_SHOW);
   SetForegroundWindow(e.magnifier.get());
   UpdateWindow(e.magnifier.get());
@@ -400,28 +433,55 @@ void OnPointerMoved(Eyedropper& e) {
   UpdateZoom(e, m, p.x, p.y);
 }
 
-// The picked colour is that of the last magnifier update; the run ends when
-// the button comes up again, so that the release cannot reach the dialog
-// once it is shown again. The capture brings the release to us wherever the
-// pointer goes; should the system refuse it, a timer watches the button.
-void OnImagePressed(Eyedropper& e, HWND image) {
+// The picked colour is that of the last magnifier update. The run ends when
+// the button or key comes up again; a timer watches it in case its release
+// does not come to us (the capture brings the button's wherever the pointer
+// goes, should the system grant it).
+void OnPicked(Eyedropper& e, Eyedropper::Release release) {
   e.picked = true;
-  e.awaiting_release = true;
-  SetCapture(image);
+  e.awaiting = release;
   SetTimer(e.magnifier.get(), kReleaseTimer, kReleasePollMs, nullptr);
 }
 
-bool LeftButtonDown() {
-  // The physical button that gives the left click.
-  const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+void OnImagePressed(Eyedropper& e, HWND image) {
+  SetCapture(image);
+  OnPicked(e, Eyedropper::Release::kLeftButton);
+}
+
+// Moves the pointer as the key says and handles that as a pointer move.
+void OnNudge(Eyedropper& e, int dx, int dy) {
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  const ScreenPoint to = NudgePointer(e.rects, {p.x, p.y}, dx, dy);
+  SetCursorPos(to.x, to.y);
+  OnPointerMoved(e);
+}
+
+void OnShortcut(Eyedropper& e, WORD command) {
+  if (command == kEscapeShortcut) return EndRun(e);
+  if (e.awaiting != Eyedropper::Release::kNone) return;  // picked already: key repeats
+  if (command == kTakeShortcut) return OnPicked(e, Eyedropper::Release::kEnter);
+  OnNudge(e, kShortcuts[command].dx, kShortcuts[command].dy);
+}
+
+bool Held(int key) {
   return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
 void OnReleasePoll(Eyedropper& e) {
-  if (LeftButtonDown()) return;
-  // Released where we did not see it: a release still queued is ours too.
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE)) {
+  if (e.awaiting == Eyedropper::Release::kLeftButton) {
+    // The physical button that gives the left click.
+    if (Held(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON)) return;
+    // Released where we did not see it: a release still queued is ours too.
+    while (PeekMessageA(&msg, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE)) {
+    }
+  } else {
+    if (Held(VK_RETURN)) return;
+    while (PeekMessageA(&msg, nullptr, WM_KEYUP, WM_KEYUP, PM_NOREMOVE) &&
+           msg.wParam == VK_RETURN) {
+      PeekMessageA(&msg, nullptr, WM_KEYUP, WM_KEYUP, PM_REMOVE);
+    }
   }
   e.done = true;
 }
@@ -444,23 +504,30 @@ void RunNestedLoop(Eyedropper& e) {
     }
     switch (msg.message) {
       case WM_MOUSEMOVE:
-        if (own && !e.awaiting_release) OnPointerMoved(e);
+        if (own && e.awaiting == Eyedropper::Release::kNone) OnPointerMoved(e);
         break;
       case WM_LBUTTONDOWN:
-        if (!e.awaiting_release && IsImageControl(e, msg.hwnd)) {
+        if (e.awaiting == Eyedropper::Release::kNone && IsImageControl(e, msg.hwnd)) {
           OnImagePressed(e, msg.hwnd);
           continue;
         }
         break;
       case WM_LBUTTONUP:
-        if (e.awaiting_release) {
+        if (e.awaiting == Eyedropper::Release::kLeftButton) {
           e.done = true;
           ReleaseCapture();
           continue;
         }
         break;
+      case WM_KEYUP:
+        if (e.awaiting == Eyedropper::Release::kEnter && msg.wParam == VK_RETURN) {
+          e.done = true;
+          continue;
+        }
+        break;
       case WM_TIMER:
-        if (e.awaiting_release && msg.hwnd == e.magnifier.get() && msg.wParam == kReleaseTimer) {
+        if (e.awaiting != Eyedropper::Release::kNone && msg.hwnd == e.magnifier.get() &&
+            msg.wParam == kReleaseTimer) {
           OnReleasePoll(e);
           continue;
         }

@@ -147,6 +147,46 @@ TEST(EyedropperGeometry, PointerPixelAlwaysLandsInTheCentre) {
   }
 }
 
+struct NudgeCase {
+  const std::vector<MonitorRect>* layout;
+  ScreenPoint from;
+  int dx, dy;
+  ScreenPoint expected;
+};
+
+TEST(EyedropperGeometry, NudgeLandsOnAMonitorPixel) {
+  const NudgeCase cases[] = {
+      {&kSingle, {100, 100}, 1, 0, {101, 100}},          // one pixel right
+      {&kSingle, {100, 100}, 0, -10, {100, 90}},         // ten up
+      {&kSingle, {1275, 5}, 10, 0, {1279, 5}},           // held at the right edge
+      {&kSingle, {1279, 5}, 1, 0, {1279, 5}},            // already there: stays
+      {&kSingle, {3, 1020}, -10, 0, {0, 1020}},          // held at the left edge
+      {&kSingle, {3, 1020}, 0, 10, {3, 1023}},           // held at the bottom edge
+      {&kSideBySide, {1279, 500}, 1, 0, {1280, 500}},    // across to the second monitor
+      {&kSideBySide, {1279, 900}, 1, 0, {1279, 900}},    // beside the gap under the second: stays
+      {&kSideBySide, {1300, 765}, 0, 10, {1300, 767}},   // stops at the second's bottom row
+      {&kSideBySide, {1285, 800}, 0, -10, {1285, 800}},  // off every monitor: stays
+      {&kSideBySide, {1285, 800}, 0, -40, {1285, 760}},  // ... unless the step reaches one
+      {&kLeftOfPrimary, {2, 1000}, -10, 0, {-8, 1000}},  // onto the left monitor
+      {&kLeftOfPrimary, {2, 1030}, -10, 0, {0, 1030}},   // below it: held at the primary's edge
+      {&kAbovePrimary, {1020, 5}, 0, -10, {1020, -5}},   // up onto the upper monitor
+      {&kAbovePrimary, {1030, 5}, 0, -10, {1030, 0}},    // beside it: the primary's top row
+      {&kEmptyFirst, {0, 0}, 0, -1, {0, 0}},             // a zero-width monitor is no pixel
+      {&kFarRight, {INT_MAX, INT_MAX}, 10, 10, {INT_MAX, INT_MAX}},  // no overflow
+      {&kFarRight, {INT_MAX, INT_MAX}, -10, -10, {INT_MAX - 9, INT_MAX - 9}},
+  };
+  for (const NudgeCase& c : cases) {
+    const ScreenPoint p = NudgePointer(*c.layout, c.from, c.dx, c.dy);
+    EXPECT_EQ(p.x, c.expected.x) << "from " << c.from.x << "," << c.from.y << " by " << c.dx << ","
+                                 << c.dy;
+    EXPECT_EQ(p.y, c.expected.y) << "from " << c.from.x << "," << c.from.y << " by " << c.dx << ","
+                                 << c.dy;
+  }
+  const ScreenPoint none = NudgePointer({}, {5, 6}, 1, 0);  // no monitor at all
+  EXPECT_EQ(none.x, 5);
+  EXPECT_EQ(none.y, 6);
+}
+
 struct PixelCase {
   int u, v;
   bool frame;

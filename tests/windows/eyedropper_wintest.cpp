@@ -2,9 +2,10 @@
 // the test covers the whole virtual screen with a pattern in which every
 // pixel has its own colour, so a picked colour names the exact pixel. The
 // dialog runs on a thread of its own; the main thread presses the dialog's
-// eyedropper button, moves the pointer and clicks (SetCursorPos, SendInput),
-// reads the eyedropper's windows and the screen, and checks the colour the
-// dialog ends up with and returns. Every wait is bounded and polls.
+// eyedropper button, moves the pointer, clicks and presses keys
+// (SetCursorPos, SendInput), reads the eyedropper's windows and the screen,
+// and checks the colour the dialog ends up with and returns. Every wait is
+// bounded and polls.
 //
 //   eyedropper_wintest [--soak RUNS] [section]
 //                                  runs the sections whose name contains
@@ -351,13 +352,18 @@ bool StartEyedropper(const DialogRun& run, Picking& picking, bool by_key = false
   } else {
     ClickAt(Screen(run, kEyedropperButton));
   }
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
   const bool up = WaitUntil([&] {
     picking.windows = FindEyedropperWindows(run);
-    return picking.windows.magnifier != nullptr && !IsWindowVisible(run.window);
+    return picking.windows.magnifier != nullptr && !IsWindowVisible(run.window) &&
+           GetGUIThreadInfo(run.thread_id, &info) && info.hwndFocus == picking.windows.magnifier;
   });
   picking.idle_mark = Snapshot().idle_count;
-  return Check(g_report, up, "eyedropper", "magnifier shown, dialog hidden",
-               picking.windows.magnifier == nullptr ? "no magnifier" : "dialog still visible");
+  return Check(g_report, up, "eyedropper", "magnifier shown with the focus, dialog hidden",
+               picking.windows.magnifier == nullptr ? "no magnifier"
+               : IsWindowVisible(run.window)        ? "dialog still visible"
+                                                    : "focus elsewhere");
 }
 
 // Waits until the eyedropper has ended and the dialog is back and idle.
@@ -374,9 +380,11 @@ bool WaitForDialogBack(const DialogRun& run, const Picking& picking, std::string
   return Check(g_report, back, what, "dialog shown again, eyedropper windows gone", got);
 }
 
-// Moves the pointer and waits until the magnifier sits at `expected`.
+// Moves the pointer and waits until the magnifier sits at `expected`. The
+// move is made by the eyedropper's thread, so that it cannot come back late
+// and undo a move of the arrow keys.
 bool MoveExpecting(const Picking& picking, POINT pointer, POINT expected) {
-  MovePointer(pointer);
+  MovePointerOnThreadOf(picking.windows.magnifier, pointer);
   POINT got{};
   const bool ok = WaitUntil([&] {
     got = MagnifierAt(picking.windows.magnifier);
@@ -473,6 +481,35 @@ void CheckUntouched(const Picking& picking, const DialogSnapshot& before, std::s
              Hex32(after.picker.stored));
   CheckEqual(g_report, std::string(how) + ": canvas redraws", picking.canvas_mark,
              GetDialogProbe().canvas_redraws.load());
+}
+
+// Presses an arrow key (with Shift held when `shift`) and waits until the
+// pointer is at `expected` on monitor `m` and the magnifier placed and drawn
+// for it. Where the key should not move the pointer the wait cannot tell
+// whether the key was handled yet: follow such a key with one that moves it
+// (keys are handled in order) before anything else.
+bool NudgeExpecting(const Picking& picking, WORD key, bool shift, POINT expected, const RECT& m) {
+  if (shift) HoldKey(VK_SHIFT);
+  PressKey(key);
+  const ScreenPoint place =
+      PlaceMagnifier({m.left, m.top, m.right - m.left, m.bottom - m.top}, expected.x, expected.y);
+  POINT pointer{};
+  POINT at{};
+  const bool ok = WaitUntil([&] {
+    GetCursorPos(&pointer);
+    at = MagnifierAt(picking.windows.magnifier);
+    return pointer.x == expected.x && pointer.y == expected.y && at.x == place.x && at.y == place.y;
+  });
+  if (shift) ReleaseKey(VK_SHIFT);
+  if (ok) g_last_magnifier = RECT{at.x, at.y, at.x + kMagnifier, at.y + kMagnifier};
+  const char* name = key == VK_LEFT    ? "Left"
+                     : key == VK_RIGHT ? "Right"
+                     : key == VK_UP    ? "Up"
+                                       : "Down";
+  return Check(g_report, ok, std::string(shift ? "Shift+" : "") + name + ": pointer and magnifier",
+               PointText(expected) + ", " + PointText(POINT{place.x, place.y}),
+               PointText(pointer) + ", " + PointText(at)) &&
+         CheckMagnifierPixels(picking, expected, m);
 }
 
 // --- Sections ------------------------------------------------------------------
@@ -716,6 +753,91 @@ void TestEndings() {
   CloseIfOpen(run);
 }
 
+// The arrow keys move the pointer by a pixel, with Shift by ten, and are held
+// at the screen's edges; Enter and the keypad's Enter take the pixel as a
+// click does, with or without a move before; Escape after moves changes
+// nothing. Alpha flag 1.
+void TestKeys() {
+  BeginSection(g_report, "arrow keys and Enter");
+  DialogRun run;
+  run.title = "Eyedropper keys";
+  run.initial = Rgba(0x21, 0x43, 0x65, 0xA7);
+  run.alpha_flag = 1;
+  if (!StartDialog(run)) return CloseIfOpen(run);
+  const RECT m = PrimaryMonitor();
+  const int r = m.right - 1;
+  const int b = m.bottom - 1;
+  struct Nudge {
+    WORD key;
+    bool shift;
+    POINT expected;
+  };
+  const POINT c{m.left + 400, m.top + 300};
+
+  // Each direction by one and by ten, back to c; then Escape.
+  const DialogSnapshot before = Snapshot();
+  Picking picking;
+  if (StartEyedropper(run, picking) && MoveExpecting(picking, c, POINT{c.x + 16, c.y + 16})) {
+    const Nudge nudges[] = {
+        {VK_RIGHT, false, {c.x + 1, c.y}}, {VK_DOWN, false, {c.x + 1, c.y + 1}},
+        {VK_LEFT, false, {c.x, c.y + 1}},  {VK_UP, false, {c.x, c.y}},
+        {VK_LEFT, true, {c.x - 10, c.y}},  {VK_UP, true, {c.x - 10, c.y - 10}},
+        {VK_RIGHT, true, {c.x, c.y - 10}}, {VK_DOWN, true, {c.x, c.y}},
+    };
+    for (const Nudge& n : nudges) {
+      if (!NudgeExpecting(picking, n.key, n.shift, n.expected, m)) break;
+    }
+    if (EscapeAndWait(run, picking)) CheckUntouched(picking, before, "Escape after the arrows");
+  }
+
+  // Started from the keyboard, Enter without a move takes the pixel at c.
+  if (StartEyedropper(run, picking, true)) {
+    PressKey(VK_RETURN);
+    WaitForDialogBack(run, picking, "after Enter");
+    const ColorValue want = PatternAt(c.x, c.y) | 0xA7000000u;
+    WaitForState(run, "Enter without a move picked " + Hex32(want),
+                 [&](const DialogSnapshot& s) { return s.picker.current == want; });
+  }
+
+  // Against the top-left and then the bottom-right edges, and the keypad's
+  // Enter with the focus on a full-screen window.
+  if (StartEyedropper(run, picking) &&
+      MoveExpecting(picking, POINT{m.left + 4, m.top + 6}, POINT{m.left + 20, m.top + 22})) {
+    const Nudge top_left[] = {
+        {VK_LEFT, true, {m.left, m.top + 6}},
+        {VK_LEFT, false, {m.left, m.top + 6}},  // held
+        {VK_UP, true, {m.left, m.top}},
+    };
+    for (const Nudge& n : top_left) NudgeExpecting(picking, n.key, n.shift, n.expected, m);
+    const POINT corner{r - 3, b - 4};
+    MoveExpecting(picking, corner, POINT{corner.x + 16 - 153, corner.y + 16 - 153});
+    const Nudge bottom_right[] = {
+        {VK_RIGHT, true, {r, b - 4}},
+        {VK_RIGHT, false, {r, b - 4}},  // held
+        {VK_DOWN, true, {r, b}},
+        {VK_UP, false, {r, b - 1}},
+    };
+    for (const Nudge& n : bottom_right) NudgeExpecting(picking, n.key, n.shift, n.expected, m);
+    if (!picking.windows.full_screen.empty()) {
+      const HWND w = picking.windows.full_screen.front();
+      RunOnThreadOf(w, [w] { SetFocus(w); });
+      GUITHREADINFO info{};
+      info.cbSize = sizeof info;
+      const bool moved =
+          WaitUntil([&] { return GetGUIThreadInfo(run.thread_id, &info) && info.hwndFocus == w; });
+      Check(g_report, moved, "focus", "on a full-screen window", "elsewhere");
+    }
+    // Typed at once: Enter takes the pixel the arrow moved to.
+    PressKey(VK_DOWN);
+    PressExtendedKey(VK_RETURN);
+    WaitForDialogBack(run, picking, "after the keypad's Enter");
+    const ColorValue want = PatternAt(r, b) | 0xA7000000u;
+    WaitForState(run, "keypad's Enter picked the bottom-right pixel " + Hex32(want),
+                 [&](const DialogSnapshot& s) { return s.picker.current == want; });
+  }
+  ConfirmExpecting(run, PatternAt(r, b) | 0xA7000000u, "OK after the keys");
+}
+
 // Private bytes may grow by less than this over the second half of the soak.
 // Under Wine 8 they stay at 26.54 MiB from the 20th run to the 200th (0.01 MiB more at the end);
 // one screen capture kept per run (5 MiB on the 1280 x 1024 display), or one
@@ -801,6 +923,17 @@ void TestMonitors() {
   const POINT p{last.left, last.top};
   MoveExpecting(picking, p, POINT{p.x + 16, p.y + 16});
   CheckMagnifierPixels(picking, p, last);
+  // Left arrow: onto the monitor that holds the pixel to the left, if any,
+  // and back with the right arrow; with none there, the pointer stays.
+  const RECT* beside = nullptr;
+  for (const RECT& n : monitors) {
+    if (beside == nullptr && OnMonitor(n, p.x - 1, p.y)) beside = &n;
+  }
+  if (beside == nullptr) {
+    NudgeExpecting(picking, VK_LEFT, false, p, last);
+  } else if (NudgeExpecting(picking, VK_LEFT, false, POINT{p.x - 1, p.y}, *beside)) {
+    NudgeExpecting(picking, VK_RIGHT, false, p, last);
+  }
   ClickToPick(run, picking);
   const ColorValue want = PatternAt(p.x, p.y) | 0x33000000u;
   WaitForState(run, "picked " + Hex32(want) + " on the last monitor",
@@ -975,6 +1108,7 @@ int main(int argc, char** argv) {
   if (wanted("pick")) TestPickWithAlpha();
   if (wanted("edges")) TestEdges();
   if (wanted("endings")) TestEndings();
+  if (wanted("keys")) TestKeys();
   if (wanted("monitors")) TestMonitors();
   if (wanted("soak")) TestSoak(selection.size);
   if (wanted("dpi")) TestScaled();

@@ -85,6 +85,22 @@ void PressKey(WORD virtual_key) {
   Send(in);
 }
 
+void PressExtendedKey(WORD virtual_key) {
+  std::vector<INPUT> in{KeyInput(virtual_key, KEYEVENTF_EXTENDEDKEY),
+                        KeyInput(virtual_key, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP)};
+  Send(in);
+}
+
+void HoldKey(WORD virtual_key) {
+  std::vector<INPUT> in{KeyInput(virtual_key, 0)};
+  Send(in);
+}
+
+void ReleaseKey(WORD virtual_key) {
+  std::vector<INPUT> in{KeyInput(virtual_key, KEYEVENTF_KEYUP)};
+  Send(in);
+}
+
 void PressKeyWith(WORD modifier, WORD virtual_key) {
   std::vector<INPUT> in{KeyInput(modifier, 0), KeyInput(virtual_key, 0),
                         KeyInput(virtual_key, KEYEVENTF_KEYUP),

@@ -66,6 +66,16 @@ void SendPointerPathOnThreadOf(HWND window, const std::vector<POINT>& screen_pat
 // Presses and releases a virtual key (VK_TAB, VK_RETURN...).
 void PressKey(WORD virtual_key);
 
+// The same as a key of the keyboard's extended set: VK_RETURN is then the
+// numeric keypad's Enter.
+void PressExtendedKey(WORD virtual_key);
+
+// Presses or releases one key alone, e.g. to hold a modifier until its
+// effect has been seen, as a hand does (pressed and released at once, it may
+// be up again by the time the program reads it).
+void HoldKey(WORD virtual_key);
+void ReleaseKey(WORD virtual_key);
+
 // The same with a modifier held (VK_SHIFT, VK_CONTROL, VK_MENU).
 void PressKeyWith(WORD modifier, WORD virtual_key);
 
