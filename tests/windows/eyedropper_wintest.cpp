@@ -949,14 +949,6 @@ void TestMonitors() {
 // draws such a thread's windows unscaled but scales its coordinates, so the
 // dialog itself cannot be driven there; a plain window stands in for it and
 // the eyedropper is run over it directly.
-// As Windows runs a program that does not declare DPI awareness.
-void MakeThreadDpiUnaware() {
-  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
-  if (set != nullptr) set(DPI_AWARENESS_CONTEXT_UNAWARE);
-}
-
 struct ScaledRun {
   std::string title = "Eyedropper scaled";
   HANDLE thread = nullptr;
@@ -972,7 +964,8 @@ struct ScaledRun {
 
 DWORD WINAPI ScaledThread(LPVOID parameter) {
   auto* run = static_cast<ScaledRun*>(parameter);
-  MakeThreadDpiUnaware();
+  // As Windows runs a program that does not declare DPI awareness.
+  SetThreadDpiUnaware();
   run->logical_width = GetSystemMetrics(SM_CXSCREEN);
   HWND window =
       CreateWindowExA(WS_EX_TOPMOST, "STATIC", run->title.c_str(), WS_POPUP | WS_VISIBLE, 40, 40,
@@ -1050,47 +1043,15 @@ void TestScaledChild() {
              run.logical_width.load(), run.logical_width_after.load());
 }
 
-// Sets the prefix's DPI to 144 (HKCU\Control Panel\Desktop, LogPixels, read
-// by Wine when a program starts), runs this program again for the scaled
-// part, and gives the setting back.
+// Runs this program again with the prefix's DPI at 144 for the scaled part.
 void TestScaled() {
   BeginSection(g_report, "scaled display");
-  if (!RunningUnderWine()) {
+  const int code = RunSelfAtDpi(144, "--dpi-child", 120000);
+  if (code == -2) {
     std::printf("   not under Wine: the display's scale cannot be changed for one program\n");
     return;
   }
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    Check(g_report, false, "DPI setting", "writable", "cannot open the key");
-    return;
-  }
-  DWORD old_value = 0;
-  DWORD size = sizeof old_value;
-  DWORD type = 0;
-  const bool had_value =
-      RegQueryValueExA(key, "LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&old_value),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_DWORD;
-  const DWORD scaled = 144;
-  RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scaled),
-                 sizeof scaled);
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  StartedProcess child;
-  const bool started = StartProgram(self, "--dpi-child", child);
-  const bool ended = started && child.WaitForExit(120000);
-  if (!ended) child.End();
-  if (had_value) {
-    RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_value),
-                   sizeof old_value);
-  } else {
-    RegDeleteValueA(key, "LogPixels");
-  }
-  RegCloseKey(key);
-  Check(g_report, started, "scaled child", "started", "not started");
-  Check(g_report, ended, "scaled child", "ended within 120 s", "still running");
-  if (ended) CheckEqual(g_report, "scaled child's exit code", 0ul, child.ExitCode());
+  CheckEqual(g_report, "scaled child's exit code", 0, code);
 }
 
 }  // namespace

@@ -6,21 +6,34 @@
 // test covers the chooser as the user meets it.
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "colortext/format_chooser.h"
+#include "picker/dialog_layout.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
+#include "tests/windows/support/wintest_wine.h"
 
 namespace tintra::wintest {
 namespace {
 
 constexpr char kTitle[] = "Format selection";
+
+// The display's DPI: 96, or in a child run with the prefix's DPI changed,
+// that DPI; the 96-DPI geometry below is scaled by the dialog's rounding.
+int g_dpi = kBaseDpi;
+
+std::string RectText(int x, int y, int width, int height) {
+  const PixelRect r = ToPhysical(PixelRect{x, y, width, height}, g_dpi);
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
 
 HWND WaitForChooser() {
   return WaitForOwnWindow(kTitle, kDefaultTimeoutMs);
@@ -40,8 +53,8 @@ bool WaitForeground(HWND window) {
 // Geometry, style, texts and font of the English chooser.
 void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
   const SIZE client = ClientSize(chooser);
-  CheckEqual(report, "client size", std::string(alpha_flag ? "200x104" : "200x80"),
-             std::to_string(client.cx) + "x" + std::to_string(client.cy));
+  CheckEqual(report, "client size", RectText(0, 0, 200, alpha_flag ? 104 : 80),
+             "0,0 " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_STYLE));
   CheckEqual(
       report, "caption, system menu, visible", true,
@@ -73,7 +86,7 @@ void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
     const std::string name = "button " + std::to_string(i + 1);
     CheckEqual(report, name + " id", b.id, GetDlgCtrlID(button));
     const RECT r = RectInClient(button, chooser);
-    CheckEqual(report, name + " rectangle", "4," + std::to_string(b.top) + " 192x24",
+    CheckEqual(report, name + " rectangle", RectText(4, b.top, 192, 24),
                std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                    std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
     CheckEqual(report, name + " text", std::string(b.text), WindowText(button));
@@ -145,6 +158,7 @@ const Case kCases[] = {
 void RunCase(TestReport& report, const Case& c) {
   BeginSection(report, c.name);
   std::thread driver([&] {
+    if (g_dpi != kBaseDpi) SetThreadPerMonitorDpiAware();
     HWND chooser = WaitForChooser();
     if (!Check(report, chooser != nullptr, "chooser window", "shown", "none")) return;
     if (c.check_window) CheckWindow(report, chooser, c.alpha_flag);
@@ -183,13 +197,31 @@ void RunCreationFailure(TestReport& report) {
   UnregisterClassA(kFormatChooserClass, GetModuleHandleA(nullptr));
 }
 
+// Every case again in a child run with the prefix's DPI at 144 and at 192:
+// the buttons at their scaled places, and pressed there.
+void RunScaled(TestReport& report) {
+  for (int dpi : {144, 192}) {
+    BeginSection(report, "at " + std::to_string(dpi) + " DPI (child run)");
+    const int code = RunSelfAtDpi(dpi, "--dpi-child " + std::to_string(dpi), 300000);
+    if (code == -2) return;  // not under Wine
+    CheckEqual(report, "exit code of the run at " + std::to_string(dpi) + " DPI", 0, code);
+  }
+}
+
 }  // namespace
 }  // namespace tintra::wintest
 
-int main() {
+int main(int argc, char** argv) {
   using namespace tintra::wintest;
   TestReport report;
+  const bool child = argc == 3 && std::string(argv[1]) == "--dpi-child";
+  if (child) {
+    g_dpi = std::atoi(argv[2]);
+    SetThreadPerMonitorDpiAware();
+  }
   for (const Case& c : kCases) RunCase(report, c);
+  if (child) return FinishReport(report);
   RunCreationFailure(report);
+  RunScaled(report);
   return FinishReport(report);
 }
