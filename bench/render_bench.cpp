@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "picker/dialog_layout.h"
 #include "picker/presets.h"
 #include "picker/render.h"
 
@@ -22,9 +23,13 @@ double Fastest(const std::vector<double>& v) {
   return *std::min_element(v.begin(), v.end());
 }
 
-// The floor: 372 x 368 pixels (the canvas with alpha) copied once.
+// The floor: the canvas with alpha copied once, 372 x 368 pixels at 96 DPI
+// (argument 96), 744 x 736 at 192.
 void BM_CopyCanvasBuffer(benchmark::State& state) {
-  const std::vector<ColorValue> source(372u * 368u, 0xFF336699u);
+  const auto dpi = static_cast<int>(state.range(0));
+  const std::size_t pixels = static_cast<std::size_t>(ToPhysical(372, dpi)) *
+                             static_cast<std::size_t>(ToPhysical(368, dpi));
+  const std::vector<ColorValue> source(pixels, 0xFF336699u);
   std::vector<ColorValue> target(source.size());
   for (auto _ : state) {
     std::copy(source.begin(), source.end(), target.begin());
@@ -34,13 +39,13 @@ void BM_CopyCanvasBuffer(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<long long>(state.iterations()) *
                           static_cast<long long>(source.size() * sizeof(ColorValue)));
 }
-BENCHMARK(BM_CopyCanvasBuffer)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_CopyCanvasBuffer)->Arg(96)->Arg(192)->ComputeStatistics("min", Fastest);
 
 struct OpenDialog {
   std::unique_ptr<DialogImages> images = std::make_unique<DialogImages>();
   PickerState picker;
-  explicit OpenDialog(int alpha_flag) {
-    BuildDialogImages(*images, alpha_flag);
+  explicit OpenDialog(int alpha_flag, int dpi = kBaseDpi) {
+    BuildDialogImages(*images, MakeDialogLayout(alpha_flag, 0, dpi));
     picker.alpha_flag = alpha_flag;
     picker.current = 0x80C08040u;
     picker.stored = 0x40204080u;
@@ -52,7 +57,7 @@ struct OpenDialog {
 // One canvas refresh during a field drag (with the read-back): the hue
 // stays, so only swatches and markers are redrawn.
 void BM_CanvasStage(benchmark::State& state) {
-  OpenDialog dialog(static_cast<int>(state.range(0)));
+  OpenDialog dialog(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   dialog.picker.drag = Drag::kField;
   int step = 0;
   for (auto _ : state) {
@@ -64,12 +69,16 @@ void BM_CanvasStage(benchmark::State& state) {
   }
   state.SetLabel(state.range(0) != 0 ? "field drag, alpha" : "field drag");
 }
-BENCHMARK(BM_CanvasStage)->Arg(0)->Arg(1)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_CanvasStage)
+    ->Args({0, 96})
+    ->Args({1, 96})
+    ->Args({1, 192})
+    ->ComputeStatistics("min", Fastest);
 
 // One canvas refresh with a new hue each time, as during a hue-bar drag:
 // everything is redrawn.
 void BM_CanvasStageNewHue(benchmark::State& state) {
-  OpenDialog dialog(1);
+  OpenDialog dialog(1, static_cast<int>(state.range(0)));
   dialog.picker.drag = Drag::kHueBar;
   int step = 0;
   for (auto _ : state) {
@@ -78,11 +87,11 @@ void BM_CanvasStageNewHue(benchmark::State& state) {
     benchmark::DoNotOptimize(dialog.images->canvas.pixels.data());
   }
 }
-BENCHMARK(BM_CanvasStageNewHue)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_CanvasStageNewHue)->Arg(96)->Arg(192)->ComputeStatistics("min", Fastest);
 
 // The whole canvas drawn in order, without the retained base.
 void BM_CanvasStageFull(benchmark::State& state) {
-  OpenDialog dialog(1);
+  OpenDialog dialog(1, static_cast<int>(state.range(0)));
   dialog.picker.drag = Drag::kField;
   int step = 0;
   for (auto _ : state) {
@@ -92,11 +101,11 @@ void BM_CanvasStageFull(benchmark::State& state) {
     benchmark::DoNotOptimize(dialog.images->canvas.pixels.data());
   }
 }
-BENCHMARK(BM_CanvasStageFull)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_CanvasStageFull)->Arg(96)->Arg(192)->ComputeStatistics("min", Fastest);
 
 // One hue-bar redraw, alternating between two hues.
 void BM_HueBarStage(benchmark::State& state) {
-  OpenDialog dialog(1);
+  OpenDialog dialog(1, static_cast<int>(state.range(0)));
   const ColorValue hues[2] = {0x0000FFu, 0xFF8000u};
   int step = 0;
   for (auto _ : state) {
@@ -105,18 +114,22 @@ void BM_HueBarStage(benchmark::State& state) {
     benchmark::DoNotOptimize(dialog.images->hue_bar.pixels.data());
   }
 }
-BENCHMARK(BM_HueBarStage)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_HueBarStage)->Arg(96)->Arg(192)->ComputeStatistics("min", Fastest);
 
 // The opening: every image (overlays decoded from the program's icons),
 // the hue table and the 93 preset swatches; then the first refresh.
 void BM_Opening(benchmark::State& state) {
   const bool with_refresh = state.range(0) != 0;
+  const auto dpi = static_cast<int>(state.range(1));
   for (auto _ : state) {
     auto images = std::make_unique<DialogImages>();
-    BuildDialogImages(*images, 1);
+    const DialogLayout layout = MakeDialogLayout(1, 2, dpi);
+    BuildDialogImages(*images, layout);
     std::vector<Image> swatches;
     swatches.reserve(kPresetCount);
-    for (int i = 0; i < kPresetCount; ++i) swatches.push_back(MakePresetSwatch(PresetAt(i).color));
+    for (int i = 0; i < kPresetCount; ++i) {
+      swatches.push_back(MakePresetSwatch(PresetAt(i).color, layout.preset_swatch_size));
+    }
     if (with_refresh) {
       PickerState picker;
       picker.alpha_flag = 1;
@@ -130,8 +143,9 @@ void BM_Opening(benchmark::State& state) {
   state.SetLabel(with_refresh ? "images + first refresh" : "images and tables");
 }
 BENCHMARK(BM_Opening)
-    ->Arg(0)
-    ->Arg(1)
+    ->Args({0, 96})
+    ->Args({1, 96})
+    ->Args({1, 192})
     ->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("min", Fastest);
 

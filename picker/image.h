@@ -76,7 +76,17 @@ void DrawImageOverColor(Image& destination, const Image& source, int x, int y, C
 // in `destination`, clipped to both; nothing when the depths differ.
 void CopyArea(Image& destination, const Image& source, int x, int y, int width, int height);
 
+// Shading of a row: `count` opaque pixels, each channel c of pixel i being
+// columns[4 i + c] (the channel times 256, 0..65280; lane 3 unused) times
+// weight / 65536 (0..65535), rounded: (columns * weight / 65536 + 128) / 256
+// with both divisions dropping the remainder.
+void ShadeRow(ColorValue* destination, const std::uint16_t* columns, int count,
+              std::uint32_t weight);
+
 namespace detail {
+// The scalar form of ShadeRow, against which the vector one is tested.
+void ShadeRowScalar(ColorValue* destination, const std::uint16_t* columns, int count,
+                    std::uint32_t weight);
 // The two row kernels behind the opaque-destination fast path, exposed so
 // that tests can check each against the blend rule: `count` source pixels
 // laid over `count` opaque destination pixels; the result's alpha is 255.

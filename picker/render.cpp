@@ -293,27 +293,19 @@ void DrawSmoothField(Image& canvas, DialogImages& images, ColorValue hue) {
     return;
   }
   // Per column and channel: the colour above black, times 256 (0..65280).
-  std::vector<std::uint32_t>& columns = images.field_columns;
-  columns.resize(static_cast<std::size_t>(r.width) * 3);
+  std::vector<std::uint16_t>& columns = images.field_columns;
+  columns.assign(static_cast<std::size_t>(r.width) * 4, 0);
   for (int x = 0; x < r.width; ++x) {
     const std::uint32_t w = images.field_white[static_cast<std::size_t>(x)];
     for (int c = 0; c < 3; ++c) {
       const std::uint32_t h = (hue >> (8 * c)) & 0xFFu;
-      columns[static_cast<std::size_t>(x) * 3 + static_cast<std::size_t>(c)] =
-          (h * 65536u + (255u - h) * w + 128u) >> 8;
+      columns[static_cast<std::size_t>(x) * 4 + static_cast<std::size_t>(c)] =
+          static_cast<std::uint16_t>((h * 65536u + (255u - h) * w + 128u) >> 8);
     }
   }
   for (int y = 0; y < r.height; ++y) {
-    const std::uint32_t light = images.field_light[static_cast<std::size_t>(y)];
     ColorValue* row = canvas.pixels.data() + static_cast<std::size_t>(r.y + y) * canvas.width + r.x;
-    const std::uint32_t* col = columns.data();
-    for (int x = 0; x < r.width; ++x, col += 3) {
-      // At most 65280 * 65536 + 2^23, within 32 bits.
-      const std::uint32_t red = (col[0] * light + (1u << 23)) >> 24;
-      const std::uint32_t green = (col[1] * light + (1u << 23)) >> 24;
-      const std::uint32_t blue = (col[2] * light + (1u << 23)) >> 24;
-      row[x] = kOpaque | red | (green << 8) | (blue << 16);
-    }
+    ShadeRow(row, columns.data(), r.width, images.field_light[static_cast<std::size_t>(y)]);
   }
 }
 

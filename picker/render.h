@@ -50,7 +50,7 @@ struct DialogImages {
   Image drawn_hue_bar;
   std::vector<std::uint32_t> field_white;    // 0..65536 per physical column
   std::vector<std::uint32_t> field_light;    // 0..65536 per physical row
-  std::vector<std::uint32_t> field_columns;  // scratch of the field drawing
+  std::vector<std::uint16_t> field_columns;  // scratch of the field drawing
 
   // Retained drawing: `base` is the canvas without the swatches, the arrow
   // and the markers; redrawn when the background colour differs, after a

@@ -182,6 +182,38 @@ TEST(ImageBlend, VectorKernelHandlesEveryRowLength) {
   }
 }
 
+// The shading of the scaled colour field: the vector kernel against the
+// scalar one at every remainder and at the ends of the weight's range, and
+// white, black and a channel kept whole at the ends.
+TEST(ImageShade, VectorRowMatchesTheScalarRow) {
+  std::vector<std::uint16_t> columns(4 * 9);
+  std::uint32_t seed = 7;
+  for (std::uint16_t& c : columns) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<std::uint16_t>((seed >> 8) % 65281u);
+  }
+  columns[0] = columns[1] = columns[2] = 65280;  // white
+  for (std::uint32_t weight : {0u, 1u, 255u, 32768u, 65535u, 65536u}) {
+    for (int count = 0; count <= 9; ++count) {
+      std::vector<ColorValue> vector(10, 7), scalar(10, 7);
+      ShadeRow(vector.data(), columns.data(), count, weight);
+      detail::ShadeRowScalar(scalar.data(), columns.data(), count, weight);
+      EXPECT_EQ(vector, scalar) << "weight " << weight << ", count " << count;
+      if (count > 0 && weight >= 65535u) {
+        EXPECT_EQ(vector[0], Rgba(255, 255, 255, 255));
+      }
+      if (count > 0 && weight == 0u) {
+        EXPECT_EQ(vector[0], Rgba(0, 0, 0, 255));
+      }
+      EXPECT_EQ(vector[static_cast<std::size_t>(count)], 7u) << "past the row";
+    }
+  }
+  const std::uint16_t red[4] = {200 * 256, 0, 0, 0};
+  ColorValue pixel = 0;
+  ShadeRow(&pixel, red, 1, 65536);
+  EXPECT_EQ(pixel, Rgba(200, 0, 0, 255));
+}
+
 TEST(ImageCreate, InitialPixelsAndRejectedSizes) {
   struct Case {
     int width, height, bits;
