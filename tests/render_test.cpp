@@ -546,7 +546,7 @@ TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
           break;
         case 6:  // a strip drag
           s.drag = Drag::kGreen;
-          s.current = ReplaceGreen(s.current, next(256));
+          s.current = ReplaceChannel(s.current, Channel::kGreen, next(256));
           s.flags = {true, true, true, false};
           break;
         case 7:  // a drag ends
