@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "picker/display_dpi_win32.h"
+#include "picker/handles_win32.h"
 #include "picker/image.h"
 #include "picker/picker_session.h"
-#include "picker/win32_handles.h"
 
 namespace tintra {
 
@@ -54,12 +54,12 @@ void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images
                         const DialogWidgets& widgets);
 
 // An icon with per-pixel alpha from a 32-bit image (alpha not premultiplied);
-// nullptr for an image that cannot be drawn.
-HICON MakeIconFromImage(const Image& image);
+// empty for an image that cannot be drawn.
+OwnedIcon MakeIconFromImage(const Image& image);
 
-// A 24-bit device-independent bitmap of the image (alpha dropped); nullptr
-// for an image that cannot be drawn. The caller deletes it.
-HBITMAP MakeBitmap24(const Image& image);
+// A 24-bit device-independent bitmap of the image (alpha dropped); empty for
+// an image that cannot be drawn.
+OwnedBitmap MakeBitmap24(const Image& image);
 
 // Whether `window` is an edit control (the channel and output fields).
 bool IsEditWidget(HWND window);
