@@ -13,12 +13,13 @@
 #    openings in one process (dialog_demo_tool --repeat 50).
 #
 # Usage: scripts/bench-dialog.sh [build-dir] [runs]
-#   build-dir: a Windows build whose bin/ holds the tools (default build/windows64;
-#              the 64-bit build where this machine runs no 32-bit programs)
+#   build-dir: a Windows build whose bin/ holds the tools (default: the build
+#              that runs on this machine, build/windows or build/windows64)
 #   runs:      start-up runs per program (default 7)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/windows64}
+source "$root/scripts/wine-env.sh"
+build=${1:-$root/build/$(tintra_windows_preset)}
 runs=${2:-7}
 bin=$(cd "$build" && pwd)/bin
 for tool in dialog_demo_tool minimal_window_tool; do
@@ -28,7 +29,6 @@ for tool in dialog_demo_tool minimal_window_tool; do
   fi
 done
 
-source "$root/scripts/wine-env.sh"
 tintra_start_display
 tintra_start_wine
 run="$root/tests/windows/wine-run.sh"

@@ -2,15 +2,20 @@
 # Screenshots of the colour-picker dialog for the README: runs the demo tool
 # under Wine on a private virtual display, stores the current colour in the
 # lower swatch and drags in the colour field with the X pointer (xdotool), and
-# writes docs/dialog.png (without alpha) and docs/dialog-alpha.png (with).
+# writes docs/dialog.png (without alpha), docs/dialog-alpha.png (with) and
+# docs/dialog-alpha-200.png (with alpha, the display at 192 DPI: 200 %).
+# Where to press comes from the dialog's own layout at its DPI, which the
+# demo tool prints.
 #
 # Usage: scripts/screenshots.sh [build-dir]
 #   build-dir: a Windows build whose bin/ holds dialog_demo_tool.exe
-#              (default build/windows64)
+#              (default: the build that runs on this machine, build/windows
+#              or build/windows64)
 # Needs Xvfb, Wine, ImageMagick (import, convert) and xdotool.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/windows64}
+source "$root/scripts/wine-env.sh"
+build=${1:-$root/build/$(tintra_windows_preset)}
 demo=$(cd "$build" && pwd)/bin/dialog_demo_tool.exe
 if [ ! -f "$demo" ]; then
   echo "screenshots: $demo is missing; build the tools first" >&2
@@ -21,8 +26,7 @@ for tool in import convert xdotool; do
 done
 
 # A plain grey desktop behind the window, so that the crop is the window.
-export TINTRA_SCREEN=1024x768x24
-source "$root/scripts/wine-env.sh"
+export TINTRA_SCREEN=1280x1024x24
 tintra_start_display
 tintra_start_wine
 mkdir -p "$root/docs"
@@ -39,7 +43,8 @@ shot() {
   exec 3> "$work/in"  # keeps the demo's input open until we close the dialog
   local i rect=""
   for i in $(seq 1 300); do
-    rect=$(tr -d '\r' < "$work/out" | sed -n 's/^painted //p')
+    # The points follow the window's rectangle; the last one ends the report.
+    [ -n "$(point rest)" ] && rect=$(tr -d '\r' < "$work/out" | sed -n 's/^painted //p')
     [ -n "$rect" ] && break
     sleep 0.1
   done
@@ -51,18 +56,19 @@ shot() {
     return 1
   fi
   read -r x y w h <<< "$rect"
-  # Client area origin: the window's frame, then the small caption.
-  local border=$(( (w - 372) / 2 ))
-  local cx=$(( x + border )) cy=$(( y + h - border - $(client_height "$@") ))
   # Store the present colour, then drag in the field to another one.
-  xdotool mousemove $((cx + 336)) $((cy + 28)) click 1
-  xdotool mousemove $((cx + 200)) $((cy + 60)) mousedown 1
+  read -r sx sy <<< "$(point store)"
+  read -r fx fy <<< "$(point drag-from)"
+  read -r tx ty <<< "$(point drag-to)"
+  xdotool mousemove "$sx" "$sy" click 1
+  xdotool mousemove "$fx" "$fy" mousedown 1
   for step in 1 2 3 4 5 6; do
-    xdotool mousemove $((cx + 200 - 8 * step)) $((cy + 60 + 6 * step))
+    xdotool mousemove $((fx + (tx - fx) * step / 6)) $((fy + (ty - fy) * step / 6))
   done
   xdotool mouseup 1
   # Rest the pointer on the window's background, away from the swatches.
-  xdotool mousemove $((cx + 6)) $((cy + 6))
+  read -r rx ry <<< "$(point rest)"
+  xdotool mousemove "$rx" "$ry"
   wait_idle
   import -window root "$work/screen.png"
   convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$out"
@@ -73,9 +79,15 @@ shot() {
   echo "wrote $out (result $(tr -d '\r' < "$work/out" | sed -n 's/^result //p'))"
 }
 
-# Client height of the demo's descriptor: 402 without alpha, 424 with.
-client_height() {
-  case " $* " in *" --alpha "*) echo 424 ;; *) echo 402 ;; esac
+# The screen place of a point the demo tool printed: "point NAME X Y".
+point() {
+  tr -d '\r' < "$work/out" | sed -n "s/^point $1 //p"
+}
+
+# The display's DPI for the next shot: Wine reads it when a program starts.
+set_dpi() {
+  $TINTRA_WINE reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1
 }
 
 # The dialog draws after its events; give the X server a round trip to show it.
@@ -90,5 +102,8 @@ wait_idle() {
   done
 }
 
+set_dpi 96
 shot "$root/docs/dialog.png" --color 0xFF2A7FD4
 shot "$root/docs/dialog-alpha.png" --alpha --color 0xA0D47F2A
+set_dpi 192
+shot "$root/docs/dialog-alpha-200.png" --alpha --color 0xA0D47F2A

@@ -14,9 +14,12 @@
 //                       pointer moves and a release in one go; print
 //                       "burst N moves: R refreshes, C canvas redraws, P paints"
 //                       and close the dialog
-//   --close-on-input    print "painted X Y W H" (the window's screen rectangle)
-//                       at the first paint; close the dialog when a line
-//                       arrives on the standard input
+//   --close-on-input    print "painted X Y W H" (the window's screen rectangle),
+//                       "dpi D", "client X Y W H" and "point NAME X Y" (the
+//                       screen places of the client area and of the points
+//                       the screenshot script uses, from the dialog's layout
+//                       at its DPI) at the first paint; close the dialog when
+//                       a line arrives on the standard input
 //   --repeat N          open the dialog N times, each closed by a message as
 //                       soon as it is idle; print "opening-ms T" (the mean
 //                       time of one opening, painted and closed)
@@ -29,7 +32,9 @@
 #include <string>
 
 #include "picker/color_picker.h"
+#include "picker/dialog_layout.h"
 #include "picker/dialog_stats_win32.h"
+#include "picker/display_dpi_win32.h"
 #include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_wine.h"
 
@@ -44,6 +49,7 @@ long g_refreshes_before = 0;
 long g_canvas_before = 0;
 long g_paints_before = 0;
 bool g_announce_paint = false;
+int g_alpha = 0;
 
 double MillisecondsSinceProcessStart() {
   FILETIME created, exited, kernel, user, now;
@@ -70,6 +76,31 @@ void AnnounceFirstPaint(HWND dialog) {
   GetWindowRect(dialog, &r);
   std::printf("painted %ld %ld %ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top),
               static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top));
+  const int dpi = tintra::WindowDpi(dialog);
+  const tintra::DialogLayout layout = tintra::MakeDialogLayout(g_alpha, 0, dpi);
+  POINT origin{0, 0};
+  ClientToScreen(dialog, &origin);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  std::printf("dpi %d\nclient %ld %ld %ld %ld\n", dpi, static_cast<long>(origin.x),
+              static_cast<long>(origin.y), static_cast<long>(client.right),
+              static_cast<long>(client.bottom));
+  // Logical places: the upper swatch's middle, a drag down and left in the
+  // field, and a rest on the background left of the hue bar.
+  const tintra::PixelRect& swatch = layout.upper_swatch.logical;
+  const tintra::PixelRect& field = layout.field.logical;
+  const struct {
+    const char* name;
+    int x, y;
+  } points[] = {{"store", swatch.x + swatch.width / 2, swatch.y + swatch.height / 2},
+                {"drag-from", field.x + 156, field.y + 48},
+                {"drag-to", field.x + 108, field.y + 84},
+                {"rest", layout.hue_bar.logical.x / 2, layout.hue_bar.logical.y / 2}};
+  for (const auto& p : points) {
+    std::printf("point %s %ld %ld\n", p.name,
+                static_cast<long>(origin.x) + tintra::ToPhysical(p.x, dpi),
+                static_cast<long>(origin.y) + tintra::ToPhysical(p.y, dpi));
+  }
   std::fflush(stdout);
 }
 
@@ -79,13 +110,17 @@ void RunBurst(HWND dialog) {
   DialogProbe& probe = GetDialogProbe();
   if (!g_burst_queued) {
     g_burst_queued = true;
-    POINT field{44 + 128, 12 + 128};
+    // The field's middle, in physical client pixels.
+    const tintra::DialogLayout layout =
+        tintra::MakeDialogLayout(g_alpha, 0, tintra::WindowDpi(dialog));
+    const tintra::PixelRect& r = layout.field.physical;
+    POINT field{r.x + r.width / 2, r.y + r.height / 2};
+    const LPARAM at = MAKELPARAM(field.x, field.y);
     ClientToScreen(dialog, &field);
     SetCursorPos(field.x, field.y);
     g_refreshes_before = probe.refreshes.load();
     g_canvas_before = probe.canvas_redraws.load();
     g_paints_before = probe.paints.load();
-    const LPARAM at = MAKELPARAM(44 + 128, 12 + 128);
     PostMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, at);
     for (int i = 0; i < g_burst_moves; ++i) PostMessageA(dialog, WM_MOUSEMOVE, MK_LBUTTON, at);
     PostMessageA(dialog, WM_LBUTTONUP, 0, at);
@@ -159,6 +194,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  g_alpha = alpha ? 1 : 0;
+  // As the programs' manifest makes them: laid out at the display's DPI.
+  tintra::wintest::SetThreadPerMonitorDpiAware();
   tintra::wintest::CommonControls6 controls;
   if (close_on_input) {
     g_announce_paint = true;

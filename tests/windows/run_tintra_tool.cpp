@@ -22,11 +22,13 @@
 #include <string_view>
 #include <vector>
 
+#include "picker/interaction.h"
 #include "standalone/clipboard_win32.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_screen.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
+#include "tests/windows/support/wintest_wine.h"
 
 namespace {
 
@@ -91,22 +93,27 @@ bool SaveWindowImage(HWND window, const std::string& path) {
   return std::fclose(out) == 0;
 }
 
-// The dialog has shown the colour once its red field (312, 275) has a text.
+// The dialog has shown the colour once its red field has a text.
 bool WaitForDialogFilled(HWND dialog) {
   return WaitUntil(
       [&] {
-        for (HWND child : ChildrenInOrder(dialog)) {
-          const RECT r = RectInClient(child, dialog);
-          if (r.left != 312 || r.top != 275) continue;
-          char text[16] = {};
-          DWORD_PTR length = 0;
-          SendMessageTimeoutA(child, WM_GETTEXT, sizeof text - 1, reinterpret_cast<LPARAM>(text),
-                              SMTO_ABORTIFHUNG, 1000, &length);
-          return length > 0;
-        }
-        return false;
+        HWND red = GetDlgItem(dialog, static_cast<int>(tintra::WidgetId::kRedField));
+        if (red == nullptr) return false;
+        char text[16] = {};
+        DWORD_PTR length = 0;
+        SendMessageTimeoutA(red, WM_GETTEXT, sizeof text - 1, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 1000, &length);
+        return length > 0;
       },
       kDemoTimeoutMs);
+}
+
+// A click in the middle of a widget, wherever the dialog's scale put it.
+void ClickWidget(HWND window, int id) {
+  if (HWND widget = GetDlgItem(window, id)) {
+    const RECT r = RectInClient(widget, window);
+    ClickAt(ClientPointOnScreen(window, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  }
 }
 
 // Paints the window now, so that the picture shows it finished.
@@ -128,7 +135,7 @@ void Demo(const StartedProcess& tintra, const std::string& prefix) {
   if (SaveWindowImage(dialog, dialog_image)) std::printf("demo: saved %s\n", dialog_image.c_str());
   std::printf("demo: pressing OK\n");
   std::fflush(stdout);
-  ClickAt(ClientPointOnScreen(dialog, 336, 208));  // OK button 312, 188, 48 x 40
+  ClickWidget(dialog, static_cast<int>(tintra::WidgetId::kOkButton));
 
   HWND chooser = WaitForTopWindow(pid, kChooserTitle, kDemoTimeoutMs, &tintra);
   if (chooser == nullptr) return;  // Tintra ended: the text had a notation
@@ -139,10 +146,7 @@ void Demo(const StartedProcess& tintra, const std::string& prefix) {
   }
   std::printf("demo: pressing the RGB button of the format chooser\n");
   std::fflush(stdout);
-  if (HWND rgb = GetDlgItem(chooser, 1)) {
-    const RECT r = RectInClient(rgb, chooser);
-    ClickAt(ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
-  }
+  ClickWidget(chooser, 1);
 }
 
 }  // namespace
@@ -152,6 +156,8 @@ int main(int argc, char** argv) {
     std::fputs("usage: run_tintra_tool <sample text> [--demo <image prefix>] [--keep]\n", stderr);
     return 2;
   }
+  // Tintra is per-monitor DPI aware: so is the tool, to see its pixels.
+  SetThreadPerMonitorDpiAware();
   const std::string sample = argv[1];
   std::string demo_prefix;
   bool keep = false;
