@@ -755,6 +755,50 @@ void TestKeys() {
   ConfirmExpecting(run, PatternAt(r, b) | 0xA7000000u, "OK after the keys");
 }
 
+// While set, the dialog's thread gets no pointer moves: the system reports
+// one when the eyedropper's windows appear under the pointer.
+std::atomic<bool> g_drop_moves{false};
+
+LRESULT CALLBACK DropMoves(int code, WPARAM wparam, LPARAM lparam) {
+  auto* msg = reinterpret_cast<MSG*>(lparam);
+  if (code == HC_ACTION && g_drop_moves && msg->message == WM_MOUSEMOVE) msg->message = WM_NULL;
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// A dialog opened again on the same thread, its window perhaps with the
+// handle of the one before, whose eyedropper picked a colour: its first pick,
+// with no move at all, gives black (with the alpha byte kept), not the
+// colour of the dialog before.
+void TestNewDialogStartsFromBlack() {
+  BeginSection(g_report, "a new dialog's eyedropper starts from black");
+  RunningDialog run;
+  Prepare(run, "Eyedropper twice", Rgba(0x44, 0x55, 0x66, 0x3C), 1);
+  run.job.open_twice = true;
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
+  const RECT primary = PrimaryMonitor();
+  const POINT p{primary.left + 300, primary.top + 200};
+  const ColorValue picked = PatternAt(p.x, p.y) | 0x3C000000u;
+  if (PickAt(run, p, POINT{p.x + 16, p.y + 16})) ClickAt(Screen(run, kOkButton));
+  const HWND first = run.window;
+  if (!OpenAgain(g_report, run)) return CloseIfOpen(g_report, run);
+  CheckEqual(g_report, "first dialog", Hex32(picked), Hex32(run.job.first_result.load()));
+  std::printf("   second dialog's window: %s handle\n",
+              run.window == first ? "the same" : "another");
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, DropMoves, nullptr, run.thread_id);
+  Check(g_report, hook != nullptr, "message hook on the dialog's thread", "set", "not set");
+  Picking picking;
+  g_drop_moves = true;
+  if (hook != nullptr && StartEyedropper(run, picking)) {
+    PressKey(VK_RETURN);
+    WaitForDialogBack(run, picking, "after Enter");
+    WaitForState(g_report, run, "first pick without a move: " + Hex32(0x3C000000u),
+                 [&](const DialogSnapshot& s) { return s.picker.current == 0x3C000000u; });
+  }
+  g_drop_moves = false;
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  ConfirmExpecting(run, 0x3C000000u, "second dialog");
+}
+
 // Private bytes may grow by less than this over the second half of the soak.
 // Under Wine 8 they stay at 26.54 MiB from the 20th run to the 200th (0.01 MiB more at the end);
 // one screen capture kept per run (5 MiB on the 1280 x 1024 display), or one
@@ -983,6 +1027,7 @@ int main(int argc, char** argv) {
   if (wanted("edges")) TestEdges();
   if (wanted("endings")) TestEndings();
   if (wanted("keys")) TestKeys();
+  if (wanted("black")) TestNewDialogStartsFromBlack();
   if (wanted("monitors")) TestMonitors();
   if (wanted("soak")) TestSoak(selection.size);
   if (wanted("dpi")) TestScaled();

@@ -56,6 +56,14 @@ DWORD WINAPI DialogThread(LPVOID parameter) {
                    ? SetWindowsHookExA(WH_CBT, RefuseDialogWindow, nullptr, GetCurrentThreadId())
                    : nullptr;
   job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
+  if (job->open_twice) {
+    job->first_result = job->result.load();
+    job->first_finished = true;
+    while (job->second_opening == 0) Sleep(5);
+    if (job->second_opening > 0) {
+      job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
+    }
+  }
   if (hook != nullptr) UnhookWindowsHookEx(hook);
   const bool owner_exists = owner != nullptr && IsWindow(owner);
   job->owner_enabled_after = !owner_exists || IsWindowEnabled(owner);
@@ -90,9 +98,10 @@ bool StartDialogThread(TestReport& report, RunningDialog& run) {
   return Check(report, run.thread != nullptr, "dialog thread", "started", "not");
 }
 
-bool StartDialog(TestReport& report, RunningDialog& run) {
-  const long idle_before = GetDialogProbe().idle_waits.load();
-  if (!StartDialogThread(report, run)) return false;
+// Waits until a dialog of the run's thread, titled as the run says, is up and
+// has gone idle more than `idle_before` times.
+bool FindDialogWindow(TestReport& report, RunningDialog& run, long idle_before) {
+  run.window = nullptr;
   WaitUntil([&] {
     for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
       if (GetWindowThreadProcessId(w, nullptr) == run.thread_id && w != run.job.owner) {
@@ -104,6 +113,21 @@ bool StartDialog(TestReport& report, RunningDialog& run) {
   });
   return Check(report, run.window != nullptr, "dialog window titled \"" + run.title + "\"",
                "shown and idle", "not found");
+}
+
+bool StartDialog(TestReport& report, RunningDialog& run) {
+  const long idle_before = GetDialogProbe().idle_waits.load();
+  return StartDialogThread(report, run) && FindDialogWindow(report, run, idle_before);
+}
+
+bool OpenAgain(TestReport& report, RunningDialog& run) {
+  const bool ended = WaitUntil([&] { return run.job.first_finished.load(); });
+  if (!Check(report, ended, "first dialog returns", "within the time-out", "still running")) {
+    return false;
+  }
+  const long idle_before = GetDialogProbe().idle_waits.load();
+  run.job.second_opening = 1;
+  return FindDialogWindow(report, run, idle_before);
 }
 
 bool WaitForState(TestReport& report, const RunningDialog& run, std::string_view what,
@@ -127,6 +151,7 @@ ColorValue WaitForResult(TestReport& report, RunningDialog& run) {
 
 void CloseIfOpen(TestReport& report, RunningDialog& run) {
   if (run.thread == nullptr) return;
+  if (run.job.open_twice && run.job.second_opening == 0) run.job.second_opening = -1;
   if (run.window != nullptr && IsWindow(run.window)) {
     if (!IsWindowVisible(run.window)) PressKey(VK_ESCAPE);
     PostMessageA(run.window, WM_CLOSE, 0, 0);

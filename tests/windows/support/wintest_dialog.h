@@ -38,6 +38,12 @@ struct DialogJob {
   int alpha_flag = 0;
   OwnerKind owner_kind = OwnerKind::kNone;
   bool refuse_window = false;  // a hook makes creating the dialog window fail
+  // The dialog opened a second time on the same thread, from `initial`
+  // again, once OpenAgain asks for it; `result` is then the second's.
+  bool open_twice = false;
+  std::atomic<int> second_opening{0};  // 1: open it (OpenAgain), -1: not (CloseIfOpen)
+  std::atomic<bool> first_finished{false};
+  std::atomic<ColorValue> first_result{0};
   // Filled in by the thread.
   std::atomic<HWND> owner{nullptr};
   RECT owner_rect{};
@@ -68,6 +74,11 @@ bool StartDialogThread(TestReport& report, RunningDialog& run);
 // Starts the dialog's thread and waits until its window, found by the
 // descriptor's title among the windows of this process, is up and idle.
 bool StartDialog(TestReport& report, RunningDialog& run);
+
+// With `open_twice`: waits until the first dialog has returned, then opens
+// the second and waits until it is up and idle (its window may have the
+// first one's handle).
+bool OpenAgain(TestReport& report, RunningDialog& run);
 
 // Waits until the dialog, idle, satisfies `condition`; a failure names
 // `what`.
