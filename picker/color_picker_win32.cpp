@@ -69,14 +69,6 @@ const DialogLayout& Layout(const Dialog& d) {
 
 // --- Requests ---------------------------------------------------------------
 
-std::string WindowText(HWND window) {
-  const int length = std::max(GetWindowTextLengthA(window), 0);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // The screen eyedropper over the dialog; its windows carry the dialog's
 // title. A pick becomes the current colour.
 void RunEyedropperRequest(Dialog& d) {

@@ -241,4 +241,12 @@ bool IsEditWidget(HWND window) {
   return GetClassNameA(window, name, sizeof(name)) > 0 && lstrcmpiA(name, "Edit") == 0;
 }
 
+std::string WindowText(HWND window) {
+  const int length = std::max(GetWindowTextLengthA(window), 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 }  // namespace tintra

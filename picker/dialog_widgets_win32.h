@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "picker/display_dpi_win32.h"
@@ -63,5 +64,8 @@ OwnedBitmap MakeBitmap24(const Image& image);
 
 // Whether `window` is an edit control (the channel and output fields).
 bool IsEditWidget(HWND window);
+
+// The text of a window or widget, ANSI; empty when it has none.
+std::string WindowText(HWND window);
 
 }  // namespace tintra

@@ -24,12 +24,12 @@ struct OriginalProc {
 // What the link holds for the run. The hook and the window procedures reach
 // it here, as the eyedropper's reach its run: through the one record of the
 // file, never through data of a window.
-struct Link {
+struct LinkRecord {
   LinkState state;
   OwnedHook hook;
   std::map<HWND, OriginalProc> subclassed;  // windows with LinkWindowProc in front
 };
-Link g_link;
+LinkRecord g_link;
 
 void SetWindowProc(HWND window, WNDPROC proc, bool unicode) {
   const auto value = reinterpret_cast<LONG_PTR>(proc);

@@ -130,4 +130,16 @@ int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms) {
   return ended ? static_cast<int>(child.ExitCode()) : -1;
 }
 
+double MillisecondsSinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER a, b;
+  a.LowPart = created.dwLowDateTime;
+  a.HighPart = created.dwHighDateTime;
+  b.LowPart = now.dwLowDateTime;
+  b.HighPart = now.dwHighDateTime;
+  return static_cast<double>(b.QuadPart - a.QuadPart) / 10000.0;  // 100 ns units
+}
+
 }  // namespace tintra::wintest
