@@ -120,12 +120,13 @@ WNDCLASSEXA ChooserClass(HINSTANCE instance) {
   return wc;
 }
 
-HWND CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
+OwnedWindow CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
   const SIZE outer = OuterSize(state->layout);
   const WindowPlacement place = CenterOnScreen(outer.cx, outer.cy, GetSystemMetrics(SM_CXSCREEN),
                                                GetSystemMetrics(SM_CYSCREEN));
-  return CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle, place.left,
-                         place.top, place.width, place.height, nullptr, nullptr, instance, state);
+  return OwnedWindow(CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle,
+                                     place.left, place.top, place.width, place.height, nullptr,
+                                     nullptr, instance, state));
 }
 
 void CreateButtons(HWND window, HINSTANCE instance, const FormatChooserTexts& texts,

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "picker/image.h"
 
 namespace tintra {

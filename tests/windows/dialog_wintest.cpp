@@ -10,11 +10,8 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 

@@ -16,7 +16,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>

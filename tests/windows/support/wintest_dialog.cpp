@@ -1,7 +1,6 @@
 #include "tests/windows/support/wintest_dialog.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "picker/color_picker.h"
 #include "tests/windows/support/wintest_common_controls.h"

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "tests/windows/support/wintest_windows.h"
