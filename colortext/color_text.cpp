@@ -4,8 +4,9 @@
 #include <limits>
 
 #include "colortext/ansi_case.h"
-#include "colortext/blanks.h"
 #include "colortext/decimal_text.h"
+#include "picker/blanks.h"
+#include "picker/hex_digits.h"
 #include "picker/read_integer.h"
 
 namespace tintra {
@@ -49,17 +50,6 @@ bool FilledLeftEquals(std::string_view value, std::string_view target, bool igno
     if (!SameChar(value[i], target[pad + i], ignore_case)) return false;
   }
   return true;
-}
-
-// Upper-case hexadecimal of `value` in exactly `digits` digits (1..8).
-std::string HexDigits(std::uint32_t value, int digits) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i) {
-    out[static_cast<std::size_t>(i)] = kHex[value & 0xFu];
-    value >>= 4;
-  }
-  return out;
 }
 
 // The components of an "RGB(" / "RGBA(" call: the text after the first "("
@@ -149,7 +139,7 @@ std::string FormatColorText(ColorValue color, ColorTextFormat format, int alpha_
       break;
     case ColorTextFormat::kHex:
       text.push_back('$');
-      text.append(alpha_flag != 0 ? HexDigits(color, 8) : HexDigits(color & 0xFFFFFFu, 6));
+      text.append(alpha_flag != 0 ? HexDigits(color, 8) : HexDigits(color, 6));
       break;
     case ColorTextFormat::kDecimal:
       text = std::to_string(static_cast<std::int32_t>(color));

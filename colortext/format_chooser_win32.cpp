@@ -7,6 +7,7 @@
 #include "colortext/format_chooser.h"
 #include "picker/dialog_layout.h"
 #include "picker/display_dpi_win32.h"
+#include "picker/handles_win32.h"
 
 namespace tintra {
 
@@ -21,10 +22,6 @@ struct ChooserState {
   ChooserLayout layout{};
   GuiFont font;  // the default GUI font at layout.dpi
 };
-
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
 
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
 
@@ -112,43 +109,24 @@ LRESULT CALLBACK ChooserProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// Registers the window class for the length of one chooser.
-struct ChooserClass {
-  HINSTANCE instance;
-  bool registered;
-  explicit ChooserClass(HINSTANCE inst) : instance(inst) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ChooserProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    wc.lpszClassName = kFormatChooserClass;
-    registered = RegisterClassExA(&wc) != 0;
-  }
-  ~ChooserClass() {
-    if (registered) UnregisterClassA(kFormatChooserClass, instance);
-  }
-  ChooserClass(const ChooserClass&) = delete;
-  ChooserClass& operator=(const ChooserClass&) = delete;
-};
+WNDCLASSEXA ChooserClass(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = ChooserProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = kFormatChooserClass;
+  return wc;
+}
 
-struct WindowHolder {
-  HWND window;
-  explicit WindowHolder(HWND w) : window(w) {}
-  ~WindowHolder() {
-    if (window != nullptr) DestroyWindow(window);
-  }
-  WindowHolder(const WindowHolder&) = delete;
-  WindowHolder& operator=(const WindowHolder&) = delete;
-};
-
-HWND CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
+OwnedWindow CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
   const SIZE outer = OuterSize(state->layout);
   const WindowPlacement place = CenterOnScreen(outer.cx, outer.cy, GetSystemMetrics(SM_CXSCREEN),
                                                GetSystemMetrics(SM_CYSCREEN));
-  return CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle, place.left,
-                         place.top, place.width, place.height, nullptr, nullptr, instance, state);
+  return OwnedWindow(CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle,
+                                     place.left, place.top, place.width, place.height, nullptr,
+                                     nullptr, instance, state));
 }
 
 void CreateButtons(HWND window, HINSTANCE instance, const FormatChooserTexts& texts,
@@ -201,16 +179,17 @@ int FormatChooser(const FormatChooserTexts& texts, int alpha_flag) {
   state.alpha_flag = alpha_flag;
   state.layout = LayoutFormatChooser(alpha_flag, SystemDpi());
   MakeGuiFont(state.font, state.layout.dpi);
-  const ChooserClass window_class(instance);
-  const WindowHolder chooser(CreateChooserWindow(instance, texts.title, &state));
-  if (chooser.window == nullptr) return 0;
-  CreateButtons(chooser.window, instance, texts, state);
-  if (LayoutDpi(WindowDpi(chooser.window)) != state.layout.dpi) {
-    Relayout(chooser.window, state, WindowDpi(chooser.window), nullptr);
+  const RegisteredClass window_class(ChooserClass(instance));
+  const OwnedWindow window(CreateChooserWindow(instance, texts.title, &state));
+  const HWND chooser = window.get();
+  if (chooser == nullptr) return 0;
+  CreateButtons(chooser, instance, texts, state);
+  if (LayoutDpi(WindowDpi(chooser)) != state.layout.dpi) {
+    Relayout(chooser, state, WindowDpi(chooser), nullptr);
   }
-  ShowWindow(chooser.window, SW_SHOW);
-  UpdateWindow(chooser.window);
-  WaitForChoice(chooser.window, state);
+  ShowWindow(chooser, SW_SHOW);
+  UpdateWindow(chooser);
+  WaitForChoice(chooser, state);
   return state.result;
 }
 

@@ -21,15 +21,11 @@
 #include "fuzz/fuzz_input.h"
 #include "picker/color_model.h"
 #include "picker/descriptor.h"
+#include "picker/dialog_layout.h"
 
 namespace {
 
 using tintra::fuzz::Reader;
-
-constexpr int kFirstRowY = 346;  // client y of the first row without alpha
-constexpr int kRowPitch = 22;
-constexpr int kFieldLeft = 12;
-constexpr int kRowRight = 362;  // fields that get a width end at or before it
 
 std::size_t CountOf(std::string_view text, char c) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), c));
@@ -61,7 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int saturation = tintra::fuzz::TakeByte(reader) % 241;
   const int luminosity = tintra::fuzz::TakeByte(reader) % 241;
   const std::string_view descriptor = tintra::fuzz::TakeRest(reader);
-  const int alpha = alpha_flag != 0 ? 1 : 0;
 
   const tintra::DescriptorLayout layout = tintra::ReadDescriptor(descriptor, alpha_flag);
 
@@ -75,8 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(layout.fields.size() == row_tabs + rows, "%zu fields for %zu tabs and %zu rows",
              layout.fields.size(), row_tabs, rows);
 
+  // The span of the first row, from its lone field: every field lies in
+  // those columns and at or below that row.
+  const tintra::PixelRect row_span = tintra::TemplateFieldRect(alpha_flag, 0, 0, 1);
   const int client_height = tintra::ClientHeight(alpha_flag, layout.row_count);
-  FUZZ_CHECK(client_height >= kFirstRowY + kRowPitch * alpha, "client height %d", client_height);
+  FUZZ_CHECK(client_height >= row_span.y, "client height %d", client_height);
 
   // Walk the fields along the descriptor: each must be the text at its place,
   // followed by a tab (same row) or a line feed (next row) or the end.
@@ -89,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pos += field.text.size();
     FUZZ_CHECK(field.placeholder_count == static_cast<int>(CountOf(field.text, '?')),
                "field %zu: placeholder count %d", i, field.placeholder_count);
-    FUZZ_CHECK(field.width >= 0 && field.x >= kFieldLeft, "field %zu at x %d width %d", i, field.x,
+    FUZZ_CHECK(field.width >= 0 && field.x >= row_span.x, "field %zu at x %d width %d", i, field.x,
                field.width);
-    FUZZ_CHECK(field.y >= kFirstRowY + kRowPitch * alpha, "field %zu at y %d", i, field.y);
+    FUZZ_CHECK(field.y >= row_span.y, "field %zu at y %d", i, field.y);
     FUZZ_CHECK(field.y <= INT_MAX - tintra::kTemplateFieldHeight &&
                    field.y + tintra::kTemplateFieldHeight <= client_height,
                "field %zu at y %d below the client height %d", i, field.y, client_height);
@@ -103,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  i - 1);
     }
     if (field.width > 0) {
-      FUZZ_CHECK(field.x + field.width <= kRowRight, "field %zu ends at x %d", i,
+      FUZZ_CHECK(field.x + field.width <= row_span.x + row_span.width, "field %zu ends at x %d", i,
                  field.x + field.width);
     }
     if (pos < descriptor.size() && descriptor[pos] == '\t') {

@@ -13,25 +13,26 @@ static_assert(FLT_EVAL_METHOD == 0, "build with -msse2 -mfpmath=sse on 32-bit x8
 namespace tintra {
 namespace {
 
-// Nearest integer, halves to the even neighbour (127.5 -> 128, 2.5 -> 2).
-// nearbyint follows the current rounding mode, which nothing here changes
-// from the default round-to-nearest-even.
-int RoundHalfEven(double x) {
-  return static_cast<int>(std::nearbyint(x));
-}
-
 // Nearest integer, halves away from zero (-0.5 -> -1).
 int RoundHalfAway(double x) {
   return static_cast<int>(std::round(x));
 }
 
-constexpr ColorValue kRgbMask = 0x00FFFFFFu;
 constexpr ColorValue kWhite = 0x00FFFFFFu;
 constexpr ColorValue kBlack = 0x00000000u;
 // Stands in for white and black, which have no hue of their own.
 constexpr ColorValue kDefaultColor = 0x00E0A030u;  // (48, 160, 224)
 
 }  // namespace
+
+int RoundHalfEven(double x) {
+  const double floor = std::floor(x);
+  int result = static_cast<int>(floor);
+  // x - floor is exact for a double.
+  const double fraction = x - floor;
+  if (fraction > 0.5 || (fraction == 0.5 && result % 2 != 0)) ++result;
+  return result;
+}
 
 HueDerivation DeriveHue(ColorValue color, ColorValue previous_hue) {
   const ColorValue rgb = color & kRgbMask;

@@ -12,17 +12,34 @@ namespace tintra {
 
 using ColorValue = std::uint32_t;
 
+// The red, green and blue bits, and the alpha bits (all of them set: opaque).
+inline constexpr ColorValue kRgbMask = 0x00FFFFFFu;
+inline constexpr ColorValue kAlphaMask = 0xFF000000u;
+
+// A channel is the byte at bits 8 * channel.
+enum class Channel { kRed = 0, kGreen = 1, kBlue = 2, kAlpha = 3 };
+
+// 0..255.
+constexpr int ChannelOf(ColorValue c, Channel channel) {
+  return static_cast<int>((c >> (8 * static_cast<int>(channel))) & 0xFFu);
+}
 constexpr int RedOf(ColorValue c) {
-  return static_cast<int>(c & 0xFFu);
+  return ChannelOf(c, Channel::kRed);
 }
 constexpr int GreenOf(ColorValue c) {
-  return static_cast<int>((c >> 8) & 0xFFu);
+  return ChannelOf(c, Channel::kGreen);
 }
 constexpr int BlueOf(ColorValue c) {
-  return static_cast<int>((c >> 16) & 0xFFu);
+  return ChannelOf(c, Channel::kBlue);
 }
 constexpr int AlphaOf(ColorValue c) {
-  return static_cast<int>(c >> 24);
+  return ChannelOf(c, Channel::kAlpha);
+}
+
+// `c` with one channel replaced by `value` (0..255), the three others kept.
+constexpr ColorValue ReplaceChannel(ColorValue c, Channel channel, int value) {
+  const int shift = 8 * static_cast<int>(channel);
+  return (c & ~(0xFFu << shift)) | (static_cast<ColorValue>(value) << shift);
 }
 
 // Channels must already be 0..255: the sum is not masked, as callers rely on.
@@ -34,19 +51,10 @@ constexpr ColorValue ComposeColor(int red, int green, int blue, int alpha) {
   return ComposeColor(red, green, blue) + static_cast<ColorValue>(alpha) * 16777216u;
 }
 
-// Replace one channel (0..255), keeping the three others.
-constexpr ColorValue ReplaceRed(ColorValue c, int red) {
-  return (c & ~0x000000FFu) | static_cast<ColorValue>(red);
-}
-constexpr ColorValue ReplaceGreen(ColorValue c, int green) {
-  return (c & ~0x0000FF00u) | (static_cast<ColorValue>(green) << 8);
-}
-constexpr ColorValue ReplaceBlue(ColorValue c, int blue) {
-  return (c & ~0x00FF0000u) | (static_cast<ColorValue>(blue) << 16);
-}
-constexpr ColorValue ReplaceAlpha(ColorValue c, int alpha) {
-  return (static_cast<ColorValue>(alpha) << 24) | (c & 0x00FFFFFFu);
-}
+// Nearest integer, halves to the even neighbour (2.5 -> 2, 127.5 -> 128,
+// -0.5 -> 0): how a computed double becomes a channel or a position. `x`
+// within the range of int. Exact whatever the FPU's rounding mode.
+int RoundHalfEven(double x);
 
 // Hue colour of the default colour (48, 160, 224): what white and black
 // derive to, and the hue used for greys before any other hue is known.

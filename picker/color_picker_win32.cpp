@@ -12,19 +12,19 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "picker/bitmaps_win32.h"
 #include "picker/color_picker.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/dialog_widgets_win32.h"
 #include "picker/display_dpi_win32.h"
 #include "picker/eyedropper_win32.h"
+#include "picker/handles_win32.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
-#include "picker/win32_handles.h"
 
 namespace tintra {
 
@@ -37,10 +37,6 @@ constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 // Window coordinates are 16-bit on some systems: a descriptor with thousands
 // of rows gets a client area cut at this height (physical pixels).
 constexpr int kMaxClientHeight = 32000;
-
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
 
 struct Dialog {
   PickerSession session;
@@ -58,6 +54,9 @@ struct Dialog {
   long button_ups = 0;
   std::vector<ColorValue> composite;      // the canvas over the window colour
   std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
+  // The eyedropper's colour (alpha 0) from one run to the next while this
+  // dialog is open; black at first.
+  ColorValue eyedropper_colour = 0;
 };
 
 InteractionState& Ui(Dialog& d) {
@@ -70,23 +69,11 @@ const DialogLayout& Layout(const Dialog& d) {
 
 // --- Requests ---------------------------------------------------------------
 
-// Stand-in for the screen eyedropper: hands back nothing, so the colour stays
-// as it was.
-void RunEyedropperRequest(HWND dialog_window, InteractionState& ui) {
-  // The picked colour lasts from one run to the next while this dialog is
-  // open (black at first); kept per thread with the window it belongs to.
-  thread_local HWND picked_for = nullptr;
-  thread_local ColorValue picked = 0;
-  if (picked_for != dialog_window) {
-    picked_for = dialog_window;
-    picked = 0;
-  }
-  const int length = std::max(GetWindowTextLengthA(dialog_window), 0);
-  std::string title(static_cast<size_t>(length) + 1, '\0');
-  title.resize(static_cast<size_t>(
-      GetWindowTextA(dialog_window, title.data(), static_cast<int>(title.size()))));
-  const bool got = RunEyedropper(dialog_window, title, picked);
-  OnEyedropperResult(ui, got, picked);
+// The screen eyedropper over the dialog; its windows carry the dialog's
+// title. A pick becomes the current colour.
+void RunEyedropperRequest(Dialog& d) {
+  const bool got = RunEyedropper(d.window, WindowText(d.window), d.eyedropper_colour);
+  OnEyedropperResult(Ui(d), got, d.eyedropper_colour);
 }
 
 void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
@@ -140,7 +127,7 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
       }
       return;
     case RequestKind::kRunEyedropper:
-      RunEyedropperRequest(d.window, Ui(d));
+      RunEyedropperRequest(d);
       return;
   }
 }
@@ -164,16 +151,8 @@ void PaintCanvas(Dialog& d) {
   CompositeOver(canvas, d.session.background, d.composite);
   if (d.composite.empty()) return;
   d.dib_pixels.resize(d.composite.size());
-  std::transform(d.composite.begin(), d.composite.end(), d.dib_pixels.begin(), [](ColorValue c) {
-    return (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
-  });
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = canvas.width;
-  info.bmiHeader.biHeight = -canvas.height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  std::transform(d.composite.begin(), d.composite.end(), d.dib_pixels.begin(), SwapRedBlue);
+  const BITMAPINFO info = TopDownBitmapInfo(canvas.width, canvas.height, 32);
   WindowDc dc(d.window);
   if (dc.get() == nullptr) return;
   SetDIBitsToDevice(dc.get(), 0, 0, static_cast<DWORD>(canvas.width),
@@ -189,8 +168,8 @@ void PaintCanvas(Dialog& d) {
   if (auto callback = probe.on_paint.load()) callback(d.window);
 }
 
-// Step 4 of the loop: the refresh stages, then what they ask of the widgets,
-// then the paint.
+// Once no event is pending: the refresh stages, then what they ask of the
+// widgets, then the paint.
 void Refresh(Dialog& d) {
   DialogProbe& probe = GetDialogProbe();
   ++probe.refreshes;
@@ -272,10 +251,7 @@ void OnWidgetCommand(Dialog& d, int id, int code, HWND /*control*/) {
       HWND field = d.widgets.channel_fields[static_cast<std::size_t>(channel)];
       if (field == nullptr) return;
       if (code == EN_CHANGE && d.setting_text == 0) {
-        std::string text(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1, '\0');
-        text.resize(static_cast<std::size_t>(
-            GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
-        OnChannelTextChanged(ui, channel, text);
+        OnChannelTextChanged(ui, channel, WindowText(field));
       } else if (code == EN_KILLFOCUS) {
         OnChannelFocusLost(ui, channel);
       } else if (code == EN_SETFOCUS) {
@@ -413,8 +389,8 @@ void HandleMessage(Dialog& d, MSG& msg) {
   DispatchMessageA(&msg);
 }
 
-// The event loop: every pending message is handled, then the session is
-// refreshed and painted once, then the loop waits.
+// What the probe shows of the dialog: when the loop goes idle (`idle`,
+// counted) or when the dialog ends.
 void TakeSnapshot(const Dialog& d, bool idle) {
   DialogProbe& probe = GetDialogProbe();
   std::lock_guard<std::mutex> hold(probe.snapshot_lock);
@@ -432,6 +408,8 @@ void TakeSnapshot(const Dialog& d, bool idle) {
   s.pointer_confined = d.pointer.confined;
 }
 
+// The event loop: every pending message is handled, then the session is
+// refreshed and painted once, then the loop waits.
 void RunEventLoop(Dialog& d) {
   DialogProbe& probe = GetDialogProbe();
   MSG msg;
@@ -547,7 +525,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   Dialog d;
   const HWND owner_window = static_cast<HWND>(owner);
   const int dpi = IsWindow(owner_window) ? WindowDpi(owner_window) : SystemDpi();
-  const ColorValue window_color = static_cast<ColorValue>(GetSysColor(COLOR_BTNFACE));
+  const ColorValue window_color = ColorOfColorRef(GetSysColor(COLOR_BTNFACE));
   OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi);
   d.client_height = std::min(Layout(d).client.physical.height, kMaxClientHeight);
   BuildWidgetImages(d.widget_images, Layout(d));

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "picker/hex_digits.h"
+
 namespace tintra {
 
 namespace {
@@ -47,13 +49,6 @@ std::string ReplacePlaceholder(std::string_view text, std::string_view letters,
     }
   }
   return out;
-}
-
-// Two upper-case hexadecimal digits of the low byte.
-std::string HexByte(int value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  const unsigned byte = static_cast<unsigned>(value) & 0xFFu;
-  return std::string{kDigits[byte >> 4], kDigits[byte & 0xFu]};
 }
 
 }  // namespace
@@ -106,10 +101,10 @@ std::string ExpandFieldTemplate(std::string_view tmpl, int red, int green, int b
       {"g", std::to_string(green)},
       {"b", std::to_string(blue)},
       {"a", std::to_string(alpha)},
-      {"hr", HexByte(red)},
-      {"hg", HexByte(green)},
-      {"hb", HexByte(blue)},
-      {"ha", HexByte(alpha)},
+      {"hr", HexDigits(static_cast<std::uint32_t>(red), 2)},
+      {"hg", HexDigits(static_cast<std::uint32_t>(green), 2)},
+      {"hb", HexDigits(static_cast<std::uint32_t>(blue), 2)},
+      {"ha", HexDigits(static_cast<std::uint32_t>(alpha), 2)},
       {"t", std::to_string(hue)},
       {"s", std::to_string(saturation)},
       {"l", std::to_string(luminosity)},

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
+#include "picker/bitmaps_win32.h"
 #include "picker/embedded_images.h"
 #include "picker/interaction.h"
 #include "picker/presets.h"
@@ -18,11 +18,6 @@ namespace {
 
 HMENU AsMenuId(WidgetId id) {
   return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-// BGRA from the ColorValue layout (red in bits 0-7).
-std::uint32_t ToBgra(ColorValue c) {
-  return (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
 }
 
 HWND CreateChild(HWND dialog, DWORD ex_style, const char* window_class, const char* text,
@@ -88,52 +83,38 @@ HWND CreateImageButton(HWND dialog, const LaidRect& r, WidgetId id, HICON face, 
 
 }  // namespace
 
-HICON MakeIconFromImage(const Image& image) {
-  if (!IsDrawable(image)) return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+OwnedIcon MakeIconFromImage(const Image& image) {
+  if (!IsDrawable(image)) return OwnedIcon();
   void* bits = nullptr;
-  OwnedGdiObject color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (color.get() == nullptr || bits == nullptr) return nullptr;
+  const OwnedBitmap color = CreateTopDownDib(image.width, image.height, 32, bits);
+  if (color.get() == nullptr) return OwnedIcon();
   auto* out = static_cast<std::uint32_t*>(bits);
   const std::size_t count =
       static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
   for (std::size_t i = 0; i < count; ++i) {
     // A 24-bit image has no alpha of its own: it is opaque.
-    const ColorValue c = image.bits == 32 ? image.pixels[i] : (image.pixels[i] | 0xFF000000u);
-    out[i] = ToBgra(c);
+    const ColorValue c = image.bits == 32 ? image.pixels[i] : (image.pixels[i] | kAlphaMask);
+    out[i] = SwapRedBlue(c);
   }
   GdiFlush();
   // An all-zero AND mask: the colour bitmap's alpha alone decides coverage.
   const int mask_stride = ((image.width + 15) / 16) * 2;  // bytes, word-aligned rows
   std::string mask_bits(static_cast<std::size_t>(mask_stride) * image.height, '\0');
-  OwnedGdiObject mask(CreateBitmap(image.width, image.height, 1, 1, mask_bits.data()));
-  if (mask.get() == nullptr) return nullptr;
+  const OwnedBitmap mask(CreateBitmap(image.width, image.height, 1, 1, mask_bits.data()));
+  if (mask.get() == nullptr) return OwnedIcon();
   ICONINFO icon{};
   icon.fIcon = TRUE;
-  icon.hbmMask = mask.bitmap();
-  icon.hbmColor = color.bitmap();
-  return CreateIconIndirect(&icon);  // copies both bitmaps
+  icon.hbmMask = mask.get();
+  icon.hbmColor = color.get();
+  return OwnedIcon(CreateIconIndirect(&icon));  // copies both bitmaps
 }
 
-HBITMAP MakeBitmap24(const Image& image) {
-  if (!IsDrawable(image)) return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+OwnedBitmap MakeBitmap24(const Image& image) {
+  if (!IsDrawable(image)) return OwnedBitmap();
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr || bits == nullptr) return bitmap;
-  const std::size_t stride = (static_cast<std::size_t>(image.width) * 3 + 3) & ~std::size_t{3};
+  OwnedBitmap bitmap = CreateTopDownDib(image.width, image.height, 24, bits);
+  if (bitmap.get() == nullptr) return bitmap;
+  const std::size_t stride = DibStride(image.width, 24);
   auto* rows = static_cast<std::uint8_t*>(bits);
   for (int y = 0; y < image.height; ++y) {
     std::uint8_t* row = rows + stride * static_cast<std::size_t>(y);
@@ -150,12 +131,12 @@ HBITMAP MakeBitmap24(const Image& image) {
 
 void BuildWidgetImages(WidgetImages& images, const DialogLayout& l) {
   MakeGuiFont(images.font, l.dpi);
-  images.ok_face.reset(
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm, l.button_face_size)));
-  images.cancel_face.reset(
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel, l.cancel_face_size)));
-  images.eyedropper_face.reset(
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper, l.button_face_size)));
+  images.ok_face =
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm, l.button_face_size));
+  images.cancel_face =
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel, l.cancel_face_size));
+  images.eyedropper_face =
+      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper, l.button_face_size));
 
   const int size = l.preset_swatch_size;
   images.preset_swatches.reset(ImageList_Create(size, size, ILC_COLOR24, kPresetCount, 0));
@@ -166,8 +147,8 @@ void BuildWidgetImages(WidgetImages& images, const DialogLayout& l) {
   for (int i = 0; i < kPresetCount; ++i) {
     DrawImage(strip, MakePresetSwatch(PresetAt(i).color, size), size * i, 0);
   }
-  OwnedGdiObject swatches(MakeBitmap24(strip));
-  ImageList_Add(images.preset_swatches.get(), swatches.bitmap(), nullptr);  // copies the bitmap
+  const OwnedBitmap swatches = MakeBitmap24(strip);
+  ImageList_Add(images.preset_swatches.get(), swatches.get(), nullptr);  // copies the bitmap
 }
 
 void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
@@ -258,6 +239,14 @@ void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images
 bool IsEditWidget(HWND window) {
   char name[8] = {};
   return GetClassNameA(window, name, sizeof(name)) > 0 && lstrcmpiA(name, "Edit") == 0;
+}
+
+std::string WindowText(HWND window) {
+  const int length = std::max(GetWindowTextLengthA(window), 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
 }
 
 }  // namespace tintra

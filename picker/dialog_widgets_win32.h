@@ -6,12 +6,13 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "picker/display_dpi_win32.h"
+#include "picker/handles_win32.h"
 #include "picker/image.h"
 #include "picker/picker_session.h"
-#include "picker/win32_handles.h"
 
 namespace tintra {
 
@@ -54,14 +55,17 @@ void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images
                         const DialogWidgets& widgets);
 
 // An icon with per-pixel alpha from a 32-bit image (alpha not premultiplied);
-// nullptr for an image that cannot be drawn.
-HICON MakeIconFromImage(const Image& image);
+// empty for an image that cannot be drawn.
+OwnedIcon MakeIconFromImage(const Image& image);
 
-// A 24-bit device-independent bitmap of the image (alpha dropped); nullptr
-// for an image that cannot be drawn. The caller deletes it.
-HBITMAP MakeBitmap24(const Image& image);
+// A 24-bit device-independent bitmap of the image (alpha dropped); empty for
+// an image that cannot be drawn.
+OwnedBitmap MakeBitmap24(const Image& image);
 
 // Whether `window` is an edit control (the channel and output fields).
 bool IsEditWidget(HWND window);
+
+// The text of a window or widget, ANSI; empty when it has none.
+std::string WindowText(HWND window);
 
 }  // namespace tintra

@@ -14,6 +14,14 @@ Function Lookup(const char* module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
 }
 
+using SetThreadDpiFunction = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+
+SetThreadDpiFunction SetThreadDpi() {
+  static const auto set =
+      Lookup<SetThreadDpiFunction>("user32.dll", "SetThreadDpiAwarenessContext");
+  return set;
+}
+
 }  // namespace
 
 int SystemDpi() {
@@ -52,6 +60,18 @@ void MakeGuiFont(GuiFont& font, int dpi) {
   face.lfWidth = MulDiv(face.lfWidth, dpi, system);
   font.scaled.reset(CreateFontIndirectA(&face));
   if (font.scaled.get() != nullptr) font.font = static_cast<HFONT>(font.scaled.get());
+}
+
+ThreadDpiAwareness::ThreadDpiAwareness() {
+  const SetThreadDpiFunction set = SetThreadDpi();
+  if (set == nullptr) return;
+  previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  if (previous == nullptr) previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+void ThreadDpiAwareness::Restore() {
+  if (previous != nullptr) SetThreadDpi()(previous);
+  previous = nullptr;
 }
 
 }  // namespace tintra

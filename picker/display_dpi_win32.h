@@ -7,7 +7,13 @@
 
 #include <windows.h>
 
-#include "picker/win32_handles.h"
+#include "picker/handles_win32.h"
+
+// Sent to a per-monitor aware window that moved to a monitor of another DPI;
+// older headers lack it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace tintra {
 
@@ -31,5 +37,21 @@ struct GuiFont {
   OwnedGdiObject scaled;  // set when `font` is a scaled copy
 };
 void MakeGuiFont(GuiFont& font, int dpi);
+
+// Makes the calling thread per-monitor DPI-aware (V2, else V1) where the
+// system offers it (Windows 10 1607 and later; V2 from 1703), so that
+// monitor rectangles, captures, window positions and the pointer are
+// physical pixels even when the program itself is not DPI-aware. The
+// previous awareness is given back by Restore() or at the end.
+struct ThreadDpiAwareness {
+  DPI_AWARENESS_CONTEXT previous = nullptr;  // nullptr: nothing to give back
+
+  ThreadDpiAwareness();
+  ThreadDpiAwareness(const ThreadDpiAwareness&) = delete;
+  ThreadDpiAwareness& operator=(const ThreadDpiAwareness&) = delete;
+  ~ThreadDpiAwareness() { Restore(); }
+
+  void Restore();
+};
 
 }  // namespace tintra

@@ -2,7 +2,6 @@
 // and the three overlays the canvas draws.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 

@@ -17,8 +17,10 @@
 #include <memory>
 #include <vector>
 
+#include "picker/bitmaps_win32.h"
+#include "picker/display_dpi_win32.h"
 #include "picker/eyedropper.h"
-#include "picker/win32_handles.h"
+#include "picker/handles_win32.h"
 
 namespace tintra {
 
@@ -59,70 +61,22 @@ constexpr WORD kTakeShortcut = 1;
 // window, as when the bitmap cannot be made.
 constexpr long long kMaxCaptureBytes = 1LL << 30;
 
-// --- Holders ----------------------------------------------------------------
-
-struct AcceleratorTable {
-  HACCEL handle = nullptr;
-
-  AcceleratorTable() = default;
-  AcceleratorTable(const AcceleratorTable&) = delete;
-  AcceleratorTable& operator=(const AcceleratorTable&) = delete;
-  ~AcceleratorTable() { reset(); }
-
-  void reset(HACCEL h = nullptr) {
-    if (handle != nullptr) DestroyAcceleratorTable(handle);
-    handle = h;
-  }
-};
-
-// Makes the calling thread per-monitor DPI-aware for the run, where the
-// system offers it (Windows 10 1607 and later; V2 from 1703), so that
-// monitor rectangles, captures, window positions and the pointer are
-// physical pixels even when the program itself is not DPI-aware. The
-// previous context is given back at the end. Looked up at run time so that
-// older systems still run the program.
-struct ThreadDpiAwareness {
-  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  SetContext set = nullptr;
-  DPI_AWARENESS_CONTEXT previous = nullptr;  // nullptr: nothing to give back
-
-  ThreadDpiAwareness() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (user32 == nullptr) return;
-    // Through the generic function type, which any function pointer may
-    // take without a cast warning.
-    set = reinterpret_cast<SetContext>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
-    if (set == nullptr) return;
-    previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    if (previous == nullptr) previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
-  }
-  ThreadDpiAwareness(const ThreadDpiAwareness&) = delete;
-  ThreadDpiAwareness& operator=(const ThreadDpiAwareness&) = delete;
-  ~ThreadDpiAwareness() { Restore(); }
-
-  void Restore() {
-    if (set != nullptr && previous != nullptr) set(previous);
-    previous = nullptr;
-  }
-};
-
 // --- State ------------------------------------------------------------------
 
 struct MonitorEntry {
-  MonitorRect rect;        // virtual-screen pixels
-  OwnedGdiObject capture;  // 24-bit, rect.width x rect.height; null when not made
-  OwnedGdiObject shown;    // a copy the image control made of `capture`, if it made one
-  OwnedWindow window;      // full-screen copy over the monitor; null when not opened
-  HWND image = nullptr;    // the image control in `window`
+  MonitorRect rect;      // virtual-screen pixels
+  OwnedBitmap capture;   // 24-bit, rect.width x rect.height; null when not made
+  OwnedBitmap shown;     // a copy the image control made of `capture`, if it made one
+  OwnedWindow window;    // full-screen copy over the monitor; null when not opened
+  HWND image = nullptr;  // the image control in `window`
 };
 
 struct Eyedropper {
   HWND dialog = nullptr;
   std::vector<MonitorRect> rects;                       // enumeration order
   std::vector<std::unique_ptr<MonitorEntry>> monitors;  // one per rect
-  AcceleratorTable shortcuts;
-  OwnedGdiObject view;  // 121 x 121, 24-bit: what the magnifier shows
+  OwnedAccelerators shortcuts;
+  OwnedBitmap view;  // 121 x 121, 24-bit: what the magnifier shows
   OwnedWindow magnifier;
   bool done = false;
   bool picked = false;
@@ -134,7 +88,8 @@ struct Eyedropper {
   ColorValue colour = 0;  // 24 bits, alpha byte 0
 };
 
-// The run in progress on this thread, for the message hook.
+// The run in progress on this thread: how the window procedure and the hook
+// reach it (the host link reaches its state the same way).
 thread_local Eyedropper* g_active = nullptr;
 
 // Wakes the nested loop after a handler ended the run from inside a sent
@@ -158,24 +113,18 @@ HINSTANCE ModuleInstance() {
   return GetModuleHandleA(nullptr);
 }
 
-// A black 24-bit top-down bitmap; nullptr when it cannot be made.
-HBITMAP CreateBitmap24(int width, int height) {
-  if (width <= 0 || height <= 0) return nullptr;
-  const long long stride = (static_cast<long long>(width) * 3 + 3) / 4 * 4;
-  if (stride * height > kMaxCaptureBytes) return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+// A black 24-bit top-down bitmap; empty when it cannot be made.
+OwnedBitmap CreateBitmap24(int width, int height) {
+  if (width <= 0 || height <= 0) return OwnedBitmap();
+  if (static_cast<long long>(DibStride(width, 24)) * height > kMaxCaptureBytes) {
+    return OwnedBitmap();
+  }
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr) return nullptr;
-  MemoryDc dc(nullptr);
+  OwnedBitmap bitmap = CreateTopDownDib(width, height, 24, bits);
+  if (bitmap.get() == nullptr) return bitmap;
+  const MemoryDc dc(CreateCompatibleDC(nullptr));
   if (dc.get() != nullptr) {
-    SelectedObject hold(dc.get(), bitmap);
+    SelectedObject hold(dc.get(), bitmap.get());
     PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
   }
   return bitmap;
@@ -211,7 +160,7 @@ void PaintMagnifier(Eyedropper& e, HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   if (dc != nullptr && e.view.get() != nullptr) {
-    MemoryDc source(dc);
+    const MemoryDc source(CreateCompatibleDC(dc));
     if (source.get() != nullptr) {
       SelectedObject hold(source.get(), e.view.get());
       BitBlt(dc, 0, 0, kMagnifierSize, kMagnifierSize, source.get(), 0, 0, SRCCOPY);
@@ -223,11 +172,7 @@ void PaintMagnifier(Eyedropper& e, HWND window) {
 void OnShortcut(Eyedropper& e, WORD command);
 
 LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* e = reinterpret_cast<Eyedropper*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  Eyedropper* e = g_active;
   if (e == nullptr) return DefWindowProcA(window, message, wparam, lparam);
   switch (message) {
     case WM_COMMAND:
@@ -266,41 +211,33 @@ LRESULT CALLBACK SentMessageHook(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-struct MessageHook {
-  HHOOK handle = nullptr;
+// For the length of the run: `e` is the thread's run in progress, and the
+// hook is installed.
+struct ActiveRun {
+  OwnedHook hook;
 
-  explicit MessageHook(Eyedropper& e) {
+  explicit ActiveRun(Eyedropper& e) {
     g_active = &e;
-    handle = SetWindowsHookExA(WH_CALLWNDPROC, SentMessageHook, nullptr, GetCurrentThreadId());
+    hook.reset(SetWindowsHookExA(WH_CALLWNDPROC, SentMessageHook, nullptr, GetCurrentThreadId()));
   }
-  MessageHook(const MessageHook&) = delete;
-  MessageHook& operator=(const MessageHook&) = delete;
-  ~MessageHook() {
-    if (handle != nullptr) UnhookWindowsHookEx(handle);
+  ActiveRun(const ActiveRun&) = delete;
+  ActiveRun& operator=(const ActiveRun&) = delete;
+  ~ActiveRun() {
+    hook.reset();
     g_active = nullptr;
   }
 };
 
-struct WindowClass {
-  bool registered = false;
-
-  WindowClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = EyedropperWindowProc;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);  // the pointer keeps its normal shape
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kWindowClass;
-    // Already registered by a run on another thread: use that one.
-    registered = RegisterClassExA(&wc) != 0;
-  }
-  WindowClass(const WindowClass&) = delete;
-  WindowClass& operator=(const WindowClass&) = delete;
-  ~WindowClass() {
-    if (registered) UnregisterClassA(kWindowClass, ModuleInstance());
-  }
-};
+WNDCLASSEXA EyedropperClass() {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = EyedropperWindowProc;
+  wc.hInstance = ModuleInstance();
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);  // the pointer keeps its normal shape
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kWindowClass;
+  return wc;
+}
 
 // --- Start ------------------------------------------------------------------
 
@@ -335,17 +272,17 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
 // the image control.
 void OpenMonitor(Eyedropper& e, HDC screen, MonitorEntry& m, const std::string& title) {
   const MonitorRect& r = m.rect;
-  m.capture.reset(CreateBitmap24(r.width, r.height));
+  m.capture = CreateBitmap24(r.width, r.height);
   if (m.capture.get() == nullptr) return;
   {
-    MemoryDc dc(screen);
+    const MemoryDc dc(CreateCompatibleDC(screen));
     if (dc.get() == nullptr) return;
     SelectedObject hold(dc.get(), m.capture.get());
     BitBlt(dc.get(), 0, 0, r.width, r.height, screen, r.left, r.top, kCaptureRop);
   }
-  m.window.handle =
-      CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, r.left, r.top, r.width,
-                      r.height, e.dialog, nullptr, ModuleInstance(), &e);
+  m.window.reset(CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, r.left,
+                                 r.top, r.width, r.height, e.dialog, nullptr, ModuleInstance(),
+                                 nullptr));
   if (m.window.get() == nullptr) return;
   SetWindowPos(m.window.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // SS_NOTIFY: the control takes the clicks instead of letting them through.
@@ -356,7 +293,7 @@ void OpenMonitor(Eyedropper& e, HDC screen, MonitorEntry& m, const std::string& 
     SendMessageA(m.image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m.capture.get()));
     // Some versions of the control show a copy of the bitmap; it is ours to free.
     const auto shown =
-        reinterpret_cast<HGDIOBJ>(SendMessageA(m.image, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        reinterpret_cast<HBITMAP>(SendMessageA(m.image, STM_GETIMAGE, IMAGE_BITMAP, 0));
     if (shown != nullptr && shown != m.capture.get()) m.shown.reset(shown);
   }
   ShowWindow(m.window.get(), SW_SHOWNOACTIVATE);
@@ -364,10 +301,10 @@ void OpenMonitor(Eyedropper& e, HDC screen, MonitorEntry& m, const std::string& 
 }
 
 bool OpenMagnifier(Eyedropper& e, const std::string& title) {
-  e.view.reset(CreateBitmap24(kMagnifierSize, kMagnifierSize));
-  e.magnifier.handle =
-      CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, 0, 0, kMagnifierSize,
-                      kMagnifierSize, e.dialog, nullptr, ModuleInstance(), &e);
+  e.view = CreateBitmap24(kMagnifierSize, kMagnifierSize);
+  e.magnifier.reset(CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, 0, 0,
+                                    kMagnifierSize, kMagnifierSize, e.dialog, nullptr,
+                                    ModuleInstance(), nullptr));
   if (e.magnifier.get() == nullptr) return false;
   SetWindowPos(e.magnifier.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ACCEL table[std::size(kShortcuts)];
@@ -387,25 +324,24 @@ bool OpenMagnifier(Eyedropper& e, const std::string& title) {
 // Zoom around (x, y) on monitor `m`: sets the picked colour and redraws the
 // magnifier's image.
 void UpdateZoom(Eyedropper& e, const MonitorEntry& m, int x, int y) {
-  MemoryDc zoom_dc(nullptr);
-  OwnedGdiObject zoom(CreateBitmap24(kZoomSize, kZoomSize));
+  const MemoryDc zoom_dc(CreateCompatibleDC(nullptr));
+  const OwnedBitmap zoom = CreateBitmap24(kZoomSize, kZoomSize);
   if (zoom_dc.get() == nullptr || zoom.get() == nullptr) return;
   SelectedObject hold_zoom(zoom_dc.get(), zoom.get());
   const ZoomCopy copy = ZoomSource(m.rect, x, y);
   if (m.capture.get() != nullptr && copy.width > 0 && copy.height > 0) {
-    MemoryDc capture_dc(nullptr);
+    const MemoryDc capture_dc(CreateCompatibleDC(nullptr));
     if (capture_dc.get() != nullptr) {
       SelectedObject hold_capture(capture_dc.get(), m.capture.get());
       BitBlt(zoom_dc.get(), copy.dest_x, copy.dest_y, copy.width, copy.height, capture_dc.get(),
              copy.src_x, copy.src_y, SRCCOPY);
     }
   }
-  // COLORREF and ColorValue share the layout: red in the low byte.
   const COLORREF centre = GetPixel(zoom_dc.get(), kZoomCentre, kZoomCentre);
-  if (centre != CLR_INVALID) e.colour = static_cast<ColorValue>(centre) & 0xFFFFFFu;
+  if (centre != CLR_INVALID) e.colour = ColorOfColorRef(centre);
 
   if (e.view.get() == nullptr) return;
-  MemoryDc view_dc(nullptr);
+  const MemoryDc view_dc(CreateCompatibleDC(nullptr));
   if (view_dc.get() == nullptr) return;
   SelectedObject hold_view(view_dc.get(), e.view.get());
   PatBlt(view_dc.get(), 0, 0, kMagnifierSize, kMagnifierSize, BLACKNESS);
@@ -498,8 +434,8 @@ void RunNestedLoop(Eyedropper& e) {
     }
     if (got < 0) break;
     const bool own = IsOwnWindow(e, msg.hwnd);
-    if (own && e.shortcuts.handle != nullptr &&
-        TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.handle, &msg)) {
+    if (own && e.shortcuts.get() != nullptr &&
+        TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.get(), &msg)) {
       continue;
     }
     switch (msg.message) {
@@ -570,7 +506,7 @@ void End(Eyedropper& e) {
 bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_colour) {
   Eyedropper e;
   e.dialog = dialog;
-  e.colour = picked_colour & 0xFFFFFFu;
+  e.colour = picked_colour & kRgbMask;
   const HWND focus_before = GetFocus();
 
   ShowWindow(dialog, SW_HIDE);
@@ -578,8 +514,8 @@ bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_col
   DropPendingEvents();
   {
     ThreadDpiAwareness dpi;
-    WindowClass window_class;
-    MessageHook hook(e);
+    const RegisteredClass window_class(EyedropperClass());
+    const ActiveRun active(e);
 
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&e.rects));
     if (!e.rects.empty()) {

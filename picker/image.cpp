@@ -11,9 +11,6 @@
 namespace tintra {
 namespace {
 
-constexpr ColorValue kAlphaMask = 0xFF000000u;
-constexpr ColorValue kColorMask = 0x00FFFFFFu;
-
 // x div 255, exact for 0 <= x <= 65025 (= 255 * 255).
 constexpr std::uint32_t Div255(std::uint32_t x) {
   return (x + 1 + (x >> 8)) >> 8;
@@ -102,12 +99,12 @@ void BlendColorRow(ColorValue* row, int count, bool rgb_only, ColorValue color) 
   const std::uint32_t c = color >> 24;
   if (c == 0) return;
   if (c == 255) {
-    std::fill_n(row, count, rgb_only ? (color & kColorMask) : color);
+    std::fill_n(row, count, rgb_only ? (color & kRgbMask) : color);
     return;
   }
   if (count < 8) {  // plots, vertical lines: per pixel, without the set-up below
     for (int i = 0; i < count; ++i) {
-      row[i] = rgb_only ? BlendOverOpaque(row[i], color) & kColorMask : BlendPixel(row[i], color);
+      row[i] = rgb_only ? BlendOverOpaque(row[i], color) & kRgbMask : BlendPixel(row[i], color);
     }
     return;
   }
@@ -120,7 +117,7 @@ void BlendColorRow(ColorValue* row, int count, bool rgb_only, ColorValue color) 
       detail::BlendRowOverOpaqueVector(row + done, source, std::min(kChunk, count - done));
     }
     if (rgb_only) {
-      for (int i = 0; i < count; ++i) row[i] &= kColorMask;
+      for (int i = 0; i < count; ++i) row[i] &= kRgbMask;
     }
     return;
   }
@@ -133,13 +130,13 @@ void DrawRow(ColorValue* dst, int dst_bits, const ColorValue* src, int src_bits,
     if (dst_bits == 24) {
       std::copy_n(src, count, dst);
     } else {
-      for (int i = 0; i < count; ++i) dst[i] = (src[i] & kColorMask) | kAlphaMask;
+      for (int i = 0; i < count; ++i) dst[i] = (src[i] & kRgbMask) | kAlphaMask;
     }
     return;
   }
   if (AllOpaque(src, count)) {  // c = 255 everywhere: the source as it is
     if (dst_bits == 24) {
-      for (int i = 0; i < count; ++i) dst[i] = src[i] & kColorMask;
+      for (int i = 0; i < count; ++i) dst[i] = src[i] & kRgbMask;
     } else {
       std::copy_n(src, count, dst);
     }
@@ -147,7 +144,7 @@ void DrawRow(ColorValue* dst, int dst_bits, const ColorValue* src, int src_bits,
   }
   if (dst_bits == 24) {
     detail::BlendRowOverOpaqueVector(dst, src, count);
-    for (int i = 0; i < count; ++i) dst[i] &= kColorMask;
+    for (int i = 0; i < count; ++i) dst[i] &= kRgbMask;
     return;
   }
   if (AllOpaque(dst, count)) {
@@ -212,7 +209,7 @@ void AlphaBox(Image& image, int x, int y, int width, int height, ColorValue colo
   const ColorValue alpha = color & kAlphaMask;
   for (int row = span.y0; row < span.y1; ++row) {
     ColorValue* pixels = Row(image, row);
-    for (int col = span.x0; col < span.x1; ++col) pixels[col] = (pixels[col] & kColorMask) | alpha;
+    for (int col = span.x0; col < span.x1; ++col) pixels[col] = (pixels[col] & kRgbMask) | alpha;
   }
 }
 
@@ -226,7 +223,7 @@ void BlendBox(Image& image, int x, int y, int width, int height, ColorValue colo
     if ((color >> 24) == 0) return;
     for (int row = span.y0; row < span.y1; ++row) {
       ColorValue& pixel = Row(image, row)[span.x0];
-      pixel = rgb_only ? BlendOverOpaque(pixel, color) & kColorMask : BlendPixel(pixel, color);
+      pixel = rgb_only ? BlendOverOpaque(pixel, color) & kRgbMask : BlendPixel(pixel, color);
     }
     return;
   }
@@ -288,7 +285,7 @@ void DrawImageOverColor(Image& destination, const Image& source, int x, int y, C
     } else {
       detail::BlendRowOverColorVector(dst, src, count, color);
       if (dst24) {
-        for (int i = 0; i < count; ++i) dst[i] &= kColorMask;
+        for (int i = 0; i < count; ++i) dst[i] &= kRgbMask;
       }
     }
   }

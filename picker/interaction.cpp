@@ -12,9 +12,6 @@ namespace tintra {
 
 namespace {
 
-constexpr ColorValue kRgbMask = 0x00FFFFFFu;
-constexpr ColorValue kAlphaMask = 0xFF000000u;
-
 ClientRect ClientRectOf(const PixelRect& r) {
   return {r.x, r.y, r.right(), r.bottom()};
 }
@@ -29,34 +26,6 @@ int OffsetIn(int coordinate, int origin, int max) {
 // The dialog's geometry as the handlers see it: logical pixels, 96 DPI.
 const DialogLayout& Layout(const PickerState& p) {
   return LogicalLayout(p.alpha_flag);
-}
-
-ColorValue ReplaceChannel(ColorValue c, Channel channel, int value) {
-  switch (channel) {
-    case Channel::kRed:
-      return ReplaceRed(c, value);
-    case Channel::kGreen:
-      return ReplaceGreen(c, value);
-    case Channel::kBlue:
-      return ReplaceBlue(c, value);
-    case Channel::kAlpha:
-      return ReplaceAlpha(c, value);
-  }
-  return c;
-}
-
-int ChannelOf(ColorValue c, Channel channel) {
-  switch (channel) {
-    case Channel::kRed:
-      return RedOf(c);
-    case Channel::kGreen:
-      return GreenOf(c);
-    case Channel::kBlue:
-      return BlueOf(c);
-    case Channel::kAlpha:
-      return AlphaOf(c);
-  }
-  return 0;
 }
 
 // The channel fields that exist: red, green, blue, and alpha with the flag.

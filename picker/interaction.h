@@ -46,8 +46,6 @@ constexpr int kLastWidgetId = 0xFFFF;
 // Identifier of template field `index` (0-based, descriptor order).
 WidgetId TemplateFieldWidget(int index);
 
-enum class Channel { kRed = 0, kGreen = 1, kBlue = 2, kAlpha = 3 };
-
 WidgetId ChannelFieldWidget(Channel channel);
 
 // A rectangle in client pixels; right and bottom are excluded.

@@ -22,7 +22,7 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
   session.dialog_layout = LayOut(session.layout, alpha, dpi);
   BuildDialogImages(session.images, session.dialog_layout);
   session.client_height = session.dialog_layout.client.logical.height;
-  session.background = background | 0xFF000000u;
+  session.background = background | kAlphaMask;
   session.field_texts.clear();
   session.field_texts.reserve(session.layout.fields.size());
   for (const TemplateField& field : session.layout.fields) {

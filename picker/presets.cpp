@@ -84,7 +84,7 @@ PresetEntry PresetAt(int index) {
 }
 
 int FindPresetIndex(ColorValue color) {
-  const ColorValue rgb = color & 0x00FFFFFFu;
+  const ColorValue rgb = color & kRgbMask;
   for (int i = kPresetCount - 1; i >= 0; --i) {
     if (kPalette[i].color == rgb) return i;
   }

@@ -2,6 +2,8 @@
 // colour text codec and the plug-in's command line.
 #include "picker/read_integer.h"
 
+#include "picker/blanks.h"
+
 namespace tintra {
 
 std::int64_t ReadInteger(std::string_view text) {
@@ -9,7 +11,7 @@ std::int64_t ReadInteger(std::string_view text) {
   const std::size_t size = text.size();
   auto at = [&](std::size_t pos) { return static_cast<unsigned char>(text[pos]); };
 
-  while (i < size && (at(i) == ' ' || at(i) == '\t')) ++i;
+  while (i < size && IsBlank(text[i])) ++i;
 
   bool negative = false;
   if (i < size && (at(i) == '-' || at(i) == '+')) {

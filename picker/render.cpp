@@ -10,21 +10,9 @@
 namespace tintra {
 namespace {
 
-constexpr ColorValue kOpaque = 0xFF000000u;
-constexpr ColorValue kColorMask = 0x00FFFFFFu;
 constexpr ColorValue kDarkCheck = 0xFF303030u;   // grey 48
 constexpr ColorValue kLightCheck = 0xFFD0D0D0u;  // grey 208
 constexpr ColorValue kOutline = 0x60000000u;     // black, alpha 96
-
-// Nearest integer, halves to the even neighbour, whatever the FPU's
-// rounding mode.
-int RoundHalfEven(double x) {
-  const double floor = std::floor(x);
-  const double fraction = x - floor;
-  int result = static_cast<int>(floor);
-  if (fraction > 0.5 || (fraction == 0.5 && (result % 2) != 0)) ++result;
-  return result;
-}
 
 // Keeps every position that indexes an image within that image, whatever a
 // lost pointer confinement let through: field 0..255, marker row within
@@ -58,7 +46,7 @@ Image MakeStrip(const DialogLayout& l, int strip, int shift) {
   Image image = CreateImage(r.width, r.height, 32);
   for (int i = 0; i < r.width; ++i) {
     const auto value = static_cast<ColorValue>(StripValueAt(l, strip, i));
-    BlendVerticalLine(image, i, 0, r.height, kOpaque | (value << shift));
+    BlendVerticalLine(image, i, 0, r.height, kAlphaMask | (value << shift));
   }
   return image;
 }
@@ -209,7 +197,7 @@ void BuildDialogImages(DialogImages& images, const DialogLayout& layout) {
 
 Image MakePresetSwatch(ColorValue color, int size) {
   Image swatch = CreateImage(size, size, 24);
-  BlendBox(swatch, 0, 0, size, size, color | kOpaque);
+  BlendBox(swatch, 0, 0, size, size, color | kAlphaMask);
   return swatch;
 }
 
@@ -227,7 +215,7 @@ void RedrawHueBars(DialogImages& images, int hue_offset) {
   const double d = static_cast<double>(last);
   auto entry = [&](double row) {
     const int e = std::clamp(offset + RoundHalfEven(HueBarSteps(row, d)), 0, kHueTableSize - 1);
-    return images.hue_table.entries[static_cast<std::size_t>(e)] | kOpaque;
+    return images.hue_table.entries[static_cast<std::size_t>(e)] | kAlphaMask;
   };
   for (int i = 0; i <= last; ++i) {
     BlendHorizontalLine(images.hue_bar, 0, i, images.hue_bar.width, entry(i));
@@ -246,7 +234,7 @@ void RunHueBarStage(PickerState& state, DialogImages& images) {
   ClampPositions(state, images);
   if (state.drag == Drag::kHueBar) {
     // The bar stays still while dragged; its pixel is the hue.
-    state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kColorMask;
+    state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kRgbMask;
     return;
   }
   state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
@@ -326,9 +314,9 @@ void DrawField(Image& canvas, DialogImages& images, ColorValue hue) {
 // the opaque hue, as the field is drawn at 96 DPI.
 ColorValue FieldPixel(const DialogImages& images, ColorValue hue, int x, int y) {
   const Image& overlay = images.field_overlay;
-  if (!IsDrawable(overlay) || x >= overlay.width || y >= overlay.height) return hue | kOpaque;
+  if (!IsDrawable(overlay) || x >= overlay.width || y >= overlay.height) return hue | kAlphaMask;
   const ColorValue p = PixelAt(overlay, x, y);
-  return overlay.bits == 24 ? p | kOpaque : BlendPixel(hue | kOpaque, p);
+  return overlay.bits == 24 ? p | kAlphaMask : BlendPixel(hue | kAlphaMask, p);
 }
 
 // A drag in the field or on the bar picks the field pixel under the marker,
@@ -336,7 +324,7 @@ ColorValue FieldPixel(const DialogImages& images, ColorValue hue, int x, int y) 
 void ReadBack(PickerState& state, const DialogImages& images) {
   if (state.drag != Drag::kField && state.drag != Drag::kHueBar) return;
   const ColorValue picked = FieldPixel(images, state.hue, state.field_x, state.field_y);
-  state.current = (picked & kColorMask) | (state.current & kOpaque);
+  state.current = (picked & kRgbMask) | (state.current & kAlphaMask);
 }
 
 void DrawSwatches(Image& canvas, const PickerState& state, const DialogImages& images) {
@@ -348,8 +336,8 @@ void DrawSwatches(Image& canvas, const PickerState& state, const DialogImages& i
     BlendBox(canvas, upper.x, upper.y, upper.width, upper.height, state.current);
     BlendBox(canvas, lower.x, lower.y, lower.width, lower.height, state.stored);
   } else {
-    BlendBox(canvas, upper.x, upper.y, upper.width, upper.height, state.current | kOpaque);
-    BlendBox(canvas, lower.x, lower.y, lower.width, lower.height, state.stored | kOpaque);
+    BlendBox(canvas, upper.x, upper.y, upper.width, upper.height, state.current | kAlphaMask);
+    BlendBox(canvas, lower.x, lower.y, lower.width, lower.height, state.stored | kAlphaMask);
   }
   // The arrow straddles the border between the swatches.
   if (state.hover == Hover::kUpper)
@@ -405,9 +393,9 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
   ClampPositions(state, images);
   const DialogLayout& l = images.layout;
   Image& canvas = images.canvas;
-  DrawBackground(canvas, l, background | kOpaque);
+  DrawBackground(canvas, l, background | kAlphaMask);
   DrawImage(canvas, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
-  DrawField(canvas, images, state.hue | kOpaque);
+  DrawField(canvas, images, state.hue | kAlphaMask);
   ReadBack(state, images);
   DrawSwatches(canvas, state, images);
   DrawStripsAndOutlines(canvas, images);
@@ -434,8 +422,8 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
   }
   ClampPositions(state, images);
   Image& canvas = images.canvas;
-  const ColorValue bg = background | kOpaque;
-  const ColorValue hue = state.hue | kOpaque;
+  const ColorValue bg = background | kAlphaMask;
+  const ColorValue hue = state.hue | kAlphaMask;
 
   // Background, hue bar, field, strips and outlines: from the base, redrawn
   // only when one of them changed; a new hue redraws the field alone (as

@@ -1,6 +1,6 @@
 #include "plugin/command_line.h"
 
-#include "colortext/blanks.h"
+#include "picker/blanks.h"
 
 namespace tintra {
 

@@ -6,6 +6,8 @@
 #include <new>
 #include <vector>
 
+#include "picker/handles_win32.h"
+
 namespace tintra {
 
 namespace {
@@ -13,15 +15,21 @@ namespace {
 constexpr char kForeignSenderCaption[] = "Tarvo-Plugin";
 constexpr char kForeignSenderText[] = "I got a message NOT from Tarvo!";
 
-LinkState g_link;
-HHOOK g_hook = nullptr;
-
 // The procedure a window had before LinkWindowProc was put in front of it.
 struct OriginalProc {
   WNDPROC proc;
   bool unicode;  // set and called with the W functions
 };
-std::map<HWND, OriginalProc> g_subclassed;
+
+// What the link holds for the run. The hook and the window procedures reach
+// it here, as the eyedropper's reach its run: through the one record of the
+// file, never through data of a window.
+struct LinkRecord {
+  LinkState state;
+  OwnedHook hook;
+  std::map<HWND, OriginalProc> subclassed;  // windows with LinkWindowProc in front
+};
+LinkRecord g_link;
 
 void SetWindowProc(HWND window, WNDPROC proc, bool unicode) {
   const auto value = reinterpret_cast<LONG_PTR>(proc);
@@ -33,14 +41,14 @@ void SetWindowProc(HWND window, WNDPROC proc, bool unicode) {
 }
 
 HWND LinkWindowHandle() {
-  return reinterpret_cast<HWND>(g_link.link_window);
+  return reinterpret_cast<HWND>(g_link.state.link_window);
 }
 
 // The editor window to talk to; nullptr when there is none to talk to. The
 // broadcast handle is refused: messages of the link sent to every top-level
 // window of the desktop could do anything there.
 HWND EditorWindowHandle() {
-  HWND editor = reinterpret_cast<HWND>(g_link.editor_window);
+  HWND editor = reinterpret_cast<HWND>(g_link.state.editor_window);
   return editor == HWND_BROADCAST ? nullptr : editor;
 }
 
@@ -49,9 +57,9 @@ HWND EditorWindowHandle() {
 LRESULT OnCopyData(WPARAM sender, LPARAM lparam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
   const LinkCopyDataReply reply =
-      data != nullptr ? HandleCopyData(g_link, static_cast<WindowId>(sender), data->dwData,
+      data != nullptr ? HandleCopyData(g_link.state, static_cast<WindowId>(sender), data->dwData,
                                        static_cast<const std::uint8_t*>(data->lpData), data->cbData)
-                      : HandleCopyData(g_link, static_cast<WindowId>(sender), 0, nullptr, 0);
+                      : HandleCopyData(g_link.state, static_cast<WindowId>(sender), 0, nullptr, 0);
   if (reply.foreign_sender) {
     // Top-most, as the picker dialog it may appear over is; the sender stays
     // blocked until the box is dismissed.
@@ -70,7 +78,7 @@ void SubclassWindow(HWND window) {
                                                       : GetWindowLongPtrA(window, GWLP_WNDPROC));
   if (proc == nullptr) return;
   try {
-    g_subclassed[window] = OriginalProc{proc, unicode};
+    g_link.subclassed[window] = OriginalProc{proc, unicode};
   } catch (const std::bad_alloc&) {
     return;  // the window keeps its own procedure alone
   }
@@ -79,7 +87,7 @@ void SubclassWindow(HWND window) {
 
 LRESULT CALLBACK LinkCbtHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND) SubclassWindow(reinterpret_cast<HWND>(wparam));
-  return CallNextHookEx(g_hook, code, wparam, lparam);
+  return CallNextHookEx(g_link.hook.get(), code, wparam, lparam);
 }
 
 LRESULT CALLBACK LinkWindowWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -120,32 +128,32 @@ bool OpenLinkWindow() {
   const HWND window = CreateWindowExA(
       0, kLinkWindowClass, kLinkWindowTitle, WS_CAPTION, kLinkWindowLeft, kLinkWindowTop,
       outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
-  g_link.link_window = reinterpret_cast<WindowId>(window);
+  g_link.state.link_window = reinterpret_cast<WindowId>(window);
   return window != nullptr;
 }
 
 void InstallLinkHook() {
-  if (g_hook == nullptr) {
-    g_hook = SetWindowsHookExA(WH_CBT, LinkCbtHook, nullptr, GetCurrentThreadId());
+  if (g_link.hook.get() == nullptr) {
+    g_link.hook.reset(SetWindowsHookExA(WH_CBT, LinkCbtHook, nullptr, GetCurrentThreadId()));
   }
 }
 
 LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  const auto found = g_subclassed.find(window);
-  if (found == g_subclassed.end()) return DefWindowProcW(window, message, wparam, lparam);
+  const auto found = g_link.subclassed.find(window);
+  if (found == g_link.subclassed.end()) return DefWindowProcW(window, message, wparam, lparam);
   const OriginalProc original = found->second;
   if (message == WM_COPYDATA) return OnCopyData(wparam, lparam);
-  if (message == WM_NCDESTROY) g_subclassed.erase(found);  // the window's last message
+  if (message == WM_NCDESTROY) g_link.subclassed.erase(found);  // the window's last message
   return original.unicode ? CallWindowProcW(original.proc, window, message, wparam, lparam)
                           : CallWindowProcA(original.proc, window, message, wparam, lparam);
 }
 
 void SetEditorWindow(std::int32_t handle) {
-  g_link.editor_window = WindowIdFromInteger32(handle);
+  g_link.state.editor_window = WindowIdFromInteger32(handle);
 }
 
 const AnswerBlock* LinkRequest(std::uint32_t code) {
-  std::optional<AnswerBlock>* slot = AnswerSlot(g_link, code);
+  std::optional<AnswerBlock>* slot = AnswerSlot(g_link.state, code);
   if (slot == nullptr) return nullptr;
   slot->reset();
   const HWND editor = EditorWindowHandle();
@@ -191,9 +199,8 @@ void CloseLinkWindow() {
 }
 
 void ReleaseLink() {
-  if (g_hook != nullptr) UnhookWindowsHookEx(g_hook);
-  g_hook = nullptr;
-  ReleaseAnswers(g_link);
+  g_link.hook.reset();
+  ReleaseAnswers(g_link.state);
 }
 
 }  // namespace tintra

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "colortext/ansi_case.h"
-#include "colortext/blanks.h"
+#include "picker/blanks.h"
 
 namespace tintra {
 

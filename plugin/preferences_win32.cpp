@@ -4,23 +4,20 @@
 
 #include <climits>
 
+#include "picker/handles_win32.h"
 #include "plugin/preferences.h"
 
 namespace tintra {
 
 namespace {
 
-// A file handle from CreateFileA; closed at the end.
-struct OwnedFile {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-
-  explicit OwnedFile(HANDLE h) : handle(h) {}
-  OwnedFile(const OwnedFile&) = delete;
-  OwnedFile& operator=(const OwnedFile&) = delete;
-  ~OwnedFile() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
+// The file opened for reading; empty when it cannot be.
+OwnedKernelHandle OpenForReading(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return OwnedKernelHandle(file != INVALID_HANDLE_VALUE ? file : nullptr);
+}
 
 }  // namespace
 
@@ -59,17 +56,15 @@ std::string ProgramFilePath() {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-  OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const OwnedKernelHandle file = OpenForReading(path);
+  if (file.get() == nullptr) return std::nullopt;
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.handle, &size) || size.QuadPart < 0) return std::nullopt;
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return std::nullopt;
   const DWORD wanted = size.QuadPart > kMaxPreferenceFileBytes ? kMaxPreferenceFileBytes
                                                                : static_cast<DWORD>(size.QuadPart);
   std::string bytes(wanted, '\0');
   DWORD read = 0;
-  if (wanted != 0 && !ReadFile(file.handle, bytes.data(), wanted, &read, nullptr)) {
+  if (wanted != 0 && !ReadFile(file.get(), bytes.data(), wanted, &read, nullptr)) {
     return std::nullopt;
   }
   bytes.resize(read);

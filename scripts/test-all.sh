@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
+echo "== C++ formatting"
+bash scripts/check-format.sh
+
 echo "== native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$(nproc)"

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "picker/handles_win32.h"
+
 namespace tintra {
 
 namespace {
@@ -18,48 +20,6 @@ bool OpenClipboardPatiently(HWND owner) {
   return false;
 }
 
-// Closes the clipboard when it was opened.
-struct ClipboardSession {
-  bool open;
-  explicit ClipboardSession(HWND owner) : open(OpenClipboardPatiently(owner)) {}
-  ~ClipboardSession() {
-    if (open) CloseClipboard();
-  }
-  ClipboardSession(const ClipboardSession&) = delete;
-  ClipboardSession& operator=(const ClipboardSession&) = delete;
-};
-
-// A global memory block we own until it is handed to the clipboard.
-struct GlobalBlock {
-  HGLOBAL block;
-  explicit GlobalBlock(HGLOBAL b) : block(b) {}
-  ~GlobalBlock() {
-    if (block != nullptr) GlobalFree(block);
-  }
-  HGLOBAL Release() {
-    HGLOBAL b = block;
-    block = nullptr;
-    return b;
-  }
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
-};
-
-// A hidden message-only window: the clipboard owner for the write, since
-// after OpenClipboard(NULL) EmptyClipboard leaves no owner and
-// SetClipboardData may then fail.
-struct MessageWindow {
-  HWND window;
-  MessageWindow()
-      : window(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               GetModuleHandleA(nullptr), nullptr)) {}
-  ~MessageWindow() {
-    if (window != nullptr) DestroyWindow(window);
-  }
-  MessageWindow(const MessageWindow&) = delete;
-  MessageWindow& operator=(const MessageWindow&) = delete;
-};
-
 // The text of a locked CF_TEXT block of `size` bytes: up to the first NUL,
 // or the whole block when it has none.
 std::string TextOfBlock(const char* data, std::size_t size) {
@@ -69,25 +29,31 @@ std::string TextOfBlock(const char* data, std::size_t size) {
   return std::string(data, length);
 }
 
-// A movable, shareable block holding the text and its NUL.
-HGLOBAL BlockOfText(std::string_view text) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
-  if (block == nullptr) return nullptr;
-  auto* data = static_cast<char*>(GlobalLock(block));
-  if (data == nullptr) {
-    GlobalFree(block);
-    return nullptr;
-  }
+// A movable, shareable block holding the text and its NUL; empty when it
+// cannot be made.
+OwnedGlobalBlock BlockOfText(std::string_view text) {
+  OwnedGlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1));
+  if (block.get() == nullptr) return block;
+  auto* data = static_cast<char*>(GlobalLock(block.get()));
+  if (data == nullptr) return OwnedGlobalBlock();
   if (!text.empty()) std::memcpy(data, text.data(), text.size());
   data[text.size()] = '\0';
-  GlobalUnlock(block);
+  GlobalUnlock(block.get());
   return block;
+}
+
+// A hidden message-only window: the clipboard owner for the write, since
+// after OpenClipboard(NULL) EmptyClipboard leaves no owner and
+// SetClipboardData may then fail.
+OwnedWindow CreateMessageWindow() {
+  return OwnedWindow(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr));
 }
 
 }  // namespace
 
 std::string ReadClipboardText() {
-  const ClipboardSession clipboard(nullptr);
+  const OpenedClipboard clipboard(OpenClipboardPatiently(nullptr));
   if (!clipboard.open) return {};
   HANDLE handle = GetClipboardData(CF_TEXT);
   if (handle == nullptr) return {};
@@ -102,13 +68,13 @@ std::string ReadClipboardText() {
 bool WriteClipboardText(std::string_view text) {
   // Up to a NUL inside the text: what a CF_TEXT reader would see anyway.
   text = text.substr(0, text.find('\0'));
-  GlobalBlock block(BlockOfText(text));
-  if (block.block == nullptr) return false;
-  const MessageWindow owner;
-  const ClipboardSession clipboard(owner.window);
+  OwnedGlobalBlock block = BlockOfText(text);
+  if (block.get() == nullptr) return false;
+  const OwnedWindow owner = CreateMessageWindow();
+  const OpenedClipboard clipboard(OpenClipboardPatiently(owner.get()));
   if (!clipboard.open || !EmptyClipboard()) return false;
-  if (SetClipboardData(CF_TEXT, block.block) == nullptr) return false;  // still ours: freed
-  block.Release();                                                      // the system owns it now
+  if (SetClipboardData(CF_TEXT, block.get()) == nullptr) return false;  // still ours: freed
+  block.release();                                                      // the system owns it now
   return true;
 }
 

@@ -1,6 +1,6 @@
 #include "standalone/standalone.h"
 
-#include "colortext/blanks.h"
+#include "picker/blanks.h"
 
 namespace tintra {
 

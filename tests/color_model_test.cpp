@@ -141,6 +141,45 @@ TEST(ColorModelComputeHsl, KnownColours) {
   }
 }
 
+TEST(ColorModelChannels, ReadAndReplaceEachChannel) {
+  const ColorValue c = 0x80FF4010u;  // red 16, green 64, blue 255, alpha 128
+  const struct {
+    Channel channel;
+    int value;
+    ColorValue replaced;  // by 0x5A
+  } rows[] = {
+      {Channel::kRed, 0x10, 0x80FF405Au},
+      {Channel::kGreen, 0x40, 0x80FF5A10u},
+      {Channel::kBlue, 0xFF, 0x805A4010u},
+      {Channel::kAlpha, 0x80, 0x5AFF4010u},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ChannelOf(c, row.channel), row.value) << static_cast<int>(row.channel);
+    EXPECT_EQ(ReplaceChannel(c, row.channel, 0x5A), row.replaced) << static_cast<int>(row.channel);
+  }
+}
+
+TEST(ColorModelRounding, HalvesGoToTheEvenNeighbour) {
+  const struct {
+    double x;
+    int rounded;
+  } rows[] = {
+      {2.5, 2},
+      {3.5, 4},
+      {127.5, 128},
+      {0.5, 0},
+      {-0.5, 0},
+      {-1.5, -2},
+      {-2.5, -2},
+      {2.4999999999999996, 2},
+      {-7.25, -7},
+      {-7.75, -8},
+      {1e9 + 0.5, 1000000000},
+      {0.0, 0},
+  };
+  for (const auto& row : rows) EXPECT_EQ(RoundHalfEven(row.x), row.rounded) << row.x;
+}
+
 TEST(ColorModelHueTable, Layout) {
   auto table = std::make_unique<HueTable>();
   BuildHueTable(*table);

@@ -100,7 +100,7 @@ TEST(ColorTextParse, DecimalNumbers) {
       {"2147483648", 0x80000000, 0, kNone},   // negative when signed: alpha flag 0
       {"4294967295", 0xFFFFFFFF, 0, kNone},   // -1 when signed
       {"4294967296", 0, 0, kNone},            // 2^32 wraps
-      {"-2130739200", 0x80FF8000, 0, kNone},  // worked example written in decimal
+      {"-2130739200", 0x80FF8000, 0, kNone},  // (0, 128, 255, 128) written in decimal
       {"", kBlack, 1, kNone},                 // empty
   };
   for (const ParseCase& c : cases) ExpectParse(c);
@@ -155,11 +155,11 @@ struct FormatCase {
 
 TEST(ColorTextFormat, Notations) {
   const FormatCase cases[] = {
-      {0x80FF8000, kRgb, 1, "RGB(0, 128, 255)"},           // worked example
-      {0x80FF8000, kRgba, 1, "RGBA(0, 128, 255, 128)"},    // worked example
-      {0x80FF8000, kHex, 1, "$80FF8000"},                  // worked example, alpha
-      {0x80FF8000, kHex, 0, "$FF8000"},                    // worked example, alpha dropped
-      {0x80FF8000, kDecimal, 0, "-2130739200"},            // worked example, signed
+      {0x80FF8000, kRgb, 1, "RGB(0, 128, 255)"},           // alpha dropped
+      {0x80FF8000, kRgba, 1, "RGBA(0, 128, 255, 128)"},    // all four channels
+      {0x80FF8000, kHex, 1, "$80FF8000"},                  // alpha byte first
+      {0x80FF8000, kHex, 0, "$FF8000"},                    // alpha dropped
+      {0x80FF8000, kDecimal, 0, "-2130739200"},            // signed
       {0xFF000000, kDecimal, 1, "-16777216"},              // opaque black
       {0xFF000000, kHex, 0, "$000000"},                    // opaque black without alpha
       {0x0000000A, kHex, 1, "$0000000A"},                  // leading zeros

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -422,10 +421,47 @@ TEST(EmbeddedImagesTest, ArrowEntriesOf24And32BitsAgree) {
   }
 }
 
+// A file of the source tree, by its path from the tree's root; empty when it
+// cannot be read.
+Bytes SourceFile(const std::string& path) {
+  std::ifstream in(std::string(TINTRA_SOURCE_DIR) + "/" + path, std::ios::binary);
+  return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The program holds the icon files of resources/ and resources/scaled/ to
+// the byte: a file drawn again without scripts/make-icons.sh shows here.
+TEST(EmbeddedImagesTest, HoldTheBytesOfTheResourceFiles) {
+  const struct {
+    EmbeddedImage which;
+    const char* name;
+  } rows[] = {
+      {EmbeddedImage::kEyedropper, "eyedropper"},
+      {EmbeddedImage::kConfirm, "confirm"},
+      {EmbeddedImage::kCancel, "cancel"},
+      {EmbeddedImage::kFieldMarker, "field_marker"},
+      {EmbeddedImage::kRestoreArrow, "restore_arrow"},
+      {EmbeddedImage::kStoreArrow, "store_arrow"},
+  };
+  for (const auto& row : rows) {
+    const struct {
+      std::string path;
+      Bytes held;
+    } files[] = {
+        {std::string("resources/") + row.name + ".ico", ToBytes(EmbeddedImageData(row.which))},
+        {std::string("resources/scaled/") + row.name + ".ico",
+         ToBytes(ScaledImageData(row.which))}};
+    for (const auto& f : files) {
+      const Bytes file = SourceFile(f.path);
+      EXPECT_FALSE(file.empty()) << f.path << " not read";
+      EXPECT_TRUE(file == f.held) << f.path << ": " << file.size() << " bytes, " << f.held.size()
+                                  << " held";
+    }
+  }
+}
+
 TEST(ProgramIconTest, NineSizesOfWhichAllButThePngDecode) {
-  std::ifstream in(std::string(TINTRA_SOURCE_DIR) + "/resources/tintra.ico", std::ios::binary);
-  ASSERT_TRUE(in) << "resources/tintra.ico not found";
-  const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const Bytes file = SourceFile("resources/tintra.ico");
+  ASSERT_FALSE(file.empty()) << "resources/tintra.ico not read";
   const std::vector<std::pair<int, int>> expected = {
       {16, 32}, {20, 32}, {24, 32}, {32, 32}, {40, 32}, {48, 32}, {64, 32}, {128, 32}, {256, 32}};
   EXPECT_EQ(DirectoryOf(file), expected);

@@ -9,13 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/rgba.h"
+
 namespace tintra {
 namespace {
-
-constexpr ColorValue Rgba(int r, int g, int b, int a) {
-  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
-         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
-}
 
 // The rule, word for word: source S with alpha c over destination D with
 // alpha g.

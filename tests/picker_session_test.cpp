@@ -1,11 +1,9 @@
 // Whole dialog sessions without a window: events in, refresh, then the
-// canvas, the widget texts, the combo and the result checked against the
-// worked values.
+// canvas, the widget texts, the combo and the result checked against values
+// computed by hand.
 #include "picker/picker_session.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "picker/image.h"
 
@@ -64,7 +62,7 @@ TEST(PickerSession, OpeningFillsTextsComboAndCanvas) {
 TEST(PickerSession, FieldDragThroughBlackKeepsHue) {
   Session d(0x7F0000FF, kDescriptor, 0);  // red, alpha byte 127
   d.Press(44 + 128, 12 + 64);
-  EXPECT_TRUE(SameRgb(ComposeColor(190, 94, 94), d.Current()));  // worked value
+  EXPECT_TRUE(SameRgb(ComposeColor(190, 94, 94), d.Current()));  // field pixel (128, 64)
   EXPECT_EQ(AlphaOf(d.Current()), 127);
   d.Move(44 + 200, 12 + 255);  // bottom row: black
   EXPECT_TRUE(SameRgb(0, d.Current()));

@@ -1,6 +1,6 @@
 // The dialog's images and refresh stages, checked pixel by pixel against
-// worked values of the drawing rules (field colours, marker greys, hue-bar
-// entries, outline and checkerboard blends computed by hand).
+// values of the drawing rules computed by hand (field colours, marker greys,
+// hue-bar entries, outline and checkerboard blends).
 #include "picker/render.h"
 
 #include <gtest/gtest.h>
@@ -8,13 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "tests/rgba.h"
+
 namespace tintra {
 namespace {
 
-constexpr ColorValue Rgba(int r, int g, int b, int a) {
-  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
-         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
-}
 constexpr ColorValue Opaque(int r, int g, int b) {
   return Rgba(r, g, b, 255);
 }
@@ -126,7 +124,7 @@ TEST(RenderImages, PresetSwatchIs24BitFill) {
 
 // The field pixel at a position, read back during a field drag (24 colour
 // bits, the current alpha kept) and seen on the canvas.
-TEST(RenderCanvas, FieldPixelsAtWorkedPositions) {
+TEST(RenderCanvas, FieldPixelsAtPositionsComputedByHand) {
   struct Case {
     ColorValue hue;
     int x, y;
@@ -546,7 +544,7 @@ TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
           break;
         case 6:  // a strip drag
           s.drag = Drag::kGreen;
-          s.current = ReplaceGreen(s.current, next(256));
+          s.current = ReplaceChannel(s.current, Channel::kGreen, next(256));
           s.flags = {true, true, true, false};
           break;
         case 7:  // a drag ends

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "colortext/blanks.h"
+#include "picker/blanks.h"
 
 namespace tintra {
 namespace {

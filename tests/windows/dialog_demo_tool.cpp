@@ -51,20 +51,8 @@ long g_paints_before = 0;
 bool g_announce_paint = false;
 int g_alpha = 0;
 
-double MillisecondsSinceProcessStart() {
-  FILETIME created, exited, kernel, user, now;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER a, b;
-  a.LowPart = created.dwLowDateTime;
-  a.HighPart = created.dwHighDateTime;
-  b.LowPart = now.dwLowDateTime;
-  b.HighPart = now.dwHighDateTime;
-  return static_cast<double>(b.QuadPart - a.QuadPart) / 10000.0;  // 100 ns units
-}
-
 void ExitAtFirstPaint(HWND) {
-  std::printf("first-paint-ms %.1f\n", MillisecondsSinceProcessStart());
+  std::printf("first-paint-ms %.1f\n", tintra::wintest::MillisecondsSinceProcessStart());
   std::fflush(stdout);
   ExitProcess(0);
 }

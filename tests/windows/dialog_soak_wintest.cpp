@@ -21,6 +21,7 @@
 #include "picker/color_picker.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/interaction.h"
+#include "tests/rgba.h"
 #include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_usage.h"
@@ -36,11 +37,6 @@ TestReport g_report;
 
 // Below the test runner's 900 s, so that a slow machine gets a report.
 constexpr DWORD kTimeLimitMs = 840000;
-
-ColorValue Rgba(int r, int g, int b, int a) {
-  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
-         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
-}
 
 // On the dialog's thread at its first idle: types 7 into the red field (a
 // change the dialog takes as the user's) and ends the dialog in one of four

@@ -10,22 +10,21 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "picker/color_picker.h"
 #include "picker/dialog_layout.h"
 #include "picker/dialog_stats_win32.h"
+#include "picker/display_dpi_win32.h"
+#include "picker/handles_win32.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
 #include "picker/render.h"
-#include "picker/win32_handles.h"
-#include "tests/windows/support/wintest_common_controls.h"
+#include "tests/rgba.h"
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_screen.h"
@@ -40,172 +39,14 @@ using namespace tintra::wintest;
 
 TestReport g_report;
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
 // The display's DPI the dialog is tested at: 96, or in a child run with the
 // prefix's DPI changed, that DPI. Tests speak in logical (96-DPI) client
 // pixels; input goes to the last physical pixel of the position's span, so
 // that a whole span is proven to map back to it.
 int g_dpi = kBaseDpi;
 
-// The front-ends' descriptor, with its worked layout.
+// The front-ends' descriptor: captions over two templates.
 constexpr char kStandardDescriptor[] = "Color\nHexadecimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)";
-
-ColorValue Rgba(int r, int g, int b, int a) {
-  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
-         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
-}
-
-// --- Running a dialog on its own thread -------------------------------------
-
-enum class OwnerKind {
-  kNone,
-  kWindow,           // an owner window of the dialog's thread
-  kNotAWindow,       // the handle of a window that no longer exists
-  kWindowAtTopLeft,  // a small owner mostly off the screen's top-left corner
-};
-
-struct DialogJob {
-  ColorValue initial = 0;
-  std::string descriptor;
-  int alpha_flag = 0;
-  OwnerKind owner_kind = OwnerKind::kNone;
-  bool refuse_window = false;  // a hook makes creating the dialog window fail
-  // Filled in by the thread.
-  std::atomic<HWND> owner{nullptr};
-  RECT owner_rect{};
-  std::atomic<bool> owner_enabled_after{false};
-  std::atomic<ColorValue> result{0};
-  std::atomic<bool> finished{false};
-};
-
-struct RunningDialog {
-  DialogJob job;
-  HANDLE thread = nullptr;
-  DWORD thread_id = 0;
-  HWND window = nullptr;
-  std::string title;
-};
-
-// Refuses the creation of any window titled "Refused".
-LRESULT CALLBACK RefuseDialogWindow(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_CREATEWND) {
-    const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lparam);
-    const char* name = create->lpcs->lpszName;
-    if (name != nullptr && !IS_INTRESOURCE(name) && lstrcmpA(name, "Refused") == 0) return 1;
-  }
-  return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
-DWORD WINAPI DialogThread(LPVOID parameter) {
-  auto* job = static_cast<DialogJob*>(parameter);
-  // As the programs' manifest makes them.
-  if (g_dpi != kBaseDpi) SetThreadPerMonitorDpiAware();
-  CommonControls6 controls;
-  HWND owner = nullptr;
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  switch (job->owner_kind) {
-    case OwnerKind::kNone:
-      break;
-    case OwnerKind::kWindow:
-      owner = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 100, 700,
-                              560, nullptr, nullptr, instance, nullptr);
-      break;
-    case OwnerKind::kNotAWindow:
-      owner = CreateWindowExA(0, "STATIC", "Gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                              instance, nullptr);
-      DestroyWindow(owner);
-      break;
-    case OwnerKind::kWindowAtTopLeft:
-      owner = CreateWindowExA(0, "STATIC", "Owner", WS_POPUP | WS_VISIBLE, -400, -300, 200, 150,
-                              nullptr, nullptr, instance, nullptr);
-      break;
-  }
-  if (owner != nullptr) GetWindowRect(owner, &job->owner_rect);
-  job->owner = owner;
-  HHOOK hook = job->refuse_window
-                   ? SetWindowsHookExA(WH_CBT, RefuseDialogWindow, nullptr, GetCurrentThreadId())
-                   : nullptr;
-  job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
-  if (hook != nullptr) UnhookWindowsHookEx(hook);
-  const bool owner_exists = owner != nullptr && IsWindow(owner);
-  job->owner_enabled_after = !owner_exists || IsWindowEnabled(owner);
-  if (owner_exists) DestroyWindow(owner);
-  job->finished = true;
-  return 0;
-}
-
-std::string TitleOf(const std::string& descriptor) {
-  return descriptor.substr(0, descriptor.find('\n'));
-}
-
-std::string Describe(const DialogSnapshot& s) {
-  char text[256];
-  std::snprintf(text, sizeof(text),
-                "{current %s, stored %s, drag %d, field (%d, %d), marker row %d, hover %d, "
-                "pointer (%ld, %ld), hidden %d, quit %d}",
-                Hex32(s.picker.current).c_str(), Hex32(s.picker.stored).c_str(),
-                static_cast<int>(s.picker.drag), s.picker.field_x, s.picker.field_y,
-                s.picker.marker_row, static_cast<int>(s.picker.hover),
-                static_cast<long>(s.pointer.x), static_cast<long>(s.pointer.y), s.pointer_hidden,
-                s.quit ? 1 : 0);
-  return text;
-}
-
-// Waits until the dialog, idle, satisfies `condition`; a failure names `what`.
-bool WaitForState(const RunningDialog& run, std::string_view what,
-                  const std::function<bool(const DialogSnapshot&)>& condition) {
-  DialogSnapshot s;
-  const bool ok = WaitUntil([&] {
-    s = LastDialogSnapshot();
-    return s.window == run.window && !s.quit && condition(s);
-  });
-  return Check(g_report, ok, "dialog state", what, Describe(s));
-}
-
-DialogSnapshot Snapshot() {
-  return LastDialogSnapshot();
-}
-
-// Starts the dialog and waits until its window is up and idle. The window is
-// found by its title among the windows of this process.
-bool StartDialog(RunningDialog& run) {
-  run.title = TitleOf(run.job.descriptor);
-  const long idle_before = GetDialogProbe().idle_waits.load();
-  run.thread = CreateThread(nullptr, 0, DialogThread, &run.job, 0, &run.thread_id);
-  if (run.thread == nullptr) return Check(g_report, false, "dialog thread", "started", "not");
-  run.window = nullptr;
-  WaitUntil([&] {
-    const std::vector<HWND> found = FindTopWindows(GetCurrentProcessId(), run.title);
-    for (HWND w : found) {
-      DWORD pid = 0;
-      if (GetWindowThreadProcessId(w, &pid) == run.thread_id && w != run.job.owner) run.window = w;
-    }
-    const DialogSnapshot s = Snapshot();
-    return run.window != nullptr && s.window == run.window && s.idle_count > idle_before;
-  });
-  return Check(g_report, run.window != nullptr, "dialog window titled \"" + run.title + "\"",
-               "shown and idle", "not found");
-}
-
-// Waits for OpenColorPicker to return and gives its result.
-ColorValue WaitForResult(RunningDialog& run) {
-  const bool ended = WaitUntil([&] { return run.job.finished.load(); });
-  Check(g_report, ended, "OpenColorPicker returns", "within the time-out", "still running");
-  if (ended && run.thread != nullptr) WaitForSingleObject(run.thread, INFINITE);
-  if (run.thread != nullptr) CloseHandle(run.thread);
-  run.thread = nullptr;
-  return run.job.result.load();
-}
-
-// Ends a dialog whose test went wrong, so that the next one starts clean.
-void CloseIfOpen(RunningDialog& run) {
-  if (run.thread == nullptr) return;
-  if (run.window != nullptr && IsWindow(run.window)) PostMessageA(run.window, WM_CLOSE, 0, 0);
-  WaitForResult(run);
-}
 
 // --- Input in client coordinates --------------------------------------------
 
@@ -232,7 +73,7 @@ bool MoveTo(const RunningDialog& run, int x, int y, bool exact = true) {
   const POINT p = Physical(x, y);
   const bool inside = x >= 0 && y >= 0 && p.x < size.cx && p.y < size.cy;
   const POINT want = inside ? POINT{x, y} : POINT{-1, -1};
-  return WaitForState(run,
+  return WaitForState(g_report, run,
                       "pointer moved to (" + std::to_string(x) + ", " + std::to_string(y) + ")",
                       [&](const DialogSnapshot& s) {
                         return s.pointer_moves > moves &&
@@ -243,14 +84,14 @@ bool MoveTo(const RunningDialog& run, int x, int y, bool exact = true) {
 bool Press(const RunningDialog& run) {
   const long downs = Snapshot().button_downs;
   PressLeftButton();
-  return WaitForState(run, "button press handled",
+  return WaitForState(g_report, run, "button press handled",
                       [&](const DialogSnapshot& s) { return s.button_downs > downs; });
 }
 
 bool Release(const RunningDialog& run) {
   const long ups = Snapshot().button_ups;
   ReleaseLeftButton();
-  return WaitForState(run, "button release handled",
+  return WaitForState(g_report, run, "button release handled",
                       [&](const DialogSnapshot& s) { return s.button_ups > ups; });
 }
 
@@ -308,7 +149,7 @@ bool WaitForText(HWND widget, const std::string& text, std::string_view what) {
 // Posts a close request and checks that the dialog returns `expected`.
 void CloseExpecting(RunningDialog& run, ColorValue expected, std::string_view what) {
   PostMessageA(run.window, WM_CLOSE, 0, 0);
-  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(run)));
+  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(g_report, run)));
 }
 
 // Clicks OK (by hand, in its middle) and checks the result.
@@ -316,7 +157,7 @@ void ConfirmExpecting(RunningDialog& run, ColorValue expected, std::string_view 
   MoveTo(run, 336, 208);
   PressLeftButton();
   ReleaseLeftButton();
-  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(run)));
+  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(g_report, run)));
 }
 
 // --- Layout -----------------------------------------------------------------
@@ -478,19 +319,19 @@ void TestLayout() {
   for (const LayoutCase& c : LayoutCases()) {
     BeginSection(g_report, std::string("layout: ") + c.name);
     RunningDialog run;
-    // Red 255, green 128, blue 0: the worked values of the templates, and
-    // the central colour of the orange group (preset 89).
+    // Red 255, green 128, blue 0: templates showing every channel apart,
+    // and the central colour of the orange group (preset 89).
     run.job.initial = Rgba(255, 128, 0, 255);
     run.job.descriptor = c.descriptor;
     run.job.alpha_flag = c.alpha_flag;
-    if (!StartDialog(run)) continue;
+    if (!StartDialog(g_report, run)) continue;
     const int a = c.alpha_flag != 0 ? 1 : 0;
 
     const SIZE client = ClientSize(run.window);
     const PixelRect want = Scaled(0, 0, 372, c.client_height);
     CheckEqual(g_report, "client area", RectText(0, 0, want.width, want.height),
                RectText(0, 0, client.cx, client.cy));
-    CheckEqual(g_report, "title", TitleOf(c.descriptor), WindowText(run.window));
+    CheckEqual(g_report, "title", run.title, WindowText(run.window));
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(run.window, GWL_STYLE));
     const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(run.window, GWL_EXSTYLE));
     CheckEqual(g_report, "caption with close box", true,
@@ -530,9 +371,9 @@ bool StartChanged(RunningDialog& run) {
   run.job.initial = Rgba(10, 20, 30, 40);
   run.job.descriptor = "Ending";
   run.job.alpha_flag = 0;
-  if (!StartDialog(run)) return false;
+  if (!StartDialog(g_report, run)) return false;
   ClickClient(run, 144, 285);
-  return WaitForState(run, "red 100", [](const DialogSnapshot& s) {
+  return WaitForState(g_report, run, "red 100", [](const DialogSnapshot& s) {
     return s.picker.current == Rgba(100, 20, 30, 40);
   });
 }
@@ -564,7 +405,7 @@ void TestEnding() {
     // is the initial one.
     RunningDialog run;
     if (StartChanged(run)) ConfirmExpecting(run, Rgba(100, 20, 30, 40), "OK after red 100");
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
@@ -573,32 +414,32 @@ void TestEnding() {
       PressLeftButton();
       ReleaseLeftButton();
       CheckEqual(g_report, "Cancel after red 100", Hex32(Rgba(10, 20, 30, 40)),
-                 Hex32(WaitForResult(run)));
+                 Hex32(WaitForResult(g_report, run)));
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
     if (StartChanged(run)) CloseExpecting(run, Rgba(10, 20, 30, 40), "WM_CLOSE after red 100");
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
     if (StartChanged(run)) {
       PostMessageA(run.window, WM_SYSCOMMAND, SC_CLOSE, 0);
       CheckEqual(g_report, "SC_CLOSE after red 100", Hex32(Rgba(10, 20, 30, 40)),
-                 Hex32(WaitForResult(run)));
+                 Hex32(WaitForResult(g_report, run)));
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
     if (StartChanged(run)) {
       PressKeyWith(VK_MENU, VK_F4);
       CheckEqual(g_report, "Alt+F4 after red 100", Hex32(Rgba(10, 20, 30, 40)),
-                 Hex32(WaitForResult(run)));
+                 Hex32(WaitForResult(g_report, run)));
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
@@ -609,10 +450,10 @@ void TestEnding() {
         PressLeftButton();
         ReleaseLeftButton();
         CheckEqual(g_report, "close box clicked after red 100", Hex32(Rgba(10, 20, 30, 40)),
-                   Hex32(WaitForResult(run)));
+                   Hex32(WaitForResult(g_report, run)));
       }
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     // OK from the keyboard during a drag: the drag ends with the dialog.
@@ -621,13 +462,13 @@ void TestEnding() {
     RunningDialog run;
     run.job.initial = Rgba(10, 20, 30, 40);
     run.job.descriptor = "Ending in a drag";
-    if (StartDialog(run) && PressAt(run, 100, 285) &&
-        WaitForState(run, "red drag, pointer hidden", [](const DialogSnapshot& s) {
+    if (StartDialog(g_report, run) && PressAt(run, 100, 285) &&
+        WaitForState(g_report, run, "red drag, pointer hidden", [](const DialogSnapshot& s) {
           return s.picker.drag == Drag::kRed && s.pointer_hidden == 1;
         })) {
       PressKey(VK_SPACE);  // the OK button has the focus during a drag
       CheckEqual(g_report, "OK by Space during a red drag", Hex32(Rgba(56, 20, 30, 40)),
-                 Hex32(WaitForResult(run)));
+                 Hex32(WaitForResult(g_report, run)));
       const DialogSnapshot end = Snapshot();
       CheckEqual(g_report, "drag ended with the dialog", true,
                  end.quit && end.picker.drag == Drag::kNone && end.pointer_hidden == 0 &&
@@ -639,14 +480,14 @@ void TestEnding() {
                  RectText(clip_after.left, clip_after.top, clip_after.right, clip_after.bottom));
     }
     ReleaseLeftButton();
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
 }
 
 // --- Drags --------------------------------------------------------------------
 
 bool WaitForColor(const RunningDialog& run, ColorValue expected, std::string_view what) {
-  return WaitForState(run, std::string(what) + ": current " + Hex32(expected),
+  return WaitForState(g_report, run, std::string(what) + ": current " + Hex32(expected),
                       [&](const DialogSnapshot& s) { return s.picker.current == expected; });
 }
 
@@ -656,10 +497,10 @@ void TestChannelStrips() {
   run.job.initial = Rgba(96, 64, 32, 128);
   run.job.descriptor = "Strips";
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // Red: press at x 100 gives 56; far right holds at 255, far left at 0.
   PressAt(run, 100, 285);
-  WaitForState(run, "red drag with red 56, pointer hidden and confined",
+  WaitForState(g_report, run, "red drag with red 56, pointer hidden and confined",
                [](const DialogSnapshot& s) {
                  return s.picker.drag == Drag::kRed && s.picker.current == Rgba(56, 64, 32, 128) &&
                         s.pointer_hidden == 1 && s.pointer_confined;
@@ -671,9 +512,10 @@ void TestChannelStrips() {
   MoveTo(run, 150, 285);
   WaitForColor(run, Rgba(106, 64, 32, 128), "red dragged to x 150");
   Release(run);
-  WaitForState(run, "no drag, pointer shown, confinement given back", [](const DialogSnapshot& s) {
-    return s.picker.drag == Drag::kNone && s.pointer_hidden == 0 && !s.pointer_confined;
-  });
+  WaitForState(
+      g_report, run, "no drag, pointer shown, confinement given back", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kNone && s.pointer_hidden == 0 && !s.pointer_confined;
+      });
   // Green from its first to its last column.
   PressAt(run, 44, 305);
   WaitForColor(run, Rgba(106, 0, 32, 128), "green pressed at x 44");
@@ -689,14 +531,14 @@ void TestChannelStrips() {
   WaitForColor(run, Rgba(106, 255, 156, 128), "release in the field after a blue drag");
   // Alpha: press at (100, 350) gives 56; left of the strip holds at 0.
   PressAt(run, 100, 350);
-  WaitForState(run, "alpha drag with alpha 56", [](const DialogSnapshot& s) {
+  WaitForState(g_report, run, "alpha drag with alpha 56", [](const DialogSnapshot& s) {
     return s.picker.drag == Drag::kAlpha && s.picker.current == Rgba(106, 255, 156, 56);
   });
   MoveTo(run, 20, 350, false);
   WaitForColor(run, Rgba(106, 255, 156, 0), "alpha dragged left of the strip");
   Release(run);
   ConfirmExpecting(run, Rgba(106, 255, 156, 0), "OK after the strip drags");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 void TestFieldDrag() {
@@ -704,16 +546,17 @@ void TestFieldDrag() {
   RunningDialog run;
   run.job.initial = Rgba(255, 0, 0, 255);
   run.job.descriptor = kStandardDescriptor;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // Hue red at field position (128, 64): (190, 94, 94).
   PressAt(run, 44 + 128, 12 + 64);
-  WaitForState(run, "field drag at (128, 64) giving (190, 94, 94)", [](const DialogSnapshot& s) {
-    return s.picker.drag == Drag::kField && s.picker.field_x == 128 && s.picker.field_y == 64 &&
-           s.picker.current == Rgba(190, 94, 94, 255);
-  });
+  WaitForState(g_report, run, "field drag at (128, 64) giving (190, 94, 94)",
+               [](const DialogSnapshot& s) {
+                 return s.picker.drag == Drag::kField && s.picker.field_x == 128 &&
+                        s.picker.field_y == 64 && s.picker.current == Rgba(190, 94, 94, 255);
+               });
   // Out of the field to the lower left: held at (0, 255), black.
   MoveTo(run, 2, 340, false);
-  WaitForState(run, "field held at (0, 255), black", [](const DialogSnapshot& s) {
+  WaitForState(g_report, run, "field held at (0, 255), black", [](const DialogSnapshot& s) {
     return s.picker.field_x == 0 && s.picker.field_y == 255 &&
            s.picker.current == Rgba(0, 0, 0, 255);
   });
@@ -723,7 +566,7 @@ void TestFieldDrag() {
   MoveTo(run, 44 + 128, 12 + 64);
   WaitForColor(run, Rgba(190, 94, 94, 255), "field back at (128, 64)");
   Release(run);
-  WaitForState(run, "no drag",
+  WaitForState(g_report, run, "no drag",
                [](const DialogSnapshot& s) { return s.picker.drag == Drag::kNone; });
   CheckEqual(g_report, "red field after the drag", std::string("190"),
              WindowText(Widget(run, WidgetId::kRedField)));
@@ -745,7 +588,7 @@ void TestFieldDrag() {
     Release(run);
   }
   ConfirmExpecting(run, Rgba(255, 255, 255, 255), "OK after the field drags");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 // The same events given to a session of the portable core: what the dialog
@@ -787,7 +630,7 @@ void TestHueBar() {
     RunningDialog run;
     run.job.initial = Rgba(255, 0, 0, 255);
     run.job.descriptor = "Hue bar";
-    if (StartDialog(run)) {
+    if (StartDialog(g_report, run)) {
       Model model(run.job.initial, run.job.descriptor, 0);
       // The bar is centred on the current hue: its top and bottom rows show
       // table entries o and o + 1530 with o = 1530 - 764 for red, both
@@ -795,19 +638,20 @@ void TestHueBar() {
       PressAt(run, 20, 12);
       model.Move(20, 12);
       model.Down(20, 12);
-      WaitForState(run, "hue drag at marker row 0 giving (0, 255, 254)",
+      WaitForState(g_report, run, "hue drag at marker row 0 giving (0, 255, 254)",
                    [](const DialogSnapshot& s) {
                      return s.picker.drag == Drag::kHueBar && s.picker.marker_row == 0 &&
                             s.picker.current == Rgba(0, 255, 254, 255);
                    });
       MoveTo(run, 20, 333);
       model.Move(20, 333);
-      WaitForState(run, "marker row 321 giving (0, 255, 254) again", [](const DialogSnapshot& s) {
-        return s.picker.marker_row == 321 && s.picker.current == Rgba(0, 255, 254, 255);
-      });
+      WaitForState(
+          g_report, run, "marker row 321 giving (0, 255, 254) again", [](const DialogSnapshot& s) {
+            return s.picker.marker_row == 321 && s.picker.current == Rgba(0, 255, 254, 255);
+          });
       MoveTo(run, 20, 112);
       model.Move(20, 112);
-      WaitForState(run, "marker row 100",
+      WaitForState(g_report, run, "marker row 100",
                    [](const DialogSnapshot& s) { return s.picker.marker_row == 100; });
       CheckEqual(g_report, "colour at marker row 100", Hex32(model.Current()),
                  Hex32(CurrentColor()));
@@ -816,14 +660,14 @@ void TestHueBar() {
       Release(run);
       model.Up(20, 112);
       // After the release the bar is centred on the picked hue again.
-      WaitForState(run, "no drag, marker back on row 160", [](const DialogSnapshot& s) {
+      WaitForState(g_report, run, "no drag, marker back on row 160", [](const DialogSnapshot& s) {
         return s.picker.drag == Drag::kNone && s.picker.marker_row == 160;
       });
       CheckEqual(g_report, "colour after the release", Hex32(model.Current()),
                  Hex32(CurrentColor()));
       ConfirmExpecting(run, model.Current(), "OK after the hue drag");
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     // With alpha the bar is 22 pixels taller: (20, 350) is marker row 338.
@@ -831,18 +675,18 @@ void TestHueBar() {
     run.job.initial = Rgba(0, 128, 255, 99);
     run.job.descriptor = "Hue bar with alpha";
     run.job.alpha_flag = 1;
-    if (StartDialog(run)) {
+    if (StartDialog(g_report, run)) {
       PressAt(run, 20, 350);
-      WaitForState(run, "hue drag at marker row 338", [](const DialogSnapshot& s) {
+      WaitForState(g_report, run, "hue drag at marker row 338", [](const DialogSnapshot& s) {
         return s.picker.drag == Drag::kHueBar && s.picker.marker_row == 338;
       });
       Release(run);
-      WaitForState(run, "marker back on row 171", [](const DialogSnapshot& s) {
+      WaitForState(g_report, run, "marker back on row 171", [](const DialogSnapshot& s) {
         return s.picker.drag == Drag::kNone && s.picker.marker_row == 171;
       });
       CloseExpecting(run, run.job.initial, "close after the hue drag");
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
 }
 
@@ -854,7 +698,7 @@ void TestChannelFields() {
   run.job.initial = Rgba(10, 20, 30, 40);
   run.job.descriptor = kStandardDescriptor;
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   HWND red = Widget(run, WidgetId::kRedField);
   HWND green = Widget(run, WidgetId::kGreenField);
   HWND blue = Widget(run, WidgetId::kBlueField);
@@ -898,7 +742,7 @@ void TestChannelFields() {
   WaitForText(Widget(run, TemplateFieldWidget(2)), "$004DFF", "hexadecimal output field");
   WaitForText(Widget(run, TemplateFieldWidget(3)), "RGB(255, 77, 0)", "RGB output field");
   ConfirmExpecting(run, Rgba(255, 77, 0, 128), "OK after typing");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 void TestPresets() {
@@ -907,7 +751,7 @@ void TestPresets() {
   run.job.initial = Rgba(1, 2, 3, 128);  // no preset
   run.job.descriptor = "Presets";
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   HWND combo = Widget(run, WidgetId::kPresetCombo);
   auto selection = [combo] { return static_cast<long>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); };
   CheckEqual(g_report, "no preset selected for (1, 2, 3)", -1L, selection());
@@ -945,8 +789,9 @@ void TestPresets() {
   MoveTo(run, 336, 248);
   PressLeftButton();
   ReleaseLeftButton();
-  CheckEqual(g_report, "Cancel after presets", Hex32(run.job.initial), Hex32(WaitForResult(run)));
-  CloseIfOpen(run);
+  CheckEqual(g_report, "Cancel after presets", Hex32(run.job.initial),
+             Hex32(WaitForResult(g_report, run)));
+  CloseIfOpen(g_report, run);
 }
 
 void TestSwatches() {
@@ -955,23 +800,23 @@ void TestSwatches() {
   run.job.initial = Rgba(96, 64, 32, 128);
   run.job.descriptor = "Swatches";
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // Hover: 1 over the upper swatch, 2 over the lower, else 0.
   MoveTo(run, 312, 12);
-  WaitForState(run, "hover 1",
+  WaitForState(g_report, run, "hover 1",
                [](const DialogSnapshot& s) { return s.picker.hover == Hover::kUpper; });
   MoveTo(run, 359, 75);
-  WaitForState(run, "hover 2",
+  WaitForState(g_report, run, "hover 2",
                [](const DialogSnapshot& s) { return s.picker.hover == Hover::kLower; });
   MoveTo(run, 360, 75);
-  WaitForState(run, "hover 0",
+  WaitForState(g_report, run, "hover 0",
                [](const DialogSnapshot& s) { return s.picker.hover == Hover::kNone; });
   // Change, store, change, restore: all 32 bits come back.
   ClickClient(run, 44, 350);
   ClickClient(run, 299, 285);
   WaitForColor(run, Rgba(255, 64, 32, 0), "alpha 0, red 255");
   ClickClient(run, 336, 28);
-  WaitForState(run, "stored (255, 64, 32, 0)",
+  WaitForState(g_report, run, "stored (255, 64, 32, 0)",
                [](const DialogSnapshot& s) { return s.picker.stored == Rgba(255, 64, 32, 0); });
   ClickClient(run, 44, 285);
   ClickClient(run, 299, 350);
@@ -984,10 +829,10 @@ void TestSwatches() {
   PressAt(run, 5, 300);
   MoveTo(run, 336, 20);
   Release(run);
-  WaitForState(run, "stored (255, 64, 0, 0) by a release over the upper swatch",
+  WaitForState(g_report, run, "stored (255, 64, 0, 0) by a release over the upper swatch",
                [](const DialogSnapshot& s) { return s.picker.stored == Rgba(255, 64, 0, 0); });
   ConfirmExpecting(run, Rgba(255, 64, 0, 0), "OK after the swatches");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 // --- Keyboard ---------------------------------------------------------------
@@ -997,7 +842,7 @@ void TestKeys() {
   RunningDialog run;
   run.job.initial = Rgba(12, 34, 56, 255);
   run.job.descriptor = kStandardDescriptor;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // The eyedropper ended with Escape (nothing picked) leaves the colour and
   // the dialog as they were. While it runs the dialog is hidden and its loop
   // waits for it, so only its end is waited for.
@@ -1016,9 +861,10 @@ void TestKeys() {
   };
   WaitUntil([&] { return eyedropper_up() || Snapshot().idle_count > idle; });
   PressKey(VK_ESCAPE);
-  WaitForState(run, "idle and visible after the eyedropper", [&](const DialogSnapshot& s) {
-    return s.idle_count > idle && s.button_ups > 0 && IsWindowVisible(run.window);
-  });
+  WaitForState(g_report, run, "idle and visible after the eyedropper",
+               [&](const DialogSnapshot& s) {
+                 return s.idle_count > idle && s.button_ups > 0 && IsWindowVisible(run.window);
+               });
   Fence(run);
   CheckEqual(g_report, "colour after the eyedropper", Hex32(run.job.initial),
              Hex32(CurrentColor()));
@@ -1036,7 +882,7 @@ void TestKeys() {
     WaitUntil([&] { return FocusedWidget(run) != focus; });
   }
   ConfirmExpecting(run, run.job.initial, "OK after Escape and Enter");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 void TestTabOrder() {
@@ -1045,7 +891,7 @@ void TestTabOrder() {
   run.job.initial = Rgba(1, 2, 3, 4);
   run.job.descriptor = kStandardDescriptor;
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // Creation order without the captions (108, 109), then around again.
   const int forward[] = {101, 102, 103, 104, 105, 106, 107, 110, 111, 100, 101};
   WaitForFocus(run, Widget(run, WidgetId::kPresetCombo), "focus at the start");
@@ -1059,7 +905,7 @@ void TestTabOrder() {
     WaitForFocus(run, GetDlgItem(run.window, id), "focus after Shift+Tab");
   }
   CloseExpecting(run, run.job.initial, "close after Tab");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 // --- Owner ------------------------------------------------------------------
@@ -1071,7 +917,7 @@ void TestOwner() {
     run.job.initial = Rgba(5, 6, 7, 8);
     run.job.descriptor = "Owned";
     run.job.owner_kind = OwnerKind::kWindow;
-    if (StartDialog(run)) {
+    if (StartDialog(g_report, run)) {
       HWND owner = run.job.owner.load();
       CheckEqual(g_report, "owner disabled while the dialog is open", false,
                  IsWindowEnabled(owner) != FALSE);
@@ -1087,14 +933,14 @@ void TestOwner() {
       CheckEqual(g_report, "owner enabled after the dialog", true,
                  run.job.owner_enabled_after.load());
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
     run.job.initial = Rgba(5, 6, 7, 8);
     run.job.descriptor = "Owned at the corner";
     run.job.owner_kind = OwnerKind::kWindowAtTopLeft;
-    if (StartDialog(run)) {
+    if (StartDialog(g_report, run)) {
       RECT frame{};
       GetWindowRect(run.window, &frame);
       CheckEqual(g_report, "left and top held at 0", RectText(0, 0, 0, 0),
@@ -1103,19 +949,19 @@ void TestOwner() {
       CheckEqual(g_report, "owner enabled after the dialog", true,
                  run.job.owner_enabled_after.load());
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     RunningDialog run;
     run.job.initial = Rgba(5, 6, 7, 8);
     run.job.descriptor = "Owner gone";
     run.job.owner_kind = OwnerKind::kNotAWindow;
-    if (StartDialog(run)) {
+    if (StartDialog(g_report, run)) {
       CheckEqual(g_report, "a dead owner is no owner", static_cast<HWND>(nullptr),
                  GetWindow(run.window, GW_OWNER));
       CloseExpecting(run, run.job.initial, "result");
     }
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
   }
   {
     // Creating the window fails: the initial colour, the owner enabled again.
@@ -1126,9 +972,9 @@ void TestOwner() {
     run.job.refuse_window = true;
     const long created = GetDialogProbe().windows_created.load();
     const long openings = GetDialogProbe().openings.load();
-    run.thread = CreateThread(nullptr, 0, DialogThread, &run.job, 0, &run.thread_id);
+    StartDialogThread(g_report, run);
     CheckEqual(g_report, "result when the window cannot be created", Hex32(run.job.initial),
-               Hex32(WaitForResult(run)));
+               Hex32(WaitForResult(g_report, run)));
     CheckEqual(g_report, "owner enabled after the failure", true,
                run.job.owner_enabled_after.load());
     CheckEqual(g_report, "dialog opened", openings + 1, GetDialogProbe().openings.load());
@@ -1165,7 +1011,7 @@ void TestPixels(int alpha_flag) {
   run.job.initial = Rgba(40, 160, 90, 200);
   run.job.descriptor = kStandardDescriptor;
   run.job.alpha_flag = alpha_flag;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   Model model(run.job.initial, run.job.descriptor, alpha_flag);
   // Red strip, colour field, hue bar, store, blue strip (alpha strip), then
   // the pointer rests over the lower swatch: its arrow is drawn.
@@ -1177,7 +1023,7 @@ void TestPixels(int alpha_flag) {
   if (alpha_flag != 0) ClickBoth(run, model, 120, 350);
   MoveTo(run, 340, 60);
   model.Move(340, 60);
-  WaitForState(run, "the model's colour and hover", [&](const DialogSnapshot& s) {
+  WaitForState(g_report, run, "the model's colour and hover", [&](const DialogSnapshot& s) {
     return s.picker.current == model.Current() && s.picker.hover == Hover::kLower;
   });
 
@@ -1199,7 +1045,7 @@ void TestPixels(int alpha_flag) {
   if (!Check(g_report, screen.size() == static_cast<std::size_t>(width) * height,
              "client area captured", std::to_string(width * height) + " pixels",
              std::to_string(screen.size()))) {
-    CloseIfOpen(run);
+    CloseIfOpen(g_report, run);
     return;
   }
   const ColorValue background = model.session.background | 0xFF000000u;
@@ -1228,7 +1074,7 @@ void TestPixels(int alpha_flag) {
         std::to_string(compared));
   MoveTo(run, 2, 2);
   CloseExpecting(run, run.job.initial, "close after the pixel check");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 // --- Bursts -----------------------------------------------------------------
@@ -1250,7 +1096,7 @@ void TestBursts() {
   RunningDialog run;
   run.job.initial = Rgba(200, 100, 50, 255);
   run.job.descriptor = "Burst";
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   // 1000 moves through SendInput during a field drag, in one call: the
   // system takes them as hardware input and merges the pending ones.
   PressAt(run, 100, 100);
@@ -1275,7 +1121,7 @@ void TestBursts() {
   const long queued_paints = probe.paints.load();
   const long downs = Snapshot().button_downs;
   RunOnThreadOf(run.window, [&run] { PostBurst(run.window); });
-  WaitForState(run, "the queued burst handled", [&](const DialogSnapshot& s) {
+  WaitForState(g_report, run, "the queued burst handled", [&](const DialogSnapshot& s) {
     return s.button_downs > downs && s.button_ups > 0 && s.picker.drag == Drag::kNone &&
            s.picker.field_x == 100 - 44 && s.picker.field_y == 100 - 12;
   });
@@ -1288,7 +1134,7 @@ void TestBursts() {
              std::string("1 redraw, 1 paint"),
              std::to_string(burst_redraws) + " redraw, " + std::to_string(burst_paints) + " paint");
   CloseExpecting(run, run.job.initial, "close after the bursts");
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 }  // namespace
@@ -1332,7 +1178,7 @@ void TestDpiChange() {
   run.job.initial = Rgba(96, 64, 32, 128);
   run.job.descriptor = kStandardDescriptor;
   run.job.alpha_flag = 1;
-  if (!StartDialog(run)) return;
+  if (!StartDialog(g_report, run)) return;
   ClickClient(run, 336, 28);  // stored: the initial colour
   ClickClient(run, 100, 285);
   WaitForColor(run, Rgba(56, 64, 32, 128), "red 56 before the move");
@@ -1353,48 +1199,35 @@ void TestDpiChange() {
   expected.insert(expected.end(), rows.begin(), rows.end());
   for (ExpectedWidget& w : expected) w.text = nullptr;
   CheckWidgets(run, expected);
-  WaitForState(run, "colour and stored colour kept", [](const DialogSnapshot& s) {
+  WaitForState(g_report, run, "colour and stored colour kept", [](const DialogSnapshot& s) {
     return s.picker.current == Rgba(56, 64, 32, 128) && s.picker.stored == Rgba(96, 64, 32, 128);
   });
   ClickClient(run, 150, 305);
   WaitForColor(run, Rgba(56, 106, 32, 128), "green 106 at the new scale");
   PressAt(run, 44 + 128, 12 + 64);
-  WaitForState(run, "field drag at (128, 64) at the new scale", [](const DialogSnapshot& s) {
-    return s.picker.drag == Drag::kField && s.picker.field_x == 128 && s.picker.field_y == 64;
-  });
+  WaitForState(
+      g_report, run, "field drag at (128, 64) at the new scale", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kField && s.picker.field_x == 128 && s.picker.field_y == 64;
+      });
   Release(run);
   ClickClient(run, 336, 60);  // the lower swatch brings the stored colour back
   WaitForColor(run, Rgba(96, 64, 32, 128), "stored colour restored at the new scale");
   ConfirmExpecting(run, Rgba(96, 64, 32, 128), "OK at its new place");
   g_dpi = before;
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 int main(int argc, char** argv) {
   if (const int code = RunWithUnmanagedWindowsUnderWine(); code >= 0) return code;
-  // Arguments (optional) choose sections by the start of their name:
-  // "presets" runs only those, "-pixels" runs all others. A child run at
-  // another DPI starts with "--dpi-child DPI".
-  int first = 1;
-  if (argc >= 3 && std::string(argv[1]) == "--dpi-child") {
-    g_dpi = std::atoi(argv[2]);
-    first = 3;
+  // Arguments (optional) choose sections by their name: "presets" runs only
+  // those, "-pixels" runs all others. A child run at another DPI starts with
+  // "--dpi-child DPI".
+  const TestSelection selection = ReadTestSelection(argc, argv);
+  if (selection.dpi_child != 0) {
+    g_dpi = selection.dpi_child;
     if (g_dpi < kBaseDpi || !CheckScale()) return FinishReport(g_report);
   }
-  std::vector<std::string> only, skip;
-  for (int i = first; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a.size() > 1 && a[0] == '-') {
-      skip.push_back(a.substr(1));
-    } else {
-      only.push_back(a);
-    }
-  }
-  auto wanted = [&](const std::string& name) {
-    auto starts = [&name](const std::string& p) { return name.rfind(p, 0) == 0; };
-    if (std::any_of(skip.begin(), skip.end(), starts)) return false;
-    return only.empty() || std::any_of(only.begin(), only.end(), starts);
-  };
+  const auto wanted = [&](std::string_view name) { return Wanted(selection, name); };
   if (wanted("layout")) TestLayout();
   if (wanted("ending")) TestEnding();
   if (wanted("strips")) TestChannelStrips();

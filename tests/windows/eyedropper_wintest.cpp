@@ -10,12 +10,12 @@
 //   eyedropper_wintest [--soak RUNS] [section]
 //                                  runs the sections whose name contains
 //                                  `section`; the soak makes RUNS runs (200)
-//   eyedropper_wintest --dpi-child the scaled-display part, run by the "dpi"
+//   eyedropper_wintest --dpi-child 144
+//                                  the scaled-display part, run by the "dpi"
 //                                  section with the prefix's DPI set to 144
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -24,11 +24,12 @@
 #include <string>
 #include <vector>
 
-#include "picker/color_picker.h"
+#include "picker/bitmaps_win32.h"
 #include "picker/dialog_stats_win32.h"
 #include "picker/eyedropper.h"
 #include "picker/eyedropper_win32.h"
-#include "tests/windows/support/wintest_common_controls.h"
+#include "tests/rgba.h"
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_screen.h"
@@ -51,11 +52,6 @@ constexpr POINT kUpperSwatch{336, 28};
 constexpr POINT kLowerSwatch{336, 60};
 
 constexpr int kMagnifier = kMagnifierSize;  // magnifier client size, pixels
-
-ColorValue Rgba(int r, int g, int b, int a) {
-  return static_cast<ColorValue>(r) | static_cast<ColorValue>(g) << 8 |
-         static_cast<ColorValue>(b) << 16 | static_cast<ColorValue>(a) << 24;
-}
 
 std::string PointText(POINT p) {
   return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
@@ -127,13 +123,7 @@ LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
       HDC dc = BeginPaint(window, &paint);
       const int width = g_pattern.screen.right - g_pattern.screen.left;
       const int height = g_pattern.screen.bottom - g_pattern.screen.top;
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof(info.bmiHeader);
-      info.bmiHeader.biWidth = width;
-      info.bmiHeader.biHeight = -height;
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
+      const BITMAPINFO info = TopDownBitmapInfo(width, height, 32);
       SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, g_pattern.bgra.data(), &info,
                         DIB_RGB_COLORS);
       EndPaint(window, &paint);
@@ -156,8 +146,7 @@ bool ShowPattern() {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const ColorValue c = PatternAt(x + s.left, y + s.top);
-      g_pattern.bgra[static_cast<size_t>(y) * width + x] =
-          ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+      g_pattern.bgra[static_cast<size_t>(y) * width + x] = SwapRedBlue(c);
     }
   }
   WNDCLASSA wc{};
@@ -190,87 +179,21 @@ bool ShowPattern() {
 
 // --- The dialog on its own thread ----------------------------------------------
 
-struct DialogRun {
-  ColorValue initial = 0;
-  int alpha_flag = 0;
-  std::string title;
-  HANDLE thread = nullptr;
-  DWORD thread_id = 0;
-  HWND window = nullptr;
-  std::atomic<ColorValue> result{0};
-  std::atomic<bool> finished{false};
-};
-
-DWORD WINAPI DialogThread(LPVOID parameter) {
-  auto* run = static_cast<DialogRun*>(parameter);
-  CommonControls6 controls;
-  const std::string descriptor = run->title + "\nRGB\nRGB(?r, ?g, ?b)";
-  run->result = OpenColorPicker(run->initial, descriptor, run->alpha_flag, nullptr);
-  run->finished = true;
-  return 0;
+// The dialog of an eyedropper test: a row of captions and a row of
+// templates under its title.
+void Prepare(RunningDialog& run, const char* title, ColorValue initial, int alpha_flag) {
+  run.job.descriptor = std::string(title) + "\nRGB\nRGB(?r, ?g, ?b)";
+  run.job.initial = initial;
+  run.job.alpha_flag = alpha_flag;
 }
 
-DialogSnapshot Snapshot() {
-  return LastDialogSnapshot();
-}
-
-std::string Describe(const DialogSnapshot& s) {
-  return "{current " + Hex32(s.picker.current) + ", stored " + Hex32(s.picker.stored) + ", quit " +
-         (s.quit ? "1" : "0") + "}";
-}
-
-// Waits until the dialog, idle, satisfies `condition`.
-bool WaitForState(const DialogRun& run, std::string_view what,
-                  const std::function<bool(const DialogSnapshot&)>& condition) {
-  DialogSnapshot s;
-  const bool ok = WaitUntil([&] {
-    s = Snapshot();
-    return s.window == run.window && !s.quit && condition(s);
-  });
-  return Check(g_report, ok, "dialog state", what, Describe(s));
-}
-
-bool StartDialog(DialogRun& run) {
-  const long idle_before = GetDialogProbe().idle_waits.load();
-  run.thread = CreateThread(nullptr, 0, DialogThread, &run, 0, &run.thread_id);
-  if (run.thread == nullptr) return Check(g_report, false, "dialog thread", "started", "not");
-  WaitUntil([&] {
-    for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
-      if (GetWindowThreadProcessId(w, nullptr) == run.thread_id) run.window = w;
-    }
-    const DialogSnapshot s = Snapshot();
-    return run.window != nullptr && s.window == run.window && s.idle_count > idle_before;
-  });
-  return Check(g_report, run.window != nullptr, "dialog \"" + run.title + "\"", "shown and idle",
-               "not found");
-}
-
-ColorValue WaitForResult(DialogRun& run) {
-  const bool ended = WaitUntil([&] { return run.finished.load(); });
-  Check(g_report, ended, "OpenColorPicker returns", "within the time-out", "still running");
-  if (ended && run.thread != nullptr) WaitForSingleObject(run.thread, INFINITE);
-  if (run.thread != nullptr) CloseHandle(run.thread);
-  run.thread = nullptr;
-  return run.result.load();
-}
-
-// Ends a dialog whose test went wrong, so that the next one starts clean.
-void CloseIfOpen(DialogRun& run) {
-  if (run.thread == nullptr) return;
-  if (IsWindow(run.window)) {
-    PressKey(VK_ESCAPE);  // an eyedropper still running
-    PostMessageA(run.window, WM_CLOSE, 0, 0);
-  }
-  WaitForResult(run);
-}
-
-POINT Screen(const DialogRun& run, POINT client) {
+POINT Screen(const RunningDialog& run, POINT client) {
   return ClientPointOnScreen(run.window, client.x, client.y);
 }
 
-void ConfirmExpecting(DialogRun& run, ColorValue expected, std::string_view what) {
+void ConfirmExpecting(RunningDialog& run, ColorValue expected, std::string_view what) {
   ClickAt(Screen(run, kOkButton));
-  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(run)));
+  CheckEqual(g_report, what, Hex32(expected), Hex32(WaitForResult(g_report, run)));
 }
 
 // --- The eyedropper's windows ---------------------------------------------------
@@ -282,7 +205,7 @@ struct EyedropperWindows {
 
 // Visible top-level windows of this process titled like the dialog, other
 // than the dialog: the 121 x 121 one is the magnifier.
-EyedropperWindows FindEyedropperWindows(const DialogRun& run) {
+EyedropperWindows FindEyedropperWindows(const RunningDialog& run) {
   EyedropperWindows found;
   for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
     if (w == run.window) continue;
@@ -318,7 +241,7 @@ RECT g_last_magnifier{};
 // Waits until the windows under the last magnifier have repainted (the
 // pattern is back outside the dialog), so that a new capture sees the pattern
 // rather than what the old magnifier left on the screen.
-bool WaitForScreenSettled(const DialogRun& run) {
+bool WaitForScreenSettled(const RunningDialog& run) {
   RECT area{};
   if (!IntersectRect(&area, &g_last_magnifier, &g_pattern.screen)) return true;
   RECT dialog{};
@@ -343,7 +266,7 @@ bool WaitForScreenSettled(const DialogRun& run) {
                "the pattern again", "other pixels at " + PointText(stale));
 }
 
-bool StartEyedropper(const DialogRun& run, Picking& picking, bool by_key = false) {
+bool StartEyedropper(const RunningDialog& run, Picking& picking, bool by_key = false) {
   WaitForScreenSettled(run);
   picking = {};
   picking.canvas_mark = GetDialogProbe().canvas_redraws.load();
@@ -367,7 +290,7 @@ bool StartEyedropper(const DialogRun& run, Picking& picking, bool by_key = false
 }
 
 // Waits until the eyedropper has ended and the dialog is back and idle.
-bool WaitForDialogBack(const DialogRun& run, const Picking& picking, std::string_view what) {
+bool WaitForDialogBack(const RunningDialog& run, const Picking& picking, std::string_view what) {
   std::string got = "eyedropper windows still open";
   const bool back = WaitUntil([&] {
     const EyedropperWindows left = FindEyedropperWindows(run);
@@ -448,27 +371,28 @@ bool CheckMagnifierPixels(const Picking& picking, POINT pointer, const RECT& mon
 }
 
 // Clicks the frozen screen where the pointer is and waits for the dialog.
-bool ClickToPick(const DialogRun& run, const Picking& picking) {
+bool ClickToPick(const RunningDialog& run, const Picking& picking) {
   PressLeftButton();
   ReleaseLeftButton();
   return WaitForDialogBack(run, picking, "after the click");
 }
 
-bool EscapeAndWait(const DialogRun& run, const Picking& picking) {
+bool EscapeAndWait(const RunningDialog& run, const Picking& picking) {
   PressKey(VK_ESCAPE);
   return WaitForDialogBack(run, picking, "after Escape");
 }
 
 // Runs the eyedropper once: move to `pointer`, click; the dialog's colour
 // becomes the pattern there with the alpha byte kept.
-bool PickAt(DialogRun& run, POINT pointer, POINT magnifier) {
+bool PickAt(RunningDialog& run, POINT pointer, POINT magnifier) {
   Picking picking;
   if (!StartEyedropper(run, picking)) return false;
   if (!MoveExpecting(picking, pointer, magnifier)) return false;
   const ColorValue alpha = Snapshot().picker.current & 0xFF000000u;
   if (!ClickToPick(run, picking)) return false;
   const ColorValue want = PatternAt(pointer.x, pointer.y) | alpha;
-  return WaitForState(run, "current colour " + Hex32(want) + " picked at " + PointText(pointer),
+  return WaitForState(g_report, run,
+                      "current colour " + Hex32(want) + " picked at " + PointText(pointer),
                       [&](const DialogSnapshot& s) { return s.picker.current == want; });
 }
 
@@ -518,11 +442,9 @@ bool NudgeExpecting(const Picking& picking, WORD key, bool shift, POINT expected
 // start from the keyboard that picks without a move; alpha flag 1.
 void TestPickWithAlpha() {
   BeginSection(g_report, "pick with the alpha flag");
-  DialogRun run;
-  run.title = "Eyedropper alpha";
-  run.initial = Rgba(0x10, 0x20, 0x30, 0x80);
-  run.alpha_flag = 1;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper alpha", Rgba(0x10, 0x20, 0x30, 0x80), 1);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   const RECT dialog_rect = [&] {
     RECT r;
     GetWindowRect(run.window, &r);
@@ -530,7 +452,7 @@ void TestPickWithAlpha() {
   }();
 
   Picking picking;
-  if (!StartEyedropper(run, picking)) return CloseIfOpen(run);
+  if (!StartEyedropper(run, picking)) return CloseIfOpen(g_report, run);
   const std::vector<RECT> monitors = Monitors();
   CheckEqual(g_report, "full-screen windows", monitors.size(), picking.windows.full_screen.size());
   for (const RECT& m : monitors) {
@@ -568,9 +490,9 @@ void TestPickWithAlpha() {
   }
   ClickToPick(run, picking);
   const ColorValue picked = PatternAt(p.x, p.y) | 0x80000000u;
-  WaitForState(run, "picked " + Hex32(picked) + ", stored colour kept",
+  WaitForState(g_report, run, "picked " + Hex32(picked) + ", stored colour kept",
                [&](const DialogSnapshot& s) {
-                 return s.picker.current == picked && s.picker.stored == run.initial;
+                 return s.picker.current == picked && s.picker.stored == run.job.initial;
                });
   RECT after;
   GetWindowRect(run.window, &after);
@@ -593,7 +515,7 @@ void TestPickWithAlpha() {
                 at.x == 0 && at.y == 0 ? "no move seen" : "the system reported a move");
     ClickToPick(run, picking);
     const ColorValue want = PatternAt(q.x, q.y) | 0x80000000u;
-    WaitForState(run, "picked " + Hex32(want) + " without a move",
+    WaitForState(g_report, run, "picked " + Hex32(want) + " without a move",
                  [&](const DialogSnapshot& s) { return s.picker.current == want; });
   }
   ConfirmExpecting(run, PatternAt(q.x, q.y) | 0x80000000u, "OK after the picks");
@@ -603,11 +525,9 @@ void TestPickWithAlpha() {
 // right and bottom edges and in the corner.
 void TestEdges() {
   BeginSection(g_report, "edges without the alpha flag");
-  DialogRun run;
-  run.title = "Eyedropper edges";
-  run.initial = Rgba(1, 2, 3, 0x5A);
-  run.alpha_flag = 0;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper edges", Rgba(1, 2, 3, 0x5A), 0);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   const RECT m = PrimaryMonitor();
   const int r = m.right - 1;   // outermost column
   const int b = m.bottom - 1;  // outermost row
@@ -621,7 +541,7 @@ void TestEdges() {
     }
     ClickToPick(run, picking);
     const ColorValue want = PatternAt(corner.x, corner.y) | 0x5A000000u;
-    WaitForState(run, "picked the top-left pixel " + Hex32(want),
+    WaitForState(g_report, run, "picked the top-left pixel " + Hex32(want),
                  [&](const DialogSnapshot& s) { return s.picker.current == want; });
   }
 
@@ -648,7 +568,7 @@ void TestEdges() {
     }
     ClickToPick(run, picking);
     const ColorValue want = PatternAt(r, b) | 0x5A000000u;
-    WaitForState(run, "picked the bottom-right pixel " + Hex32(want),
+    WaitForState(g_report, run, "picked the bottom-right pixel " + Hex32(want),
                  [&](const DialogSnapshot& s) { return s.picker.current == want; });
   }
   PickAt(run, POINT{r, m.top + 300}, POINT{r + 16 - 153, m.top + 316});    // outermost column
@@ -660,11 +580,9 @@ void TestEdges() {
 // a pick over the dialog's swatches is not undone by the button's release.
 void TestEndings() {
   BeginSection(g_report, "Escape, close requests, release over the dialog");
-  DialogRun run;
-  run.title = "Eyedropper endings";
-  run.initial = Rgba(0x44, 0x55, 0x66, 0x77);
-  run.alpha_flag = 1;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper endings", Rgba(0x44, 0x55, 0x66, 0x77), 1);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   const RECT m = PrimaryMonitor();
   // A current colour that differs from the stored one.
   PickAt(run, POINT{m.left + 100, m.top + 80}, POINT{m.left + 116, m.top + 96});
@@ -731,7 +649,7 @@ void TestEndings() {
     WaitForDialogBack(run, picking, "after the click over a swatch");
     const ColorValue want = centre | (before.picker.current & 0xFF000000u);
     WaitForState(
-        run,
+        g_report, run,
         "picked " + Hex32(want) + " over a swatch, stored " + Hex32(before.picker.stored) + " kept",
         [&](const DialogSnapshot& s) {
           return s.picker.current == want && s.picker.stored == before.picker.stored;
@@ -747,10 +665,10 @@ void TestEndings() {
       return left.magnifier == nullptr && left.full_screen.empty();
     });
     Check(g_report, gone, "close request to the dialog", "eyedropper windows gone", "still open");
-    CheckEqual(g_report, "close request to the dialog: result", Hex32(run.initial),
-               Hex32(WaitForResult(run)));
+    CheckEqual(g_report, "close request to the dialog: result", Hex32(run.job.initial),
+               Hex32(WaitForResult(g_report, run)));
   }
-  CloseIfOpen(run);
+  CloseIfOpen(g_report, run);
 }
 
 // The arrow keys move the pointer by a pixel, with Shift by ten, and are held
@@ -759,11 +677,9 @@ void TestEndings() {
 // nothing. Alpha flag 1.
 void TestKeys() {
   BeginSection(g_report, "arrow keys and Enter");
-  DialogRun run;
-  run.title = "Eyedropper keys";
-  run.initial = Rgba(0x21, 0x43, 0x65, 0xA7);
-  run.alpha_flag = 1;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper keys", Rgba(0x21, 0x43, 0x65, 0xA7), 1);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   const RECT m = PrimaryMonitor();
   const int r = m.right - 1;
   const int b = m.bottom - 1;
@@ -795,7 +711,7 @@ void TestKeys() {
     PressKey(VK_RETURN);
     WaitForDialogBack(run, picking, "after Enter");
     const ColorValue want = PatternAt(c.x, c.y) | 0xA7000000u;
-    WaitForState(run, "Enter without a move picked " + Hex32(want),
+    WaitForState(g_report, run, "Enter without a move picked " + Hex32(want),
                  [&](const DialogSnapshot& s) { return s.picker.current == want; });
   }
 
@@ -832,10 +748,54 @@ void TestKeys() {
     PressExtendedKey(VK_RETURN);
     WaitForDialogBack(run, picking, "after the keypad's Enter");
     const ColorValue want = PatternAt(r, b) | 0xA7000000u;
-    WaitForState(run, "keypad's Enter picked the bottom-right pixel " + Hex32(want),
+    WaitForState(g_report, run, "keypad's Enter picked the bottom-right pixel " + Hex32(want),
                  [&](const DialogSnapshot& s) { return s.picker.current == want; });
   }
   ConfirmExpecting(run, PatternAt(r, b) | 0xA7000000u, "OK after the keys");
+}
+
+// While set, the dialog's thread gets no pointer moves: the system reports
+// one when the eyedropper's windows appear under the pointer.
+std::atomic<bool> g_drop_moves{false};
+
+LRESULT CALLBACK DropMoves(int code, WPARAM wparam, LPARAM lparam) {
+  auto* msg = reinterpret_cast<MSG*>(lparam);
+  if (code == HC_ACTION && g_drop_moves && msg->message == WM_MOUSEMOVE) msg->message = WM_NULL;
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// A dialog opened again on the same thread, its window perhaps with the
+// handle of the one before, whose eyedropper picked a colour: its first pick,
+// with no move at all, gives black (with the alpha byte kept), not the
+// colour of the dialog before.
+void TestNewDialogStartsFromBlack() {
+  BeginSection(g_report, "a new dialog's eyedropper starts from black");
+  RunningDialog run;
+  Prepare(run, "Eyedropper twice", Rgba(0x44, 0x55, 0x66, 0x3C), 1);
+  run.job.open_twice = true;
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
+  const RECT primary = PrimaryMonitor();
+  const POINT p{primary.left + 300, primary.top + 200};
+  const ColorValue picked = PatternAt(p.x, p.y) | 0x3C000000u;
+  if (PickAt(run, p, POINT{p.x + 16, p.y + 16})) ClickAt(Screen(run, kOkButton));
+  const HWND first = run.window;
+  if (!OpenAgain(g_report, run)) return CloseIfOpen(g_report, run);
+  CheckEqual(g_report, "first dialog", Hex32(picked), Hex32(run.job.first_result.load()));
+  std::printf("   second dialog's window: %s handle\n",
+              run.window == first ? "the same" : "another");
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, DropMoves, nullptr, run.thread_id);
+  Check(g_report, hook != nullptr, "message hook on the dialog's thread", "set", "not set");
+  Picking picking;
+  g_drop_moves = true;
+  if (hook != nullptr && StartEyedropper(run, picking)) {
+    PressKey(VK_RETURN);
+    WaitForDialogBack(run, picking, "after Enter");
+    WaitForState(g_report, run, "first pick without a move: " + Hex32(0x3C000000u),
+                 [&](const DialogSnapshot& s) { return s.picker.current == 0x3C000000u; });
+  }
+  g_drop_moves = false;
+  if (hook != nullptr) UnhookWindowsHookEx(hook);
+  ConfirmExpecting(run, 0x3C000000u, "second dialog");
 }
 
 // Private bytes may grow by less than this over the second half of the soak.
@@ -848,14 +808,12 @@ constexpr std::size_t kSoakGrowthLimit = 4u << 20;
 // sampled after a tenth of the runs, half-way and at the end.
 void TestSoak(int runs) {
   BeginSection(g_report, "soak: " + std::to_string(runs) + " eyedropper runs");
-  DialogRun run;
-  run.title = "Eyedropper soak";
-  run.initial = Rgba(9, 8, 7, 0xC3);
-  run.alpha_flag = 1;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper soak", Rgba(9, 8, 7, 0xC3), 1);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   const RECT m = PrimaryMonitor();
   const double start = NowMs();
-  ColorValue expected = run.initial;
+  ColorValue expected = run.job.initial;
   int done = 0;
   std::size_t warm = 0;
   std::size_t half = 0;
@@ -872,7 +830,7 @@ void TestSoak(int runs) {
     } else {
       if (!EscapeAndWait(run, picking)) break;
     }
-    if (!WaitForState(run, "run " + std::to_string(i) + ": current " + Hex32(expected),
+    if (!WaitForState(g_report, run, "run " + std::to_string(i) + ": current " + Hex32(expected),
                       [&](const DialogSnapshot& s) { return s.picker.current == expected; })) {
       break;
     }
@@ -901,13 +859,11 @@ void TestMonitors() {
     std::printf("   one monitor only: the switch between monitors is not tested here\n");
     return;
   }
-  DialogRun run;
-  run.title = "Eyedropper monitors";
-  run.initial = Rgba(0, 0, 0, 0x33);
-  run.alpha_flag = 1;
-  if (!StartDialog(run)) return CloseIfOpen(run);
+  RunningDialog run;
+  Prepare(run, "Eyedropper monitors", Rgba(0, 0, 0, 0x33), 1);
+  if (!StartDialog(g_report, run)) return CloseIfOpen(g_report, run);
   Picking picking;
-  if (!StartEyedropper(run, picking)) return CloseIfOpen(run);
+  if (!StartEyedropper(run, picking)) return CloseIfOpen(g_report, run);
   for (const RECT& m : monitors) {
     const POINT inside{m.left + 50, m.top + 40};
     if (MoveExpecting(picking, inside, POINT{inside.x + 16, inside.y + 16})) {
@@ -936,7 +892,7 @@ void TestMonitors() {
   }
   ClickToPick(run, picking);
   const ColorValue want = PatternAt(p.x, p.y) | 0x33000000u;
-  WaitForState(run, "picked " + Hex32(want) + " on the last monitor",
+  WaitForState(g_report, run, "picked " + Hex32(want) + " on the last monitor",
                [&](const DialogSnapshot& s) { return s.picker.current == want; });
   ConfirmExpecting(run, want, "OK after the pick on another monitor");
 }
@@ -1046,7 +1002,7 @@ void TestScaledChild() {
 // Runs this program again with the prefix's DPI at 144 for the scaled part.
 void TestScaled() {
   BeginSection(g_report, "scaled display");
-  const int code = RunSelfAtDpi(144, "--dpi-child", 120000);
+  const int code = RunSelfAtDpi(144, "--dpi-child 144", 120000);
   if (code == -2) {
     std::printf("   not under Wine: the display's scale cannot be changed for one program\n");
     return;
@@ -1061,7 +1017,7 @@ int main(int argc, char** argv) {
   const TestSelection selection = ReadTestSelection(argc, argv, "--soak", 200, 10);
   if (!selection.valid) return 2;
   if (!ShowPattern()) return FinishReport(g_report);
-  if (selection.names.size() == 1 && selection.names[0] == "--dpi-child") {
+  if (selection.dpi_child != 0) {
     TestScaledChild();
     return FinishReport(g_report);
   }
@@ -1070,6 +1026,7 @@ int main(int argc, char** argv) {
   if (wanted("edges")) TestEdges();
   if (wanted("endings")) TestEndings();
   if (wanted("keys")) TestKeys();
+  if (wanted("black")) TestNewDialogStartsFromBlack();
   if (wanted("monitors")) TestMonitors();
   if (wanted("soak")) TestSoak(selection.size);
   if (wanted("dpi")) TestScaled();

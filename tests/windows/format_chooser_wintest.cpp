@@ -214,9 +214,10 @@ void RunScaled(TestReport& report) {
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
   TestReport report;
-  const bool child = argc == 3 && std::string(argv[1]) == "--dpi-child";
+  const TestSelection selection = ReadTestSelection(argc, argv);
+  const bool child = selection.dpi_child != 0;
   if (child) {
-    g_dpi = std::atoi(argv[2]);
+    g_dpi = selection.dpi_child;
     SetThreadPerMonitorDpiAware();
   }
   for (const Case& c : kCases) RunCase(report, c);

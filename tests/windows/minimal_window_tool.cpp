@@ -11,18 +11,6 @@
 
 namespace {
 
-double MillisecondsSinceProcessStart() {
-  FILETIME created, exited, kernel, user, now;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER a, b;
-  a.LowPart = created.dwLowDateTime;
-  a.HighPart = created.dwHighDateTime;
-  b.LowPart = now.dwLowDateTime;
-  b.HighPart = now.dwHighDateTime;
-  return static_cast<double>(b.QuadPart - a.QuadPart) / 10000.0;  // 100 ns units
-}
-
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_PAINT) {
     PAINTSTRUCT paint;
@@ -30,7 +18,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     FillRect(dc, &paint.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
     EndPaint(window, &paint);
     GdiFlush();
-    std::printf("first-paint-ms %.1f\n", MillisecondsSinceProcessStart());
+    std::printf("first-paint-ms %.1f\n", tintra::wintest::MillisecondsSinceProcessStart());
     std::fflush(stdout);
     ExitProcess(0);
   }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>

@@ -8,24 +8,16 @@ file(GLOB TINTRA_WINTESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_wintest.
 file(GLOB TINTRA_WINTOOLS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_tool.cpp)
 file(GLOB TINTRA_WINTEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/support/*.cpp)
 
-if(TINTRA_WINTEST_SUPPORT AND TARGET tintra_win32)
-  add_library(tintra_wintest_support STATIC ${TINTRA_WINTEST_SUPPORT})
-  tintra_target(tintra_wintest_support)
-  # psapi: process memory counters for the soak tests.
-  target_link_libraries(tintra_wintest_support PUBLIC tintra_win32 psapi)
-endif()
+add_library(tintra_wintest_support STATIC ${TINTRA_WINTEST_SUPPORT})
+tintra_target(tintra_wintest_support)
+# psapi: process memory counters for the soak tests.
+target_link_libraries(tintra_wintest_support PUBLIC tintra_win32 psapi)
 
 foreach(source IN LISTS TINTRA_WINTOOLS TINTRA_WINTESTS)
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})
   tintra_target(${name})
-  if(TARGET tintra_wintest_support)
-    target_link_libraries(${name} PRIVATE tintra_wintest_support)
-  elseif(TARGET tintra_win32)
-    target_link_libraries(${name} PRIVATE tintra_win32)
-  else()
-    target_link_libraries(${name} PRIVATE tintra_core user32 gdi32)
-  endif()
+  target_link_libraries(${name} PRIVATE tintra_wintest_support)
 endforeach()
 
 # Arguments of a test program under ctest. The soaks run shortened here, to
@@ -39,11 +31,7 @@ set(TINTRA_WINTEST_ARGS_standalone_wintest --soak 20)
 foreach(source IN LISTS TINTRA_WINTESTS)
   get_filename_component(name ${source} NAME_WE)
   # Programs the test starts are built first.
-  foreach(dep Tintra Tintra-Plugin)
-    if(TARGET ${dep})
-      add_dependencies(${name} ${dep})
-    endif()
-  endforeach()
+  add_dependencies(${name} Tintra Tintra-Plugin)
   foreach(tool IN LISTS TINTRA_WINTOOLS)
     get_filename_component(tool_name ${tool} NAME_WE)
     add_dependencies(${name} ${tool_name})

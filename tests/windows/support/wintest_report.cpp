@@ -41,10 +41,17 @@ TestSelection ReadTestSelection(int argc, char** argv, std::string_view size_opt
                                 int default_size, int minimum_size) {
   TestSelection selection;
   selection.size = default_size;
-  for (int i = 1; i < argc; ++i) {
+  int i = 1;
+  if (argc > 2 && std::string_view(argv[1]) == "--dpi-child") {
+    selection.dpi_child = std::atoi(argv[2]);
+    i = 3;
+  }
+  for (; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == size_option && i + 1 < argc) {
+    if (!size_option.empty() && argument == size_option && i + 1 < argc) {
       selection.size = std::atoi(argv[++i]);
+    } else if (argument.size() > 1 && argument[0] == '-' && argument[1] != '-') {
+      selection.skipped.emplace_back(argument.substr(1));
     } else {
       selection.names.emplace_back(argument);
     }
@@ -57,12 +64,19 @@ TestSelection ReadTestSelection(int argc, char** argv, std::string_view size_opt
   return selection;
 }
 
+TestSelection ReadTestSelection(int argc, char** argv) {
+  return ReadTestSelection(argc, argv, {}, 0, 0);
+}
+
 bool Wanted(const TestSelection& selection, std::string_view name) {
-  if (selection.names.empty()) return true;
-  for (const std::string& wanted : selection.names) {
-    if (name.find(wanted) != std::string_view::npos) return true;
-  }
-  return false;
+  const auto in = [name](const std::vector<std::string>& list) {
+    for (const std::string& part : list) {
+      if (name.find(part) != std::string_view::npos) return true;
+    }
+    return false;
+  };
+  if (in(selection.skipped)) return false;
+  return selection.names.empty() || in(selection.names);
 }
 
 }  // namespace tintra::wintest

@@ -55,18 +55,25 @@ bool CheckEqual(TestReport& report, std::string_view what, const T& expected, co
 // "0xAARRGGBB"-style text of a 32-bit value, 8 upper-case digits.
 std::string Hex32(std::uint32_t value);
 
-// The command line of a test program: "<size option> N" sets the size of its
-// soak (runs, messages...), every other argument names the groups to run.
+// The command line of a test program: "--dpi-child DPI" first marks the run
+// a child at that display DPI (RunSelfAtDpi), "<size option> N" sets the
+// size of its soak (runs, messages...), "-name" leaves out the groups of that
+// name and every other argument names groups to run.
 struct TestSelection {
+  int dpi_child = 0;  // 0: not a child run
   int size = 0;
-  std::vector<std::string> names;  // empty: every group
-  bool valid = true;               // false: the size is below its minimum (printed)
+  std::vector<std::string> names;    // empty: every group
+  std::vector<std::string> skipped;  // groups left out
+  bool valid = true;                 // false: the size is below its minimum (printed)
 };
 TestSelection ReadTestSelection(int argc, char** argv, std::string_view size_option,
                                 int default_size, int minimum_size);
+// The same for a program without a soak.
+TestSelection ReadTestSelection(int argc, char** argv);
 
-// Whether the group `name` runs: every group when none was named, else those
-// whose names contain one of the names given.
+// Whether the group `name` runs: not when it contains a name left out; else
+// every group when none was named, or those whose names contain one of the
+// names given.
 bool Wanted(const TestSelection& selection, std::string_view name);
 
 // Prints "N passed, M failed"; returns the exit code (0 when none failed).

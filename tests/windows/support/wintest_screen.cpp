@@ -1,6 +1,7 @@
 #include "tests/windows/support/wintest_screen.h"
 
-#include "picker/win32_handles.h"
+#include "picker/bitmaps_win32.h"
+#include "picker/handles_win32.h"
 
 namespace tintra::wintest {
 
@@ -10,17 +11,10 @@ std::vector<std::uint32_t> CaptureScreen(const RECT& screen_rect) {
   if (width <= 0 || height <= 0) return {};
   WindowDc screen(nullptr);
   if (screen.get() == nullptr) return {};
-  MemoryDc memory(screen.get());
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
   void* bits = nullptr;
-  OwnedGdiObject bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (memory.get() == nullptr || bitmap.get() == nullptr || bits == nullptr) return {};
+  const OwnedBitmap bitmap = CreateTopDownDib(width, height, 32, bits);
+  if (memory.get() == nullptr || bitmap.get() == nullptr) return {};
   {
     SelectedObject selected(memory.get(), bitmap.get());
     if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), screen_rect.left, screen_rect.top,
@@ -31,10 +25,7 @@ std::vector<std::uint32_t> CaptureScreen(const RECT& screen_rect) {
   GdiFlush();
   const auto* bgra = static_cast<const std::uint32_t*>(bits);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    const std::uint32_t p = bgra[i];
-    pixels[i] = 0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
-  }
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = kAlphaMask | SwapRedBlue(bgra[i]);
   return pixels;
 }
 

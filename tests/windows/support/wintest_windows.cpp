@@ -105,14 +105,6 @@ POINT ClientPointOnScreen(HWND window, int x, int y) {
   return p;
 }
 
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 std::string ClassName(HWND window) {
   char name[256] = {};
   const int length = GetClassNameA(window, name, sizeof(name));

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "picker/dialog_widgets_win32.h"
+
 namespace tintra::wintest {
 
 // Visible top-level windows of process `process_id` (0: any process) whose
@@ -40,7 +42,7 @@ SIZE ClientSize(HWND window);
 // Screen point of the client point (x, y) of `window`.
 POINT ClientPointOnScreen(HWND window, int x, int y);
 
-std::string WindowText(HWND window);  // ANSI
+using tintra::WindowText;  // the widgets' own, ANSI
 std::string ClassName(HWND window);
 
 // Runs `action` on the thread that owns `window` (a window of this process)

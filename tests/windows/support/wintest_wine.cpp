@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "tests/windows/support/wintest_windows.h"
@@ -128,6 +127,18 @@ int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms) {
   }
   RegCloseKey(key);
   return ended ? static_cast<int>(child.ExitCode()) : -1;
+}
+
+double MillisecondsSinceProcessStart() {
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER a, b;
+  a.LowPart = created.dwLowDateTime;
+  a.HighPart = created.dwHighDateTime;
+  b.LowPart = now.dwLowDateTime;
+  b.HighPart = now.dwHighDateTime;
+  return static_cast<double>(b.QuadPart - a.QuadPart) / 10000.0;  // 100 ns units
 }
 
 }  // namespace tintra::wintest

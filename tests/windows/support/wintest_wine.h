@@ -34,4 +34,8 @@ int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms);
 void SetThreadPerMonitorDpiAware();
 void SetThreadDpiUnaware();
 
+// Time since this process was created, milliseconds: what a start-up costs
+// by the time the caller is reached (the timing tools print it).
+double MillisecondsSinceProcessStart();
+
 }  // namespace tintra::wintest

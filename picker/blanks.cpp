@@ -1,4 +1,4 @@
-#include "colortext/blanks.h"
+#include "picker/blanks.h"
 
 namespace tintra {
 
