@@ -62,15 +62,22 @@ void MakeGuiFont(GuiFont& font, int dpi) {
   if (font.scaled.get() != nullptr) font.font = static_cast<HFONT>(font.scaled.get());
 }
 
-ThreadDpiAwareness::ThreadDpiAwareness() {
+DPI_AWARENESS_CONTEXT SetThreadDpiContext(DPI_AWARENESS_CONTEXT context) {
   const SetThreadDpiFunction set = SetThreadDpi();
-  if (set == nullptr) return;
-  previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-  if (previous == nullptr) previous = set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  return set != nullptr ? set(context) : nullptr;
 }
 
+DPI_AWARENESS_CONTEXT SetThreadPerMonitorAware() {
+  const DPI_AWARENESS_CONTEXT previous =
+      SetThreadDpiContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  return previous != nullptr ? previous
+                             : SetThreadDpiContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+ThreadDpiAwareness::ThreadDpiAwareness() : previous(SetThreadPerMonitorAware()) {}
+
 void ThreadDpiAwareness::Restore() {
-  if (previous != nullptr) SetThreadDpi()(previous);
+  if (previous != nullptr) SetThreadDpiContext(previous);
   previous = nullptr;
 }
 

@@ -38,6 +38,12 @@ struct GuiFont {
 };
 void MakeGuiFont(GuiFont& font, int dpi);
 
+// Sets the calling thread's DPI awareness; gives the previous one, or
+// nullptr when the system lacks the call or refuses the context.
+DPI_AWARENESS_CONTEXT SetThreadDpiContext(DPI_AWARENESS_CONTEXT context);
+// The same for per-monitor awareness, V2 else V1.
+DPI_AWARENESS_CONTEXT SetThreadPerMonitorAware();
+
 // Makes the calling thread per-monitor DPI-aware (V2, else V1) where the
 // system offers it (Windows 10 1607 and later; V2 from 1703), so that
 // monitor rectangles, captures, window positions and the pointer are

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "picker/display_dpi_win32.h"
 #include "tests/windows/support/wintest_windows.h"
 
 namespace tintra::wintest {
@@ -78,24 +79,12 @@ int RunWithUnmanagedWindowsUnderWine() {
   return static_cast<int>(code);
 }
 
-namespace {
-
-void SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT wanted, DPI_AWARENESS_CONTEXT fallback) {
-  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
-  if (set != nullptr && set(wanted) == nullptr && fallback != nullptr) set(fallback);
-}
-
-}  // namespace
-
 void SetThreadPerMonitorDpiAware() {
-  SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2,
-                        DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+  tintra::SetThreadPerMonitorAware();
 }
 
 void SetThreadDpiUnaware() {
-  SetThreadDpiAwareness(DPI_AWARENESS_CONTEXT_UNAWARE, nullptr);
+  tintra::SetThreadDpiContext(DPI_AWARENESS_CONTEXT_UNAWARE);
 }
 
 int RunSelfAtDpi(int dpi, const std::string& arguments, int timeout_ms) {
