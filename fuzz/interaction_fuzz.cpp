@@ -192,7 +192,7 @@ void Refresh(tintra::PickerSession& session, PointerModel& model) {
   const tintra::PickerState& p = session.ui.picker;
   FUZZ_CHECK(!p.flags.rederive && !p.flags.hue_bar && !p.flags.canvas, "flags left set");
   FUZZ_CHECK((p.hue & 0xFF000000u) == 0, "hue colour %08X has alpha", p.hue);
-  FUZZ_CHECK(session.field_texts.size() == session.layout.fields.size(), "field texts");
+  FUZZ_CHECK(session.field_texts.size() == session.descriptor.fields.size(), "field texts");
   if (!drew) return;
   // The widgets show the colour now: fields without the focus, and the combo.
   for (Channel channel : {Channel::kRed, Channel::kGreen, Channel::kBlue, Channel::kAlpha}) {

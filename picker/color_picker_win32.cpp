@@ -56,15 +56,11 @@ struct Dialog {
   std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
   // The eyedropper's colour (alpha 0) from one run to the next while this
   // dialog is open; black at first.
-  ColorValue eyedropper_colour = 0;
+  ColorValue eyedropper_color = 0;
 };
 
 InteractionState& Ui(Dialog& d) {
   return d.session.ui;
-}
-
-const DialogLayout& Layout(const Dialog& d) {
-  return d.session.dialog_layout;
 }
 
 // --- Requests ---------------------------------------------------------------
@@ -72,8 +68,8 @@ const DialogLayout& Layout(const Dialog& d) {
 // The screen eyedropper over the dialog; its windows carry the dialog's
 // title. A pick becomes the current colour.
 void RunEyedropperRequest(Dialog& d) {
-  const bool got = RunEyedropper(d.window, WindowText(d.window), d.eyedropper_colour);
-  OnEyedropperResult(Ui(d), got, d.eyedropper_colour);
+  const bool got = RunEyedropper(d.window, WindowText(d.window), d.eyedropper_color);
+  OnEyedropperResult(Ui(d), got, d.eyedropper_color);
 }
 
 void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
@@ -99,7 +95,7 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
       // physical pixels, all of which map back into it.
       POINT origin{0, 0};
       ClientToScreen(d.window, &origin);
-      const int dpi = Layout(d).dpi;
+      const int dpi = d.session.layout.dpi;
       const RECT screen{
           ToPhysical(r.rect.left, dpi) + origin.x, ToPhysical(r.rect.top, dpi) + origin.y,
           ToPhysical(r.rect.right, dpi) + origin.x, ToPhysical(r.rect.bottom, dpi) + origin.y};
@@ -160,7 +156,7 @@ void PaintCanvas(Dialog& d) {
                     d.dib_pixels.data(), &info, DIB_RGB_COLORS);
   // The template rows below the canvas: the window colour between the fields.
   if (d.client_height > canvas.height) {
-    const RECT below{0, canvas.height, Layout(d).client.physical.width, d.client_height};
+    const RECT below{0, canvas.height, d.session.layout.client.physical.width, d.client_height};
     FillRect(dc.get(), &below, GetSysColorBrush(COLOR_BTNFACE));
   }
   DialogProbe& probe = GetDialogProbe();
@@ -177,7 +173,7 @@ void Refresh(Dialog& d) {
   CarryOutRequests(d);
   if (d.session.field_texts_changed) {
     d.session.field_texts_changed = false;
-    const std::vector<TemplateField>& fields = d.session.layout.fields;
+    const std::vector<TemplateField>& fields = d.session.descriptor.fields;
     for (std::size_t i = 0; i < fields.size() && i < d.widgets.template_fields.size(); ++i) {
       if (fields[i].placeholder_count > 0) {
         SetWidgetText(d, d.widgets.template_fields[i], d.session.field_texts[i]);
@@ -201,10 +197,10 @@ bool IsDialogWindow(const Dialog& d, HWND w) {
 POINT PointerInClient(Dialog& d) {
   POINT p{-1, -1};
   if (!GetCursorPos(&p) || !ScreenToClient(d.window, &p) || p.x < 0 || p.y < 0 ||
-      p.x >= Layout(d).client.physical.width || p.y >= d.client_height) {
+      p.x >= d.session.layout.client.physical.width || p.y >= d.client_height) {
     p = POINT{-1, -1};
   } else {
-    p = POINT{ToLogical(p.x, Layout(d).dpi), ToLogical(p.y, Layout(d).dpi)};
+    p = POINT{ToLogical(p.x, d.session.layout.dpi), ToLogical(p.y, d.session.layout.dpi)};
   }
   d.last_pointer = p;
   return p;
@@ -443,8 +439,8 @@ bool RegisterDialogClass(HINSTANCE instance) {
 // the owner (left and top held at 0 or more) or on the primary screen (the
 // size limited to the screen's for the centring).
 RECT PlaceWindow(const Dialog& d, HWND owner) {
-  RECT r{0, 0, Layout(d).client.physical.width, d.client_height};
-  AdjustWindowRectForDpi(r, kWindowStyle, kWindowExStyle, Layout(d).dpi);
+  RECT r{0, 0, d.session.layout.client.physical.width, d.client_height};
+  AdjustWindowRectForDpi(r, kWindowStyle, kWindowExStyle, d.session.layout.dpi);
   const int width = static_cast<int>(r.right - r.left);
   const int height = static_cast<int>(r.bottom - r.top);
   int x = 0;
@@ -470,7 +466,7 @@ void FitClientArea(const Dialog& d) {
   RECT client;
   RECT frame;
   if (!GetClientRect(d.window, &client) || !GetWindowRect(d.window, &frame)) return;
-  const int dw = Layout(d).client.physical.width - (client.right - client.left);
+  const int dw = d.session.layout.client.physical.width - (client.right - client.left);
   const int dh = d.client_height - (client.bottom - client.top);
   if (dw == 0 && dh == 0) return;
   SetWindowPos(d.window, nullptr, 0, 0, frame.right - frame.left + dw,
@@ -481,11 +477,11 @@ void FitClientArea(const Dialog& d) {
 // the widget images, the widgets and a confinement in force. The window's
 // own size is the caller's.
 void Rescale(Dialog& d, int dpi) {
-  if (LayoutDpi(dpi) == Layout(d).dpi) return;
+  if (LayoutDpi(dpi) == d.session.layout.dpi) return;
   RescaleSession(d.session, dpi);
-  d.client_height = std::min(Layout(d).client.physical.height, kMaxClientHeight);
+  d.client_height = std::min(d.session.layout.client.physical.height, kMaxClientHeight);
   WidgetImages images;
-  BuildWidgetImages(images, Layout(d));
+  BuildWidgetImages(images, d.session.layout);
   PlaceDialogWidgets(d.session, images, d.widgets);
   std::swap(d.widget_images, images);  // the old ones go once nothing shows them
   if (d.pointer.confined) {
@@ -527,8 +523,8 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   const int dpi = IsWindow(owner_window) ? WindowDpi(owner_window) : SystemDpi();
   const ColorValue window_color = ColorOfColorRef(GetSysColor(COLOR_BTNFACE));
   OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi);
-  d.client_height = std::min(Layout(d).client.physical.height, kMaxClientHeight);
-  BuildWidgetImages(d.widget_images, Layout(d));
+  d.client_height = std::min(d.session.layout.client.physical.height, kMaxClientHeight);
+  BuildWidgetImages(d.widget_images, d.session.layout);
   if (!RegisterDialogClass(instance)) return initial;
 
   {
@@ -536,15 +532,15 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     // destroyed, then the owner enabled; the images go with `d` after both.
     DisabledOwner disabled(owner_window);  // no owner when it is not a window
     const RECT place = PlaceWindow(d, disabled.owner);
-    OwnedWindow window(CreateWindowExA(kWindowExStyle, kWindowClass, d.session.layout.title.c_str(),
-                                       kWindowStyle, place.left, place.top,
-                                       place.right - place.left, place.bottom - place.top,
-                                       disabled.owner, nullptr, instance, &d));
+    OwnedWindow window(
+        CreateWindowExA(kWindowExStyle, kWindowClass, d.session.descriptor.title.c_str(),
+                        kWindowStyle, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, disabled.owner, nullptr, instance, &d));
     if (window.get() == nullptr) return initial;
     d.window = window.get();
     // On a monitor of another DPI than foreseen: laid out for that one, and
     // placed again for the new size.
-    if (LayoutDpi(WindowDpi(d.window)) != Layout(d).dpi) {
+    if (LayoutDpi(WindowDpi(d.window)) != d.session.layout.dpi) {
       Rescale(d, WindowDpi(d.window));
       const RECT again = PlaceWindow(d, disabled.owner);
       SetWindowPos(d.window, nullptr, again.left, again.top, again.right - again.left,

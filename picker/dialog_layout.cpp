@@ -94,7 +94,60 @@ int SizeAt(int logical, int dpi) {
   return std::max(1, ToPhysical(logical, dpi));
 }
 
-DialogLayout MakeLayout(int alpha_flag, int row_count, int dpi_in) {
+}  // namespace
+
+int ToPhysical(int logical, int dpi) {
+  return Saturate(FloorDiv(static_cast<std::int64_t>(logical) * dpi + kBaseDpi / 2, kBaseDpi));
+}
+
+PixelRect ToPhysical(const PixelRect& logical, int dpi) {
+  const int x = ToPhysical(logical.x, dpi);
+  const int y = ToPhysical(logical.y, dpi);
+  const std::int64_t right = static_cast<std::int64_t>(logical.x) + logical.width;
+  const std::int64_t bottom = static_cast<std::int64_t>(logical.y) + logical.height;
+  return {x, y, Saturate(static_cast<std::int64_t>(ToPhysical(Saturate(right), dpi)) - x),
+          Saturate(static_cast<std::int64_t>(ToPhysical(Saturate(bottom), dpi)) - y)};
+}
+
+int ToLogical(int physical, int dpi) {
+  // ToPhysical(v) <= p  <=>  v * dpi + 48 < 96 (p + 1)  <=>  v * dpi <= 96 p + 47.
+  const int d = std::max(dpi, 1);
+  return Saturate(FloorDiv(static_cast<std::int64_t>(physical) * kBaseDpi + kBaseDpi / 2 - 1, d));
+}
+
+int LayoutDpi(int dpi) {
+  return std::clamp(dpi, kBaseDpi, kMaxDpi);
+}
+
+int LineThickness(int dpi) {
+  return std::max(1, LayoutDpi(dpi) / kBaseDpi);
+}
+
+int NearestImageDpi(int dpi) {
+  int best = kImageDpis[0];
+  for (int candidate : kImageDpis) {
+    if (std::abs(candidate - dpi) <= std::abs(best - dpi)) best = candidate;
+  }
+  return best;
+}
+
+PixelRect TemplateFieldRect(int alpha_flag, std::size_t row, std::size_t column,
+                            std::size_t columns) {
+  const int first_row_y = kCanvasHeight + kAlphaExtra * (alpha_flag != 0 ? 1 : 0);
+  const int width = FieldWidth(std::max<std::size_t>(columns, 1));
+  return {PlaceAt(column, width + kFieldGap, kRowLeft), PlaceAt(row, kRowPitch, first_row_y), width,
+          kTemplateFieldHeight};
+}
+
+int ClientHeight(int alpha_flag, int row_count) {
+  const std::int64_t alpha = alpha_flag != 0 ? 1 : 0;
+  std::int64_t height = kCanvasHeight + kAlphaExtra * alpha;
+  if (row_count > 0) height += std::int64_t{kRowPitch} * row_count + kRowsMargin;
+  return Saturate(height);
+}
+
+DialogLayout MakeDialogLayout(int alpha_flag, int row_count, int dpi_in,
+                              std::span<const PixelRect> template_fields) {
   const int a = alpha_flag != 0 ? 1 : 0;
   const int dpi = LayoutDpi(dpi_in);
   DialogLayout l;
@@ -181,71 +234,14 @@ DialogLayout MakeLayout(int alpha_flag, int row_count, int dpi_in) {
   l.button_face_size = SizeAt(kButtonFaceSize, image_dpi);
   l.cancel_face_size = SizeAt(kCancelFaceSize, image_dpi);
   l.preset_swatch_size = SizeAt(kPresetSwatchSize, dpi);
-  return l;
-}
-
-}  // namespace
-
-int ToPhysical(int logical, int dpi) {
-  return Saturate(FloorDiv(static_cast<std::int64_t>(logical) * dpi + kBaseDpi / 2, kBaseDpi));
-}
-
-PixelRect ToPhysical(const PixelRect& logical, int dpi) {
-  const int x = ToPhysical(logical.x, dpi);
-  const int y = ToPhysical(logical.y, dpi);
-  const std::int64_t right = static_cast<std::int64_t>(logical.x) + logical.width;
-  const std::int64_t bottom = static_cast<std::int64_t>(logical.y) + logical.height;
-  return {x, y, Saturate(static_cast<std::int64_t>(ToPhysical(Saturate(right), dpi)) - x),
-          Saturate(static_cast<std::int64_t>(ToPhysical(Saturate(bottom), dpi)) - y)};
-}
-
-int ToLogical(int physical, int dpi) {
-  // ToPhysical(v) <= p  <=>  v * dpi + 48 < 96 (p + 1)  <=>  v * dpi <= 96 p + 47.
-  const int d = std::max(dpi, 1);
-  return Saturate(FloorDiv(static_cast<std::int64_t>(physical) * kBaseDpi + kBaseDpi / 2 - 1, d));
-}
-
-int LayoutDpi(int dpi) {
-  return std::clamp(dpi, kBaseDpi, kMaxDpi);
-}
-
-int LineThickness(int dpi) {
-  return std::max(1, LayoutDpi(dpi) / kBaseDpi);
-}
-
-int NearestImageDpi(int dpi) {
-  int best = kImageDpis[0];
-  for (int candidate : kImageDpis) {
-    if (std::abs(candidate - dpi) <= std::abs(best - dpi)) best = candidate;
-  }
-  return best;
-}
-
-PixelRect TemplateFieldRect(int alpha_flag, std::size_t row, std::size_t column,
-                            std::size_t columns) {
-  const int first_row_y = kCanvasHeight + kAlphaExtra * (alpha_flag != 0 ? 1 : 0);
-  const int width = FieldWidth(std::max<std::size_t>(columns, 1));
-  return {PlaceAt(column, width + kFieldGap, kRowLeft), PlaceAt(row, kRowPitch, first_row_y), width,
-          kTemplateFieldHeight};
-}
-
-int ClientHeight(int alpha_flag, int row_count) {
-  const std::int64_t alpha = alpha_flag != 0 ? 1 : 0;
-  std::int64_t height = kCanvasHeight + kAlphaExtra * alpha;
-  if (row_count > 0) height += std::int64_t{kRowPitch} * row_count + kRowsMargin;
-  return Saturate(height);
-}
-
-DialogLayout MakeDialogLayout(int alpha_flag, int row_count, int dpi,
-                              std::span<const PixelRect> template_fields) {
-  DialogLayout l = MakeLayout(alpha_flag, row_count, dpi);
   l.template_fields.reserve(template_fields.size());
   for (const PixelRect& r : template_fields) l.template_fields.push_back(Lay(r, l.dpi));
   return l;
 }
 
 const DialogLayout& LogicalLayout(int alpha_flag) {
-  static const DialogLayout layouts[2] = {MakeLayout(0, 0, kBaseDpi), MakeLayout(1, 0, kBaseDpi)};
+  static const DialogLayout layouts[2] = {MakeDialogLayout(0, 0, kBaseDpi),
+                                          MakeDialogLayout(1, 0, kBaseDpi)};
   return layouts[alpha_flag != 0 ? 1 : 0];
 }
 

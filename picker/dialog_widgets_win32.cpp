@@ -154,7 +154,7 @@ void BuildWidgetImages(WidgetImages& images, const DialogLayout& l) {
 void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
                          DialogWidgets& widgets) {
   widgets = DialogWidgets{};
-  const DialogLayout& l = session.dialog_layout;
+  const DialogLayout& l = session.layout;
   const HFONT font = images.font.font;
   auto focusable = [&widgets](HWND w) {
     if (w != nullptr) widgets.focus_order.push_back(w);
@@ -179,7 +179,7 @@ void CreateDialogWidgets(HWND dialog, const PickerSession& session, const Widget
       focusable(CreateImageButton(dialog, l.eyedropper_button, WidgetId::kEyedropperButton,
                                   images.eyedropper_face.get(), font));
 
-  const std::vector<TemplateField>& fields = session.layout.fields;
+  const std::vector<TemplateField>& fields = session.descriptor.fields;
   widgets.template_fields.reserve(fields.size());
   for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
     const TemplateField& field = fields[i];
@@ -202,7 +202,7 @@ void CreateDialogWidgets(HWND dialog, const PickerSession& session, const Widget
 
 void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images,
                         const DialogWidgets& widgets) {
-  const DialogLayout& l = session.dialog_layout;
+  const DialogLayout& l = session.layout;
   const auto font = reinterpret_cast<WPARAM>(images.font.font);
   auto place = [&](HWND w, const PixelRect& r) {
     if (w == nullptr) return;

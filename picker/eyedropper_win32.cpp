@@ -84,8 +84,8 @@ struct Eyedropper {
   // comes up, so that its release cannot reach the dialog once it is shown
   // again.
   enum class Release { kNone, kLeftButton, kEnter } awaiting = Release::kNone;
-  bool closing = false;   // End() is destroying the windows
-  ColorValue colour = 0;  // 24 bits, alpha byte 0
+  bool closing = false;  // End() is destroying the windows
+  ColorValue color = 0;  // 24 bits, alpha byte 0
 };
 
 // The run in progress on this thread: how the window procedure and the hook
@@ -338,7 +338,7 @@ void UpdateZoom(Eyedropper& e, const MonitorEntry& m, int x, int y) {
     }
   }
   const COLORREF centre = GetPixel(zoom_dc.get(), kZoomCentre, kZoomCentre);
-  if (centre != CLR_INVALID) e.colour = ColorOfColorRef(centre);
+  if (centre != CLR_INVALID) e.color = ColorOfColorRef(centre);
 
   if (e.view.get() == nullptr) return;
   const MemoryDc view_dc(CreateCompatibleDC(nullptr));
@@ -503,10 +503,10 @@ void End(Eyedropper& e) {
 
 }  // namespace
 
-bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_colour) {
+bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_color) {
   Eyedropper e;
   e.dialog = dialog;
-  e.colour = picked_colour & kRgbMask;
+  e.color = picked_color & kRgbMask;
   const HWND focus_before = GetFocus();
 
   ShowWindow(dialog, SW_HIDE);
@@ -533,7 +533,7 @@ bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_col
     DropWakeUps();
     dpi.Restore();
   }
-  picked_colour = e.colour;
+  picked_color = e.color;
 
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);

@@ -29,6 +29,6 @@ namespace tintra {
 // program is not DPI-aware and the display is scaled (where the system lets
 // a thread change its DPI awareness). Everything the run makes is released
 // before it returns, on every path.
-bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_colour);
+bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_color);
 
 }  // namespace tintra

@@ -23,11 +23,6 @@ int OffsetIn(int coordinate, int origin, int max) {
   return static_cast<int>(std::clamp<std::int64_t>(offset, 0, max));
 }
 
-// The dialog's geometry as the handlers see it: logical pixels, 96 DPI.
-const DialogLayout& Layout(const PickerState& p) {
-  return LogicalLayout(p.alpha_flag);
-}
-
 // The channel fields that exist: red, green, blue, and alpha with the flag.
 bool ChannelExists(const InteractionState& s, Channel channel) {
   switch (channel) {
@@ -41,7 +36,7 @@ bool ChannelExists(const InteractionState& s, Channel channel) {
   return false;
 }
 
-void SetColourChanged(PickerState& p) {
+void SetColorChanged(PickerState& p) {
   p.flags.rederive = true;
   p.flags.hue_bar = true;
   p.flags.canvas = true;
@@ -73,7 +68,7 @@ void RecordSelectPreset(InteractionState& s, int index) {
 // Sets the values of the drag in progress from the pointer, with the flags
 // of the area.
 void ApplyPointer(PickerState& p, int x, int y) {
-  const DialogLayout& l = Layout(p);
+  const DialogLayout& l = LogicalLayout(p.alpha_flag);
   const PixelRect& field = l.field.logical;
   const int strip_max = l.strips[0].logical.width - 1;  // 255
   switch (p.drag) {
@@ -95,7 +90,7 @@ void ApplyPointer(PickerState& p, int x, int y) {
           static_cast<Channel>(static_cast<int>(p.drag) - static_cast<int>(Drag::kRed));
       const int strip_left = l.strips[static_cast<std::size_t>(channel)].logical.x;
       p.current = ReplaceChannel(p.current, channel, OffsetIn(x, strip_left, strip_max));
-      SetColourChanged(p);
+      SetColorChanged(p);
       return;
     }
     case Drag::kHueBar:
@@ -128,7 +123,7 @@ void SyncPresetCombo(InteractionState& s) {
 }
 
 Hover HoverAt(const PickerState& p, int x, int y) {
-  const DialogLayout& l = Layout(p);
+  const DialogLayout& l = LogicalLayout(p.alpha_flag);
   if (l.upper_swatch.logical.Contains(x, y)) return Hover::kUpper;
   if (l.lower_swatch.logical.Contains(x, y)) return Hover::kLower;
   return Hover::kNone;
@@ -170,13 +165,13 @@ InteractionState StartInteraction(ColorValue initial, int alpha_flag) {
   s.picker.initial = initial;
   s.picker.stored = initial;
   s.result = initial;
-  SetColourChanged(s.picker);
+  SetColorChanged(s.picker);
   return s;
 }
 
 void OnButtonDown(InteractionState& s, int x, int y) {
   if (s.quit) return;
-  const DialogLayout& l = Layout(s.picker);
+  const DialogLayout& l = LogicalLayout(s.picker.alpha_flag);
   for (int i = 0; i < l.press_area_count; ++i) {
     const PressArea& area = l.press_areas[static_cast<std::size_t>(i)];
     if (s.picker.drag == area.drag || !area.rect.logical.Contains(x, y)) continue;
@@ -222,7 +217,7 @@ void OnButtonUp(InteractionState& s, int x, int y) {
       break;
     case Hover::kLower:
       s.picker.current = s.picker.stored;
-      SetColourChanged(s.picker);
+      SetColorChanged(s.picker);
       break;
     case Hover::kNone:
       break;
@@ -246,7 +241,7 @@ void OnChannelTextChanged(InteractionState& s, Channel channel, std::string_view
   const std::int64_t read = ReadInteger(text);
   const int value = static_cast<int>(std::clamp<std::int64_t>(read, 0, 255));
   s.picker.current = ReplaceChannel(s.picker.current, channel, value);
-  SetColourChanged(s.picker);
+  SetColorChanged(s.picker);
 }
 
 void OnChannelFocusLost(InteractionState& s, Channel channel) {
@@ -274,7 +269,7 @@ void OnPresetEvent(InteractionState& s, PresetEventKind kind, int selected_index
     return;
   }
   s.picker.current = preset | (s.picker.current & kAlphaMask);
-  SetColourChanged(s.picker);
+  SetColorChanged(s.picker);
 }
 
 void OnButton(InteractionState& s, WidgetId which) {
@@ -299,7 +294,7 @@ void OnButton(InteractionState& s, WidgetId which) {
 void OnEyedropperResult(InteractionState& s, bool picked, ColorValue picked24) {
   if (s.quit || !picked) return;
   s.picker.current = (picked24 & kRgbMask) | (s.picker.current & kAlphaMask);
-  SetColourChanged(s.picker);
+  SetColorChanged(s.picker);
 }
 
 void EndDragForClose(InteractionState& s) {

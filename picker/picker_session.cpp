@@ -4,7 +4,7 @@ namespace tintra {
 
 namespace {
 
-DialogLayout LayOut(const DescriptorLayout& descriptor, int alpha_flag, int dpi) {
+DialogLayout LayoutForDescriptor(const DescriptorLayout& descriptor, int alpha_flag, int dpi) {
   std::vector<PixelRect> fields;
   fields.reserve(descriptor.fields.size());
   for (const TemplateField& f : descriptor.fields) {
@@ -18,14 +18,14 @@ DialogLayout LayOut(const DescriptorLayout& descriptor, int alpha_flag, int dpi)
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
                  int alpha_flag, ColorValue background, int dpi) {
   const int alpha = alpha_flag != 0 ? 1 : 0;
-  session.layout = ReadDescriptor(descriptor, alpha);
-  session.dialog_layout = LayOut(session.layout, alpha, dpi);
-  BuildDialogImages(session.images, session.dialog_layout);
-  session.client_height = session.dialog_layout.client.logical.height;
+  session.descriptor = ReadDescriptor(descriptor, alpha);
+  session.layout = LayoutForDescriptor(session.descriptor, alpha, dpi);
+  BuildDialogImages(session.images, session.layout);
+  session.client_height = session.layout.client.logical.height;
   session.background = background | kAlphaMask;
   session.field_texts.clear();
-  session.field_texts.reserve(session.layout.fields.size());
-  for (const TemplateField& field : session.layout.fields) {
+  session.field_texts.reserve(session.descriptor.fields.size());
+  for (const TemplateField& field : session.descriptor.fields) {
     // Output fields stay empty until the first refresh.
     session.field_texts.push_back(field.placeholder_count > 0 ? std::string() : field.text);
   }
@@ -34,9 +34,9 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
 }
 
 void RescaleSession(PickerSession& session, int dpi) {
-  if (LayoutDpi(dpi) == session.dialog_layout.dpi) return;
-  session.dialog_layout = LayOut(session.layout, session.ui.picker.alpha_flag, dpi);
-  BuildDialogImages(session.images, session.dialog_layout);
+  if (LayoutDpi(dpi) == session.layout.dpi) return;
+  session.layout = LayoutForDescriptor(session.descriptor, session.ui.picker.alpha_flag, dpi);
+  BuildDialogImages(session.images, session.layout);
   // The bars as they were (same offset), so that a drag on the hue bar goes
   // on reading the same colours; the marker row and the hue stay.
   RedrawHueBars(session.images, session.ui.picker.hue_offset);
@@ -49,8 +49,8 @@ bool RefreshSession(PickerSession& session) {
   if (!redraw_canvas) return false;
   UpdateWidgets(session.ui);
   const ColorValue color = session.ui.picker.current;
-  for (std::size_t i = 0; i < session.layout.fields.size(); ++i) {
-    const TemplateField& field = session.layout.fields[i];
+  for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
+    const TemplateField& field = session.descriptor.fields[i];
     if (field.placeholder_count > 0) session.field_texts[i] = ExpandForColor(field.text, color);
   }
   session.field_texts_changed = true;

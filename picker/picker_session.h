@@ -18,11 +18,11 @@ namespace tintra {
 struct PickerSession {
   InteractionState ui;
   DialogImages images;
-  DescriptorLayout layout;     // title and fields of the descriptor
-  DialogLayout dialog_layout;  // where everything goes at the dialog's DPI
-  int client_height = 0;       // logical pixels (dialog_layout.client has both)
-  ColorValue background = 0;   // the window colour, drawn opaque on the canvas
-  // Per entry of layout.fields: the text its widget shows (a caption's own
+  DescriptorLayout descriptor;  // title and fields of the descriptor
+  DialogLayout layout;          // where everything goes at the dialog's DPI
+  int client_height = 0;        // logical pixels (layout.client has both)
+  ColorValue background = 0;    // the window colour, drawn opaque on the canvas
+  // Per entry of descriptor.fields: the text its widget shows (a caption's own
   // text, or an output field's template expanded with the current colour).
   std::vector<std::string> field_texts;
   bool field_texts_changed = false;  // set by every canvas stage; the shell clears it

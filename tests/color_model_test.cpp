@@ -17,7 +17,7 @@ struct DeriveCase {
   int field_y;
 };
 
-TEST(ColorModelDeriveHue, KnownColours) {
+TEST(ColorModelDeriveHue, KnownColors) {
   const DeriveCase cases[] = {
       // Fully saturated red is its own hue, right edge, top.
       {0x0000FF, kDefaultHueColor, 0x0000FF, 255, 0},
@@ -108,7 +108,7 @@ struct HslCase {
   int hue, saturation, luminosity;
 };
 
-TEST(ColorModelComputeHsl, KnownColours) {
+TEST(ColorModelComputeHsl, KnownColors) {
   const HslCase cases[] = {
       {255, 0, 0, 0, 240, 120},      // red
       {0, 255, 0, 80, 240, 120},     // green

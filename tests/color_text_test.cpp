@@ -182,7 +182,7 @@ TEST(ColorTextFormat, NormalisesInput) {
 }
 
 // Every colour written in a format reads back as itself in that format.
-TEST(ColorTextRoundTrip, SeededColours) {
+TEST(ColorTextRoundTrip, SeededColors) {
   std::vector<ColorValue> colors = {0,          1,          0xFF,       0x100,      0xFFFF,
                                     0xFFFFFF,   0x1000000,  0x7FFFFFFF, 0x80000000, 0x80FF8000,
                                     0xFF000000, 0xFFFFFFFF, 0x00FFFFFF, 0x01000000};

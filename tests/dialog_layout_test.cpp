@@ -51,7 +51,7 @@ TEST(DialogLayout, ClientSizeIsTheScaledLogicalSize) {
   for (const Case& c : cases) {
     PickerSession session;
     OpenSession(session, 0, c.descriptor, c.alpha_flag, 0, c.dpi);
-    const DialogLayout& l = session.dialog_layout;
+    const DialogLayout& l = session.layout;
     SCOPED_TRACE(std::to_string(c.dpi) + " DPI, alpha " + std::to_string(c.alpha_flag));
     EXPECT_EQ(l.client.physical.width, c.width);
     EXPECT_EQ(l.client.physical.height, c.height);
@@ -65,7 +65,7 @@ TEST(DialogLayout, WholeScalesMultiplyEveryRectangle) {
   for (int alpha : {0, 1}) {
     PickerSession session;
     OpenSession(session, 0, kDescriptor, alpha, 0, 192);
-    const DialogLayout& l = session.dialog_layout;
+    const DialogLayout& l = session.layout;
     const DialogLayout& base = LogicalLayout(alpha);
     std::vector<const LaidRect*> all = {
         &l.client,       &l.canvas,       &l.hue_bar,   &l.field,         &l.upper_swatch,
@@ -92,7 +92,7 @@ TEST(DialogLayout, NoWidgetOverlapsAPressAreaOrASwatch) {
       for (const char* descriptor : kDescriptors) {
         PickerSession session;
         OpenSession(session, 0, descriptor, alpha, 0, dpi);
-        const DialogLayout& l = session.dialog_layout;
+        const DialogLayout& l = session.layout;
         std::vector<PixelRect> widgets = {l.preset_combo.physical, l.ok_button.physical,
                                           l.cancel_button.physical, l.eyedropper_button.physical};
         for (int c = 0; c < l.strip_count; ++c) widgets.push_back(l.channel_fields[c].physical);
@@ -148,7 +148,7 @@ TEST(DialogLayout, PhysicalPixelsMapToTheLogicalPositionUnderThem) {
 
 // The same logical position gives the same colour at every scale: the
 // read-back of a field drag, and the channel under a strip's pixel.
-TEST(DialogLayout, ScaledCanvasPicksTheColoursOf96Dpi) {
+TEST(DialogLayout, ScaledCanvasPicksTheColorsOf96Dpi) {
   const ColorValue hues[] = {0x0000FFu, 0xFF8000u, 0x00FFFFu};
   auto open = [](int dpi) {
     auto s = std::make_unique<PickerSession>();
@@ -203,7 +203,7 @@ TEST(DialogLayout, RescaledSessionKeepsItsState) {
   RefreshSession(s);
   const PickerState before = s.ui.picker;
   RescaleSession(s, 144);
-  EXPECT_EQ(s.dialog_layout.dpi, 144);
+  EXPECT_EQ(s.layout.dpi, 144);
   EXPECT_EQ(s.images.canvas.width, 558);
   RefreshSession(s);
   EXPECT_EQ(s.ui.picker.current, before.current);

@@ -584,7 +584,7 @@ TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
 
 // Areas no stage paints (right of the field, below the swatches) stay
 // clear and show the window colour; translucent pixels blend over it.
-TEST(RenderComposite, CanvasOverTheWindowColour) {
+TEST(RenderComposite, CanvasOverTheWindowColor) {
   Fixture f(0);
   f.state.hue = Rgba(255, 0, 0, 0);
   f.DrawCanvas();

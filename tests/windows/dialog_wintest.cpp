@@ -1027,7 +1027,7 @@ void TestPixels(int alpha_flag) {
     return s.picker.current == model.Current() && s.picker.hover == Hover::kLower;
   });
 
-  const int width = model.session.dialog_layout.client.physical.width;
+  const int width = model.session.layout.client.physical.width;
   const int height = ClientSize(run.window).cy;
   const std::vector<ColorValue> expected_canvas =
       CompositeOver(model.session.images.canvas, model.session.background);

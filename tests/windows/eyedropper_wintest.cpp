@@ -904,7 +904,7 @@ struct ScaledRun {
   RECT after{};
   std::atomic<bool> shown_after{false};
   std::atomic<bool> picked{false};
-  std::atomic<ColorValue> colour{0};
+  std::atomic<ColorValue> color{0};
   std::atomic<bool> finished{false};
 };
 
@@ -917,9 +917,9 @@ DWORD WINAPI ScaledThread(LPVOID parameter) {
       CreateWindowExA(WS_EX_TOPMOST, "STATIC", run->title.c_str(), WS_POPUP | WS_VISIBLE, 40, 40,
                       300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   GetWindowRect(window, &run->before);
-  ColorValue colour = 0;
-  run->picked = RunEyedropper(window, run->title, colour);
-  run->colour = colour;
+  ColorValue color = 0;
+  run->picked = RunEyedropper(window, run->title, color);
+  run->color = color;
   GetWindowRect(window, &run->after);
   run->shown_after = IsWindowVisible(window) != FALSE;
   run->logical_width_after = GetSystemMetrics(SM_CXSCREEN);
@@ -981,7 +981,7 @@ void TestScaledChild() {
   CloseHandle(run.thread);
   CheckEqual(g_report, "picked", true, run.picked.load());
   CheckEqual(g_report, "colour of the physical bottom-right pixel",
-             Hex32(PatternAt(m.right - 1, m.bottom - 1)), Hex32(run.colour.load()));
+             Hex32(PatternAt(m.right - 1, m.bottom - 1)), Hex32(run.color.load()));
   CheckEqual(g_report, "stand-in shown again", true, run.shown_after.load());
   CheckEqual(g_report, "stand-in rectangle after the run", RectText(run.before),
              RectText(run.after));

@@ -218,7 +218,7 @@ bool HasChildWithText(HWND parent, std::string_view text) {
 }
 
 // The colour the dialog shows: "r g b [a] | <hex row> | <RGB row>".
-std::string DialogColour(HWND dialog, int alpha_flag) {
+std::string DialogColor(HWND dialog, int alpha_flag) {
   // Appended piece by piece: GCC 12 reports a false -Wrestrict on
   // literal + temporary string in Release builds.
   std::string shown = ControlText(ChildAt(dialog, kRedField));
@@ -273,7 +273,7 @@ struct Flow {
   std::string standin_args;
   const char* dialog_title;
   int alpha_flag;                           // the dialog's
-  const char* dialog_colour;                // DialogColour() when the dialog opens
+  const char* dialog_color;                 // DialogColor() when the dialog opens
   const char* chooser_title;                // nullptr: no chooser may come
   int chooser_button;                       // 1..4, or kCloseChooser
   const char* result;                       // the code-2 text; nullptr: none may be sent
@@ -363,9 +363,9 @@ std::optional<StandInLog> RunFlowChecked(TestReport& report, const Flow& flow) {
              "none"))
     return FinishStandIn(report, run);
   if (flow.box_before_ok != nullptr) DismissMessageBox(report, kForeignCaption, flow.box_before_ok);
-  WaitUntil([&] { return DialogColour(dialog, flow.alpha_flag) == flow.dialog_colour; });
-  CheckEqual(report, "dialog colour", std::string(flow.dialog_colour),
-             DialogColour(dialog, flow.alpha_flag));
+  WaitUntil([&] { return DialogColor(dialog, flow.alpha_flag) == flow.dialog_color; });
+  CheckEqual(report, "dialog colour", std::string(flow.dialog_color),
+             DialogColor(dialog, flow.alpha_flag));
   const bool french = std::string_view(flow.dialog_title) == kFrenchTitle;
   const char* caption = french ? "Hexad\xE9"
                                  "cimal"
@@ -487,9 +487,9 @@ void RunNoEditorWindow(TestReport& report) {
     HWND dialog = WaitForAnyWindow(kEnglishTitle, 30000);
     if (Check(report, dialog != nullptr, "dialog window", "titled Color", "none")) {
       WaitUntil(
-          [&] { return DialogColour(dialog, 1) == "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"; });
+          [&] { return DialogColor(dialog, 1) == "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"; });
       CheckEqual(report, "dialog colour", std::string("0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)"),
-                 DialogColour(dialog, 1));
+                 DialogColor(dialog, 1));
       ClickAt(ClientPointOnScreen(dialog, kOkCentre.x, kOkCentre.y));
       if (HWND chooser = WaitForAnyWindow(kEnglishChooser)) {
         PressChooserButton(chooser, 1);

@@ -181,7 +181,7 @@ bool FinishRun(TestReport& report, TintraRun& run) {
 
 // The colour the dialog opened with, as its channel fields and template rows
 // show it: "r g b [a] | <hex row> | <RGB row>".
-std::string DialogColour(HWND dialog, int alpha_flag) {
+std::string DialogColor(HWND dialog, int alpha_flag) {
   std::string shown = ControlText(ChildAt(dialog, kRedField)) + " " +
                       ControlText(ChildAt(dialog, kGreenField)) + " " +
                       ControlText(ChildAt(dialog, kBlueField));
@@ -280,12 +280,12 @@ constexpr int kCloseChooser = 0;
 struct FlowCase {
   const char* name;
   Start start;
-  const char* clipboard;      // kText only
-  int alpha_flag;             // expected in the dialog and the chooser
-  const char* dialog_colour;  // DialogColour() when the dialog opens
-  int chooser;                // kNoChooser, kCloseChooser or a button 1..4
-  const char* expected;       // CF_TEXT at the end; nullptr: no text
-  bool bitmap_kept;           // the image is still on the clipboard
+  const char* clipboard;     // kText only
+  int alpha_flag;            // expected in the dialog and the chooser
+  const char* dialog_color;  // DialogColor() when the dialog opens
+  int chooser;               // kNoChooser, kCloseChooser or a button 1..4
+  const char* expected;      // CF_TEXT at the end; nullptr: no text
+  bool bitmap_kept;          // the image is still on the clipboard
 };
 
 const FlowCase kFlows[] = {
@@ -354,9 +354,9 @@ void RunFlow(TestReport& report, const FlowCase& c) {
   if (!PrepareClipboard(report, c.start, c.clipboard)) return;
   TintraRun run;
   if (!StartTintra(report, run)) return;
-  WaitUntil([&] { return DialogColour(run.dialog, c.alpha_flag) == c.dialog_colour; });
-  CheckEqual(report, "dialog colour", std::string(c.dialog_colour),
-             DialogColour(run.dialog, c.alpha_flag));
+  WaitUntil([&] { return DialogColor(run.dialog, c.alpha_flag) == c.dialog_color; });
+  CheckEqual(report, "dialog colour", std::string(c.dialog_color),
+             DialogColor(run.dialog, c.alpha_flag));
   ClickClient(run.dialog, kOkCentre);
 
   if (c.chooser != kNoChooser) {
@@ -397,10 +397,10 @@ void RunTypedRed(TestReport& report) {
   PressKey(VK_END);
   PressKey(VK_BACK);  // the field held "1"
   TypeText("200");
-  const bool shown = WaitUntil(
-      [&] { return DialogColour(run.dialog, 0) == "200 2 3 | $0302C8 | RGB(200, 2, 3)"; });
+  const bool shown =
+      WaitUntil([&] { return DialogColor(run.dialog, 0) == "200 2 3 | $0302C8 | RGB(200, 2, 3)"; });
   CheckEqual(report, "dialog after typing", std::string("200 2 3 | $0302C8 | RGB(200, 2, 3)"),
-             DialogColour(run.dialog, 0));
+             DialogColor(run.dialog, 0));
   if (!shown) return;
   ClickClient(run.dialog, kOkCentre);
   if (!FinishRun(report, run)) return;
@@ -459,7 +459,7 @@ void RunHeldClipboard(TestReport& report, int hold_ms, const char* expected) {
 struct SoakRun {
   std::string input;
   std::string expected;
-  std::string dialog_colour;  // DialogColour() with the colour read
+  std::string dialog_color;  // DialogColor() with the colour read
 };
 
 SoakRun SoakRunFor(int i) {
@@ -471,8 +471,8 @@ SoakRun SoakRunFor(int i) {
   const std::string rgb =
       "RGB(" + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b) + ")";
   SoakRun run;
-  run.dialog_colour = std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) +
-                      " | $" + hex + " | " + rgb;
+  run.dialog_color = std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b) +
+                     " | $" + hex + " | " + rgb;
   if (i % 2 == 0) {
     run.input =
         "rgb(" + std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + ")";
@@ -493,9 +493,9 @@ bool RunSoakOnce(TestReport& report, int i) {
   if (!PrepareClipboard(report, Start::kText, soak.input.c_str())) return false;
   TintraRun run;
   if (!StartTintra(report, run)) return false;
-  WaitUntil([&] { return DialogColour(run.dialog, 0) == soak.dialog_colour; });
-  if (!CheckEqual(report, "run " + std::to_string(i) + ": dialog colour", soak.dialog_colour,
-                  DialogColour(run.dialog, 0)))
+  WaitUntil([&] { return DialogColor(run.dialog, 0) == soak.dialog_color; });
+  if (!CheckEqual(report, "run " + std::to_string(i) + ": dialog colour", soak.dialog_color,
+                  DialogColor(run.dialog, 0)))
     return false;
   ClickClient(run.dialog, kOkCentre);
   if (!FinishRun(report, run)) return false;
