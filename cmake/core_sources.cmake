@@ -7,3 +7,4 @@ file(GLOB TINTRA_CORE_SOURCES CONFIGURE_DEPENDS
      ${_tintra_root}/picker/*.cpp ${_tintra_root}/colortext/*.cpp
      ${_tintra_root}/plugin/*.cpp ${_tintra_root}/standalone/*.cpp)
 list(FILTER TINTRA_CORE_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+list(FILTER TINTRA_CORE_SOURCES EXCLUDE REGEX "_qt\\.cpp$")
