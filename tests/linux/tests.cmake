@@ -23,3 +23,11 @@ foreach(scale 1 2)
                    --tintra ${tintra_under_test} --scale ${scale})
   set_tests_properties(linux_standalone_${dpi}dpi PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 endforeach()
+
+# Tools of the speed script (scripts/bench-linux.sh), not tests themselves.
+add_executable(bare_window_tool ${CMAKE_CURRENT_LIST_DIR}/bare_window_tool.cpp)
+tintra_target(bare_window_tool)
+target_link_libraries(bare_window_tool PRIVATE tintra_core Qt6::Widgets)
+add_executable(startup_timer_tool ${CMAKE_CURRENT_LIST_DIR}/startup_timer_tool.cpp)
+tintra_target(startup_timer_tool)
+target_link_libraries(startup_timer_tool PRIVATE ${TINTRA_XCB_LIBRARY})
