@@ -358,28 +358,58 @@ QIcon FaceIcon(EmbeddedImage which, int size, double ratio) {
   return QIcon(QPixmap::fromImage(QtImage(LoadEmbeddedImage(which, size), ratio)));
 }
 
-QPushButton* MakeButton(Dialog& d, const LaidRect& r, EmbeddedImage face, int face_size) {
+QPushButton* MakeButton(Dialog& d, const LaidRect& r) {
   auto* button = new QPushButton(d.window.get());
   button->setGeometry(Logical(r));
-  button->setIcon(FaceIcon(face, face_size, PixelRatio(d)));
-  const int logical_face = ToLogical(face_size, d.session.layout.dpi);
-  button->setIconSize(QSize(logical_face, logical_face));
   button->setAutoDefault(false);  // Enter does nothing in the dialog
   return button;
+}
+
+// The images of the widgets, drawn for the layout's DPI: the button faces
+// and the preset swatches. Qt places the widgets in device-independent
+// pixels, which a new DPI leaves as they are.
+void ShowWidgetImages(Dialog& d) {
+  const DialogLayout& l = d.session.layout;
+  const struct {
+    QPushButton* button;
+    EmbeddedImage face;
+    int size;
+  } buttons[] = {{d.ok_button, EmbeddedImage::kConfirm, l.button_face_size},
+                 {d.cancel_button, EmbeddedImage::kCancel, l.cancel_face_size},
+                 {d.eyedropper_button, EmbeddedImage::kEyedropper, l.button_face_size}};
+  for (const auto& b : buttons) {
+    if (b.button == nullptr) continue;
+    b.button->setIcon(FaceIcon(b.face, b.size, PixelRatio(d)));
+    const int logical = ToLogical(b.size, l.dpi);
+    b.button->setIconSize(QSize(logical, logical));
+  }
+  if (d.preset_combo == nullptr) return;
+  const int swatch = l.preset_swatch_size;
+  const int logical_swatch = ToLogical(swatch, l.dpi);
+  d.preset_combo->setIconSize(QSize(logical_swatch, logical_swatch));
+  for (int i = 0; i < kPresetCount && i < d.preset_combo->count(); ++i) {
+    const QImage face = QtImage(MakePresetSwatch(PresetAt(i).color, swatch), PixelRatio(d));
+    d.preset_combo->setItemIcon(i, QIcon(QPixmap::fromImage(face)));
+  }
+}
+
+// The window went to a screen of another device pixel ratio: the session
+// laid out again at its DPI (the colour state kept), the images with it.
+void OnScreenChanged(Dialog& d) {
+  const int dpi = DpiOfPixelRatio(d.window->devicePixelRatioF());
+  if (LayoutDpi(dpi) == d.session.layout.dpi) return;
+  RescaleSession(d.session, dpi);
+  ShowWidgetImages(d);
+  Ui(d).picker.flags.paint = true;
+  ScheduleRefresh(d);
 }
 
 QComboBox* MakePresetCombo(Dialog& d) {
   const DialogLayout& l = d.session.layout;
   auto* combo = new QComboBox(d.window.get());
   combo->setGeometry(Logical(l.preset_combo));
-  const int swatch = l.preset_swatch_size;
-  const int logical_swatch = ToLogical(swatch, l.dpi);
-  combo->setIconSize(QSize(logical_swatch, logical_swatch));
   for (int i = 0; i < kPresetCount; ++i) {
-    const PresetEntry preset = PresetAt(i);
-    const QPixmap face =
-        QPixmap::fromImage(QtImage(MakePresetSwatch(preset.color, swatch), PixelRatio(d)));
-    combo->addItem(QIcon(face), preset.main_mark ? QStringLiteral("-") : QStringLiteral(" "));
+    combo->addItem(PresetAt(i).main_mark ? QStringLiteral("-") : QStringLiteral(" "));
   }
   combo->setCurrentIndex(-1);
   combo->view()->setMinimumWidth(l.preset_list_width);
@@ -429,10 +459,10 @@ void CreateWidgets(Dialog& d) {
     d.channel_fields[static_cast<std::size_t>(c)] = field;
   }
 
-  d.ok_button = MakeButton(d, l.ok_button, EmbeddedImage::kConfirm, l.button_face_size);
-  d.cancel_button = MakeButton(d, l.cancel_button, EmbeddedImage::kCancel, l.cancel_face_size);
-  d.eyedropper_button =
-      MakeButton(d, l.eyedropper_button, EmbeddedImage::kEyedropper, l.button_face_size);
+  d.ok_button = MakeButton(d, l.ok_button);
+  d.cancel_button = MakeButton(d, l.cancel_button);
+  d.eyedropper_button = MakeButton(d, l.eyedropper_button);
+  ShowWidgetImages(d);
   const std::pair<QPushButton*, WidgetId> buttons[] = {
       {d.ok_button, WidgetId::kOkButton},
       {d.cancel_button, WidgetId::kCancelButton},
@@ -515,6 +545,10 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   qApp->installEventFilter(d.filter.get());
   CenterOnPrimaryScreen(d.window.get());
   d.window->show();
+  if (QWindow* handle = d.window->windowHandle()) {
+    QObject::connect(handle, &QWindow::screenChanged, d.filter.get(),
+                     [&d](QScreen*) { OnScreenChanged(d); });
+  }
   d.window->activateWindow();
   if (d.preset_combo != nullptr) d.preset_combo->setFocus(Qt::TabFocusReason);
   CarryOutRequests(d);

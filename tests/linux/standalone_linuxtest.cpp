@@ -268,29 +268,29 @@ std::string WindowSize(const std::string& window) {
   return value("WIDTH=") + " x " + value("HEIGHT=");
 }
 
-// Asks the window manager to close the window, as the window's close box
-// does (an EWMH _NET_CLOSE_WINDOW message to the root window).
+// Asks the window to close as its close box does: the ICCCM WM_DELETE_WINDOW
+// message, which the window manager sends for the close box, sent here
+// directly.
 void AskToClose(const std::string& window) {
   xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  const auto atom = [x](const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return a;
+  };
   if (xcb_connection_has_error(x) == 0) {
-    static constexpr char kName[] = "_NET_CLOSE_WINDOW";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, sizeof kName - 1, kName), nullptr);
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-    if (atom != nullptr && screen != nullptr) {
-      xcb_client_message_event_t message{};
-      message.response_type = XCB_CLIENT_MESSAGE;
-      message.format = 32;
-      message.window = static_cast<xcb_window_t>(std::strtoul(window.c_str(), nullptr, 10));
-      message.type = atom->atom;
-      message.data.data32[0] = XCB_CURRENT_TIME;
-      message.data.data32[1] = 2;  // from a pager or a tool acting for the user
-      xcb_send_event(x, 0, screen->root,
-                     XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                     reinterpret_cast<const char*>(&message));
-      xcb_flush(x);
-    }
-    std::free(atom);
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(std::strtoul(window.c_str(), nullptr, 10));
+    message.type = atom("WM_PROTOCOLS");
+    message.data.data32[0] = atom("WM_DELETE_WINDOW");
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(x, 0, message.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(x);
   }
   xcb_disconnect(x);
 }
@@ -384,9 +384,8 @@ void UseChooser(TintraRun& run, int alpha_flag, int choice) {
              std::to_string(layout.client_width) + " x " + std::to_string(layout.client_height),
              WindowSize(*chooser));
   if (choice == kCloseChooser) {
-    // The close box's request, through the window manager (_NET_CLOSE_WINDOW:
-    // it asks the window to close as its close box does); again while the
-    // window stays, for a manager that had not taken the window over yet.
+    // The close box's request; again while the window stays, for a window
+    // that was not ready for it yet.
     const bool closed = WaitUntil([&] {
       AskToClose(*chooser);
       return WaitUntil([&] { return !WindowOf(run.process.pid, kChooserTitle); }, 1000);
