@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <fstream>
@@ -482,8 +483,11 @@ TEST(EmbeddedImagesTest, HoldTheBytesOfTheResourceFiles) {
     for (const auto& f : files) {
       const Bytes file = SourceFile(f.path);
       EXPECT_FALSE(file.empty()) << f.path << " not read";
+      const auto first_difference =
+          std::mismatch(file.begin(), file.end(), f.held.begin(), f.held.end()).first -
+          file.begin();
       EXPECT_TRUE(file == f.held) << f.path << ": " << file.size() << " bytes, " << f.held.size()
-                                  << " held";
+                                  << " held, first difference at byte " << first_difference;
     }
   }
 }
