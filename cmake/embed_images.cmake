@@ -92,7 +92,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
            "    case EmbeddedImage::${enumerator}:\n"
            "      return Bytes(${enumerator}ScaledIcon, ${enumerator}ScaledIconSize);\n")
   endforeach()
-  # Written in one piece, so that a failed run leaves no half source behind.
+  # Written beside and renamed, so that a failed run leaves no half source.
   file(WRITE "${TINTRA_EMBEDDED_SOURCE}.part" "\
 // Written by cmake/embed_images.cmake from the icon files of resources/,
 // one pair for each enumerator of EmbeddedImage.
@@ -106,7 +106,7 @@ namespace tintra {
 namespace {
 
 // The words hold the files' bytes in the machine's order.
-static_assert(std::endian::native == std::endian::little);
+static_assert(std::endian::native == std::endian::little, \"the words are little-endian\");
 
 ${arrays}// The first `size` bytes of `words`.
 std::span<const std::uint8_t> Bytes(const std::uint64_t* words, std::size_t size) {
@@ -139,7 +139,8 @@ get_filename_component(_tintra_embed_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUT
 function(tintra_embed_images sources_var)
   set(root "${_tintra_embed_root}")
   set(header "${root}/picker/embedded_images.h")
-  # Under a picker/ folder of its own, as the other sources of the dialog.
+  # Under picker/, as the dialog's other sources: the fuzz build tells its
+  # drawing sources by that folder.
   set(source "${CMAKE_BINARY_DIR}/generated/picker/embedded_images.cpp")
   tintra_embedded_image_names("${root}" enumerators names)
   set(icons)
