@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <vector>
+
+#include "picker/eyedropper_run.h"
+#include "tests/rgba.h"
 
 namespace tintra {
 namespace {
@@ -223,6 +227,337 @@ TEST(EyedropperGeometry, MagnifierPixels) {
     EXPECT_EQ(p.zoom_y, c.zoom_y) << "pixel " << c.u << "," << c.v;
     EXPECT_EQ(p.inverted, c.inverted) << "pixel " << c.u << "," << c.v;
   }
+}
+
+// --- The run ------------------------------------------------------------------
+
+// Capture pixel (x, y) of monitor `index`, spelt out: red the column, green
+// the row, blue names the monitor (red on blue catches a swapped order).
+ColorValue Pattern(int index, int x, int y) {
+  return Rgba(x & 0xFF, y & 0xFF, 0x40 + index, 0);
+}
+
+// A capture of `m` in `layout` with two bytes of padding at each row's end.
+std::vector<std::uint8_t> MakeCapture(int index, const MonitorRect& m, PixelLayout layout,
+                                      PixelView& view) {
+  const bool wide = layout == PixelLayout::kBgrx32 || layout == PixelLayout::kRgbx32;
+  const bool red_first = layout == PixelLayout::kRgb24 || layout == PixelLayout::kRgbx32;
+  const int size = wide ? 4 : 3;
+  const int stride = m.width * size + 2;
+  std::vector<std::uint8_t> bytes(static_cast<size_t>(stride) * m.height, 0xEE);
+  for (int y = 0; y < m.height; ++y) {
+    for (int x = 0; x < m.width; ++x) {
+      std::uint8_t* p = &bytes[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * size];
+      const ColorValue c = Pattern(index, x, y);
+      p[red_first ? 0 : 2] = c & 0xFF;
+      p[1] = (c >> 8) & 0xFF;
+      p[red_first ? 2 : 0] = (c >> 16) & 0xFF;
+    }
+  }
+  view = {bytes.data(), m.width, m.height, stride, layout};
+  return bytes;
+}
+
+enum class Ev { kMove, kKey, kShiftKey, kCtrlKey, kKeyUp, kDown, kUp, kPoll, kPollHeld, kClose };
+struct Step {
+  Ev ev;
+  int x = 0;  // kMove, the keys: pointer; kDown: monitor
+  int y = 0;
+  EyedropperKey key = EyedropperKey::kEscape;
+};
+using K = EyedropperKey;
+using R = EyedropperRequestKind;
+using P = EyedropperPhase;
+constexpr ColorValue kKept = 0x00ABCDEF;
+constexpr ScreenPoint kKeptColor{-1, -1};
+
+struct RunCase {
+  const char* name;
+  const std::vector<MonitorRect>* layout;
+  std::vector<Step> steps;
+  P phase;
+  bool picked;
+  ScreenPoint color_at;  // screen pixel of the colour, or kKeptColor
+  int monitor;           // current monitor
+  std::vector<R> last;   // requests of the last step
+};
+
+TEST(EyedropperRun, EventSequences) {
+  const RunCase cases[] = {
+      {"click picks and waits for the release",
+       &kSingle,
+       {{Ev::kMove, 100, 90}, {Ev::kDown, 0}},
+       P::kAwaitingButtonUp,
+       true,
+       {100, 90},
+       0,
+       {R::kCapturePointer, R::kWatchRelease}},
+      {"... which ends the run",
+       &kSingle,
+       {{Ev::kMove, 100, 90}, {Ev::kDown, 0}, {Ev::kUp}},
+       P::kEnded,
+       true,
+       {100, 90},
+       0,
+       {R::kReleasePointer, R::kStopWatching, R::kEndRun}},
+      {"release seen by the poll only",
+       &kSingle,
+       {{Ev::kMove, 7, 8}, {Ev::kDown, 0}, {Ev::kPoll}},
+       P::kEnded,
+       true,
+       {7, 8},
+       0,
+       {R::kDropQueuedRelease, R::kReleasePointer, R::kStopWatching, R::kEndRun}},
+      {"poll while held",
+       &kSingle,
+       {{Ev::kMove, 7, 8}, {Ev::kDown, 0}, {Ev::kPollHeld}},
+       P::kAwaitingButtonUp,
+       true,
+       {7, 8},
+       0,
+       {}},
+      {"click without a move takes the kept colour",
+       &kSingle,
+       {{Ev::kDown, 0}},
+       P::kAwaitingButtonUp,
+       true,
+       kKeptColor,
+       -1,
+       {R::kCapturePointer, R::kWatchRelease}},
+      {"press off the captures is not the run's",
+       &kSingle,
+       {{Ev::kDown, -1}, {Ev::kDown, 1}},
+       P::kPicking,
+       false,
+       kKeptColor,
+       -1,
+       {}},
+      {"Enter picks on its key-down",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}},
+       P::kAwaitingEnterUp,
+       true,
+       {5, 6},
+       0,
+       {R::kWatchRelease}},
+      {"... and ends on its key-up",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kKeyUp, 0, 0, K::kEnter}},
+       P::kEnded,
+       true,
+       {5, 6},
+       0,
+       {R::kStopWatching, R::kEndRun}},
+      {"... not on the button's release",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kUp}, {Ev::kKeyUp, 0, 0, K::kLeft}},
+       P::kAwaitingEnterUp,
+       true,
+       {5, 6},
+       0,
+       {}},
+      {"Escape ends without a pick",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEscape}},
+       P::kEnded,
+       false,
+       {5, 6},
+       0,
+       {R::kEndRun}},
+      {"Shift+Escape and Ctrl+arrows do nothing",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kShiftKey, 5, 6, K::kEscape}, {Ev::kCtrlKey, 5, 6, K::kLeft}},
+       P::kPicking,
+       false,
+       {5, 6},
+       0,
+       {}},
+      {"keys ignored once picked",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kDown, 0}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kKey, 5, 6, K::kLeft}},
+       P::kAwaitingButtonUp,
+       true,
+       {5, 6},
+       0,
+       {}},
+      {"... but Escape, and the pick stands",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kDown, 0}, {Ev::kKey, 5, 6, K::kEscape}},
+       P::kEnded,
+       true,
+       {5, 6},
+       0,
+       {R::kReleasePointer, R::kStopWatching, R::kEndRun}},
+      {"a close request ends",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kClose}},
+       P::kEnded,
+       false,
+       {5, 6},
+       0,
+       {R::kEndRun}},
+      {"... also after Enter",
+       &kSingle,
+       {{Ev::kKey, 5, 6, K::kEnter}, {Ev::kClose}},
+       P::kEnded,
+       true,
+       kKeptColor,
+       -1,
+       {R::kStopWatching, R::kEndRun}},
+      {"a move to another monitor switches",
+       &kSideBySide,
+       {{Ev::kMove, 1279, 500}, {Ev::kMove, 1280, 10}},
+       P::kPicking,
+       false,
+       {1280, 10},
+       1,
+       {R::kMoveMagnifier, R::kShowMagnifier}},
+      {"... a move into the gap changes nothing",
+       &kSideBySide,
+       {{Ev::kMove, 1290, 10}, {Ev::kMove, 1500, 800}},
+       P::kPicking,
+       false,
+       {1290, 10},
+       1,
+       {}},
+      {"nudge by one",
+       &kSingle,
+       {{Ev::kMove, 100, 90}, {Ev::kKey, 100, 90, K::kRight}},
+       P::kPicking,
+       false,
+       {101, 90},
+       0,
+       {R::kMovePointer, R::kMoveMagnifier, R::kShowMagnifier}},
+      {"nudges then a pick",
+       &kSideBySide,
+       {{Ev::kKey, 1275, 500, K::kRight},
+        {Ev::kShiftKey, 1276, 500, K::kRight},
+        {Ev::kShiftKey, 1286, 500, K::kUp},
+        {Ev::kKey, 1286, 490, K::kEnter}},
+       P::kAwaitingEnterUp,
+       true,
+       {1286, 490},
+       1,
+       {R::kWatchRelease}},
+      {"nudge with the pointer unknown",
+       &kSingle,
+       {{Ev::kMove, 5, 6}, {Ev::kKey, -1, -1, K::kUp}},
+       P::kPicking,
+       false,
+       {5, 6},
+       0,
+       {}},
+  };
+  for (const RunCase& c : cases) {
+    std::vector<std::vector<std::uint8_t>> bytes;
+    EyedropperRun run = StartEyedropperRun(kKept | 0xFF000000u);
+    for (size_t i = 0; i < c.layout->size(); ++i) {
+      PixelView view;
+      const auto layout = i == 0 ? PixelLayout::kBgr24 : PixelLayout::kRgbx32;
+      bytes.push_back(MakeCapture(static_cast<int>(i), (*c.layout)[i], layout, view));
+      AddEyedropperMonitor(run, (*c.layout)[i], view);
+    }
+    BeginEyedropperPicking(run);
+    for (const Step& s : c.steps) {
+      run.requests.clear();
+      const std::optional<ScreenPoint> at =
+          s.x < 0 ? std::nullopt : std::optional<ScreenPoint>(ScreenPoint{s.x, s.y});
+      switch (s.ev) {
+        case Ev::kMove:
+          OnEyedropperPointerMove(run, {s.x, s.y});
+          break;
+        case Ev::kKey:
+          OnEyedropperKeyDown(run, s.key, {}, at);
+          break;
+        case Ev::kShiftKey:
+          OnEyedropperKeyDown(run, s.key, {true, false, false}, at);
+          break;
+        case Ev::kCtrlKey:
+          OnEyedropperKeyDown(run, s.key, {false, true, false}, at);
+          break;
+        case Ev::kKeyUp:
+          OnEyedropperKeyUp(run, s.key);
+          break;
+        case Ev::kDown:
+          OnEyedropperButtonDown(run, s.x);
+          break;
+        case Ev::kUp:
+          OnEyedropperButtonUp(run);
+          break;
+        case Ev::kPoll:
+          OnEyedropperReleasePoll(run, {false, false});
+          break;
+        case Ev::kPollHeld:
+          OnEyedropperReleasePoll(run, {true, true});
+          break;
+        case Ev::kClose:
+          OnEyedropperCloseRequest(run);
+          break;
+      }
+    }
+    EXPECT_EQ(run.phase, c.phase) << c.name;
+    EXPECT_EQ(run.picked, c.picked) << c.name;
+    EXPECT_EQ(run.current_monitor, c.monitor) << c.name;
+    const ColorValue want = c.color_at.x < 0
+                                ? kKept
+                                : Pattern(c.monitor, c.color_at.x - (*c.layout)[c.monitor].left,
+                                          c.color_at.y - (*c.layout)[c.monitor].top);
+    EXPECT_EQ(run.color, want) << c.name;
+    std::vector<R> got;
+    for (const EyedropperRequest& r : run.requests) got.push_back(r.kind);
+    EXPECT_EQ(got, c.last) << c.name;
+    for (const EyedropperRequest& r : run.requests) {
+      if (r.kind == R::kMovePointer) {
+        EXPECT_EQ(r.at.x, c.color_at.x) << c.name;
+      }
+    }
+  }
+  EyedropperRun none = StartEyedropperRun(0);
+  BeginEyedropperPicking(none);  // no monitor: over at once
+  EXPECT_EQ(none.phase, P::kEnded);
+}
+
+// The magnifier on a monitor smaller than the zoom, left of the primary
+// (negative x), the pointer on its bottom-right pixel, in each byte order.
+TEST(EyedropperRun, MagnifierContentAtTheMonitorsEdges) {
+  const MonitorRect m{-11, 3, 11, 7};
+  const ScreenPoint p{-1, 9};
+  for (PixelLayout layout :
+       {PixelLayout::kBgr24, PixelLayout::kRgb24, PixelLayout::kBgrx32, PixelLayout::kRgbx32}) {
+    PixelView view;
+    const std::vector<std::uint8_t> bytes = MakeCapture(2, m, layout, view);
+    Image magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+    EXPECT_EQ(FillMagnifier(magnifier, m, view, p.x, p.y), Pattern(2, 10, 6));
+    int wrong = 0;
+    for (int v = 0; v < kMagnifierSize; ++v) {
+      for (int u = 0; u < kMagnifierSize; ++u) {
+        // Frame at 0 and 120; zoom column (u - 1) / 7 shows screen x - 8 + it.
+        ColorValue want = 0;
+        const int x = p.x - 8 + (u - 1) / 7;
+        const int y = p.y - 8 + (v - 1) / 7;
+        if (u >= 1 && u <= 119 && v >= 1 && v <= 119 && x >= m.left && x < 0 && y >= m.top &&
+            y < m.top + m.height) {
+          want = Pattern(2, x - m.left, y - m.top);
+        }
+        if ((u == 60 && v <= 118) != (v == 60 && u <= 118)) want ^= 0xFFFFFF;
+        if (magnifier.pixels[static_cast<size_t>(v * kMagnifierSize + u)] != want && wrong++ < 3) {
+          ADD_FAILURE() << "pixel " << u << "," << v << " in layout " << static_cast<int>(layout);
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    // Worked pixels: the pointer's block (57..63) right of the crossing, the
+    // block left of it (the monitor's pixel 9, 6), black below the monitor.
+    EXPECT_EQ(magnifier.pixels[57 * kMagnifierSize + 63], Rgba(10, 6, 0x42, 0));
+    EXPECT_EQ(magnifier.pixels[57 * kMagnifierSize + 50], Rgba(9, 6, 0x42, 0));
+    EXPECT_EQ(magnifier.pixels[64 * kMagnifierSize + 63], 0u);
+    EXPECT_EQ(magnifier.pixels[60 * kMagnifierSize + 60], Rgba(10, 6, 0x42, 0));
+  }
+  // Rows shorter than the width says, and no bytes at all: nothing is read.
+  const std::vector<std::uint8_t> few(64, 0xFF);
+  EXPECT_EQ(ViewPixelAt({few.data(), 4, 4, 15, PixelLayout::kRgbx32}, 0, 0), 0u);
+  EXPECT_EQ(ViewPixelAt({few.data(), 4, 4, 16, PixelLayout::kRgbx32}, 3, 3), 0xFFFFFFu);
+  EXPECT_EQ(ViewPixelAt({nullptr, 4, 4, 16, PixelLayout::kRgbx32}, 0, 0), 0u);
 }
 
 }  // namespace
