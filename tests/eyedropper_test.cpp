@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "picker/eyedropper_run.h"
@@ -258,195 +259,77 @@ std::vector<std::uint8_t> MakeCapture(int index, const MonitorRect& m, PixelLayo
   return bytes;
 }
 
-enum class Ev { kMove, kKey, kShiftKey, kCtrlKey, kKeyUp, kDown, kUp, kPoll, kPollHeld, kClose };
-struct Step {
-  Ev ev;
-  int x = 0;  // kMove, the keys: pointer; kDown: monitor
-  int y = 0;
-  EyedropperKey key = EyedropperKey::kEscape;
+// Requests as letters, in the order of EyedropperRequestKind: Magnifier
+// moved, View shown, Pointer moved, Capture, Release, Watch, Stop watching,
+// Drop the queued release, End.
+std::string Letters(const std::vector<EyedropperRequest>& requests) {
+  std::string text;
+  for (const EyedropperRequest& r : requests) text += "MVPCRWSDE"[static_cast<int>(r.kind)];
+  return text;
+}
+
+// One event a letter, the pointer at `pointer`: M move; D press on monitor
+// 0, X off every capture; U release; E, e Enter down, up; Q Escape; q
+// Shift+Escape; c Ctrl+Left; r Right; R Shift+Right; T Shift+Up; u Up with
+// the pointer unknown; P poll (released), H (held); C close request.
+struct KeyLetter {
+  char letter;
+  EyedropperKey key;
+  KeyModifiers modifiers;
 };
-using K = EyedropperKey;
-using R = EyedropperRequestKind;
+constexpr KeyLetter kKeyLetters[] = {
+    {'E', EyedropperKey::kEnter, {}},      {'Q', EyedropperKey::kEscape, {}},
+    {'q', EyedropperKey::kEscape, {true}}, {'c', EyedropperKey::kLeft, {false, true}},
+    {'r', EyedropperKey::kRight, {}},      {'R', EyedropperKey::kRight, {true}},
+    {'T', EyedropperKey::kUp, {true}},
+};
+void Feed(EyedropperRun& run, char event, ScreenPoint pointer) {
+  if (event == 'M') OnEyedropperPointerMove(run, pointer);
+  if (event == 'D' || event == 'X') OnEyedropperButtonDown(run, event == 'D' ? 0 : -1);
+  if (event == 'U') OnEyedropperButtonUp(run);
+  if (event == 'e') OnEyedropperKeyUp(run, EyedropperKey::kEnter);
+  if (event == 'u') OnEyedropperKeyDown(run, EyedropperKey::kUp, {}, std::nullopt);
+  if (event == 'P' || event == 'H') OnEyedropperReleasePoll(run, {event == 'H', event == 'H'});
+  if (event == 'C') OnEyedropperCloseRequest(run);
+  for (const KeyLetter& k : kKeyLetters) {
+    if (k.letter == event) OnEyedropperKeyDown(run, k.key, k.modifiers, pointer);
+  }
+}
+
 using P = EyedropperPhase;
 constexpr ColorValue kKept = 0x00ABCDEF;
-constexpr ScreenPoint kKeptColor{-1, -1};
 
 struct RunCase {
-  const char* name;
   const std::vector<MonitorRect>* layout;
-  std::vector<Step> steps;
+  ScreenPoint pointer;
+  const char* events;
   P phase;
   bool picked;
-  ScreenPoint color_at;  // screen pixel of the colour, or kKeptColor
-  int monitor;           // current monitor
-  std::vector<R> last;   // requests of the last step
+  int monitor;           // current; the colour is its pattern under the pointer, -1: kept
+  const char* requests;  // of the last event
 };
 
 TEST(EyedropperRun, EventSequences) {
   const RunCase cases[] = {
-      {"click picks and waits for the release",
-       &kSingle,
-       {{Ev::kMove, 100, 90}, {Ev::kDown, 0}},
-       P::kAwaitingButtonUp,
-       true,
-       {100, 90},
-       0,
-       {R::kCapturePointer, R::kWatchRelease}},
-      {"... which ends the run",
-       &kSingle,
-       {{Ev::kMove, 100, 90}, {Ev::kDown, 0}, {Ev::kUp}},
-       P::kEnded,
-       true,
-       {100, 90},
-       0,
-       {R::kReleasePointer, R::kStopWatching, R::kEndRun}},
-      {"release seen by the poll only",
-       &kSingle,
-       {{Ev::kMove, 7, 8}, {Ev::kDown, 0}, {Ev::kPoll}},
-       P::kEnded,
-       true,
-       {7, 8},
-       0,
-       {R::kDropQueuedRelease, R::kReleasePointer, R::kStopWatching, R::kEndRun}},
-      {"poll while held",
-       &kSingle,
-       {{Ev::kMove, 7, 8}, {Ev::kDown, 0}, {Ev::kPollHeld}},
-       P::kAwaitingButtonUp,
-       true,
-       {7, 8},
-       0,
-       {}},
-      {"click without a move takes the kept colour",
-       &kSingle,
-       {{Ev::kDown, 0}},
-       P::kAwaitingButtonUp,
-       true,
-       kKeptColor,
-       -1,
-       {R::kCapturePointer, R::kWatchRelease}},
-      {"press off the captures is not the run's",
-       &kSingle,
-       {{Ev::kDown, -1}, {Ev::kDown, 1}},
-       P::kPicking,
-       false,
-       kKeptColor,
-       -1,
-       {}},
-      {"Enter picks on its key-down",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}},
-       P::kAwaitingEnterUp,
-       true,
-       {5, 6},
-       0,
-       {R::kWatchRelease}},
-      {"... and ends on its key-up",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kKeyUp, 0, 0, K::kEnter}},
-       P::kEnded,
-       true,
-       {5, 6},
-       0,
-       {R::kStopWatching, R::kEndRun}},
-      {"... not on the button's release",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kUp}, {Ev::kKeyUp, 0, 0, K::kLeft}},
-       P::kAwaitingEnterUp,
-       true,
-       {5, 6},
-       0,
-       {}},
-      {"Escape ends without a pick",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kKey, 5, 6, K::kEscape}},
-       P::kEnded,
-       false,
-       {5, 6},
-       0,
-       {R::kEndRun}},
-      {"Shift+Escape and Ctrl+arrows do nothing",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kShiftKey, 5, 6, K::kEscape}, {Ev::kCtrlKey, 5, 6, K::kLeft}},
-       P::kPicking,
-       false,
-       {5, 6},
-       0,
-       {}},
-      {"keys ignored once picked",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kDown, 0}, {Ev::kKey, 5, 6, K::kEnter}, {Ev::kKey, 5, 6, K::kLeft}},
-       P::kAwaitingButtonUp,
-       true,
-       {5, 6},
-       0,
-       {}},
-      {"... but Escape, and the pick stands",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kDown, 0}, {Ev::kKey, 5, 6, K::kEscape}},
-       P::kEnded,
-       true,
-       {5, 6},
-       0,
-       {R::kReleasePointer, R::kStopWatching, R::kEndRun}},
-      {"a close request ends",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kClose}},
-       P::kEnded,
-       false,
-       {5, 6},
-       0,
-       {R::kEndRun}},
-      {"... also after Enter",
-       &kSingle,
-       {{Ev::kKey, 5, 6, K::kEnter}, {Ev::kClose}},
-       P::kEnded,
-       true,
-       kKeptColor,
-       -1,
-       {R::kStopWatching, R::kEndRun}},
-      {"a move to another monitor switches",
-       &kSideBySide,
-       {{Ev::kMove, 1279, 500}, {Ev::kMove, 1280, 10}},
-       P::kPicking,
-       false,
-       {1280, 10},
-       1,
-       {R::kMoveMagnifier, R::kShowMagnifier}},
-      {"... a move into the gap changes nothing",
-       &kSideBySide,
-       {{Ev::kMove, 1290, 10}, {Ev::kMove, 1500, 800}},
-       P::kPicking,
-       false,
-       {1290, 10},
-       1,
-       {}},
-      {"nudge by one",
-       &kSingle,
-       {{Ev::kMove, 100, 90}, {Ev::kKey, 100, 90, K::kRight}},
-       P::kPicking,
-       false,
-       {101, 90},
-       0,
-       {R::kMovePointer, R::kMoveMagnifier, R::kShowMagnifier}},
-      {"nudges then a pick",
-       &kSideBySide,
-       {{Ev::kKey, 1275, 500, K::kRight},
-        {Ev::kShiftKey, 1276, 500, K::kRight},
-        {Ev::kShiftKey, 1286, 500, K::kUp},
-        {Ev::kKey, 1286, 490, K::kEnter}},
-       P::kAwaitingEnterUp,
-       true,
-       {1286, 490},
-       1,
-       {R::kWatchRelease}},
-      {"nudge with the pointer unknown",
-       &kSingle,
-       {{Ev::kMove, 5, 6}, {Ev::kKey, -1, -1, K::kUp}},
-       P::kPicking,
-       false,
-       {5, 6},
-       0,
-       {}},
+      {&kSingle, {100, 90}, "MD", P::kAwaitingButtonUp, true, 0, "CW"},  // pick waits for release
+      {&kSingle, {100, 90}, "MDU", P::kEnded, true, 0, "RSE"},           // ... which ends
+      {&kSingle, {7, 8}, "MDP", P::kEnded, true, 0, "DRSE"},             // release the poll saw
+      {&kSingle, {7, 8}, "MDH", P::kAwaitingButtonUp, true, 0, ""},      // poll while held
+      {&kSingle, {7, 8}, "D", P::kAwaitingButtonUp, true, -1, "CW"},     // no move: kept colour
+      {&kSingle, {7, 8}, "X", P::kPicking, false, -1, ""},               // press off the captures
+      {&kSingle, {5, 6}, "ME", P::kAwaitingEnterUp, true, 0, "W"},       // Enter picks on key-down
+      {&kSingle, {5, 6}, "MEe", P::kEnded, true, 0, "SE"},               // ... ends on key-up
+      {&kSingle, {5, 6}, "MEU", P::kAwaitingEnterUp, true, 0, ""},       // ... not on the button's
+      {&kSingle, {5, 6}, "MQ", P::kEnded, false, 0, "E"},                // Escape: no pick
+      {&kSingle, {5, 6}, "Mqc", P::kPicking, false, 0, ""},              // Shift+Esc, Ctrl+Left
+      {&kSingle, {5, 6}, "MDEr", P::kAwaitingButtonUp, true, 0, ""},     // keys ignored once picked
+      {&kSingle, {5, 6}, "MDQ", P::kEnded, true, 0, "RSE"},       // ... but Escape; pick stands
+      {&kSingle, {5, 6}, "MC", P::kEnded, false, 0, "E"},         // a close request ends
+      {&kSingle, {5, 6}, "EC", P::kEnded, true, -1, "SE"},        // ... also after Enter
+      {&kSingle, {5, 6}, "Mu", P::kPicking, false, 0, ""},        // arrow, pointer unknown
+      {&kSingle, {100, 90}, "Mr", P::kPicking, false, 0, "PMV"},  // nudge by one
+      {&kSideBySide, {1275, 500}, "MrRTE", P::kAwaitingEnterUp, true, 1, "W"},  // nudges, pick
+      {&kSideBySide, {1279, 500}, "MrM", P::kPicking, false, 1, "MV"},  // onto the other monitor
   };
   for (const RunCase& c : cases) {
     std::vector<std::vector<std::uint8_t>> bytes;
@@ -458,59 +341,24 @@ TEST(EyedropperRun, EventSequences) {
       AddEyedropperMonitor(run, (*c.layout)[i], view);
     }
     BeginEyedropperPicking(run);
-    for (const Step& s : c.steps) {
+    ScreenPoint pointer = c.pointer;
+    std::string last;
+    for (const char* e = c.events; *e != 0; ++e) {
       run.requests.clear();
-      const std::optional<ScreenPoint> at =
-          s.x < 0 ? std::nullopt : std::optional<ScreenPoint>(ScreenPoint{s.x, s.y});
-      switch (s.ev) {
-        case Ev::kMove:
-          OnEyedropperPointerMove(run, {s.x, s.y});
-          break;
-        case Ev::kKey:
-          OnEyedropperKeyDown(run, s.key, {}, at);
-          break;
-        case Ev::kShiftKey:
-          OnEyedropperKeyDown(run, s.key, {true, false, false}, at);
-          break;
-        case Ev::kCtrlKey:
-          OnEyedropperKeyDown(run, s.key, {false, true, false}, at);
-          break;
-        case Ev::kKeyUp:
-          OnEyedropperKeyUp(run, s.key);
-          break;
-        case Ev::kDown:
-          OnEyedropperButtonDown(run, s.x);
-          break;
-        case Ev::kUp:
-          OnEyedropperButtonUp(run);
-          break;
-        case Ev::kPoll:
-          OnEyedropperReleasePoll(run, {false, false});
-          break;
-        case Ev::kPollHeld:
-          OnEyedropperReleasePoll(run, {true, true});
-          break;
-        case Ev::kClose:
-          OnEyedropperCloseRequest(run);
-          break;
+      Feed(run, *e, pointer);
+      last = Letters(run.requests);
+      for (const EyedropperRequest& r : run.requests) {
+        if (r.kind == EyedropperRequestKind::kMovePointer) pointer = r.at;
       }
     }
-    EXPECT_EQ(run.phase, c.phase) << c.name;
-    EXPECT_EQ(run.picked, c.picked) << c.name;
-    EXPECT_EQ(run.current_monitor, c.monitor) << c.name;
-    const ColorValue want = c.color_at.x < 0
-                                ? kKept
-                                : Pattern(c.monitor, c.color_at.x - (*c.layout)[c.monitor].left,
-                                          c.color_at.y - (*c.layout)[c.monitor].top);
-    EXPECT_EQ(run.color, want) << c.name;
-    std::vector<R> got;
-    for (const EyedropperRequest& r : run.requests) got.push_back(r.kind);
-    EXPECT_EQ(got, c.last) << c.name;
-    for (const EyedropperRequest& r : run.requests) {
-      if (r.kind == R::kMovePointer) {
-        EXPECT_EQ(r.at.x, c.color_at.x) << c.name;
-      }
-    }
+    EXPECT_EQ(run.phase, c.phase) << c.events;
+    EXPECT_EQ(run.picked, c.picked) << c.events;
+    EXPECT_EQ(run.current_monitor, c.monitor) << c.events;
+    EXPECT_EQ(last, c.requests) << c.events;
+    const MonitorRect& m = (*c.layout)[c.monitor < 0 ? 0 : c.monitor];
+    EXPECT_EQ(run.color,
+              c.monitor < 0 ? kKept : Pattern(c.monitor, pointer.x - m.left, pointer.y - m.top))
+        << c.events;
   }
   EyedropperRun none = StartEyedropperRun(0);
   BeginEyedropperPicking(none);  // no monitor: over at once
