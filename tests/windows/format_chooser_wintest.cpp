@@ -29,10 +29,8 @@ constexpr char kTitle[] = "Format selection";
 // that DPI; the 96-DPI geometry below is scaled by the dialog's rounding.
 int g_dpi = kBaseDpi;
 
-std::string RectText(int x, int y, int width, int height) {
-  const PixelRect r = ToPhysical(PixelRect{x, y, width, height}, g_dpi);
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-         std::to_string(r.height);
+PixelRect Scaled(int x, int y, int width, int height) {
+  return ToPhysical(PixelRect{x, y, width, height}, g_dpi);
 }
 
 HWND WaitForChooser() {
@@ -53,8 +51,8 @@ bool WaitForeground(HWND window) {
 // Geometry, style, texts and font of the English chooser.
 void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
   const SIZE client = ClientSize(chooser);
-  CheckEqual(report, "client size", RectText(0, 0, 200, alpha_flag ? 104 : 80),
-             "0,0 " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+  CheckEqual(report, "client size", RectText(Scaled(0, 0, 200, alpha_flag ? 104 : 80)),
+             RectText(0, 0, client.cx, client.cy));
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_STYLE));
   CheckEqual(
       report, "caption, system menu, visible", true,
@@ -86,9 +84,7 @@ void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
     const std::string name = "button " + std::to_string(i + 1);
     CheckEqual(report, name + " id", b.id, GetDlgCtrlID(button));
     const RECT r = RectInClient(button, chooser);
-    CheckEqual(report, name + " rectangle", RectText(4, b.top, 192, 24),
-               std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-                   std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    CheckEqual(report, name + " rectangle", RectText(Scaled(4, b.top, 192, 24)), RectText(r));
     CheckEqual(report, name + " text", std::string(b.text), WindowText(button));
     const auto button_style = static_cast<DWORD>(GetWindowLongPtrA(button, GWL_STYLE));
     CheckEqual(report, name + " visible tab stop", true,
