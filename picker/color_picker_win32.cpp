@@ -44,10 +44,11 @@ struct Dialog {
   HWND window = nullptr;
   DialogWidgets widgets;
   PointerGuard pointer;
-  ClientRect confined_area;           // logical: the press area the pointer is held to
-  int client_height = 0;              // physical pixels, what the window really got
-  int setting_text = 0;               // > 0 while the dialog sets a field's text: no change event
-  std::vector<ColorValue> composite;  // the canvas over the window colour
+  ClientRect confined_area;  // logical: the press area the pointer is held to
+  int client_height = 0;     // physical pixels, what the window really got
+  int setting_text = 0;      // > 0 while the dialog sets a field's text: no change event
+
+  std::vector<ColorValue> composite;      // the canvas over the window colour
   std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
   // The eyedropper's colour (alpha 0) from one run to the next while this
   // dialog is open; black at first.

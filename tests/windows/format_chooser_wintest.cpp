@@ -37,13 +37,6 @@ HWND WaitForChooser() {
   return WaitForOwnWindow(kTitle, kDefaultTimeoutMs);
 }
 
-void ClickButton(HWND chooser, int id) {
-  HWND button = GetDlgItem(chooser, id);
-  const RECT r = RectInClient(button, chooser);
-  const POINT centre = ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  ClickAt(centre);
-}
-
 bool WaitForeground(HWND window) {
   return WaitUntil([&] { return GetForegroundWindow() == window; });
 }
@@ -104,12 +97,12 @@ struct Case {
 
 const Case kCases[] = {
     // Without alpha: three buttons; each press gives its format code.
-    {"alpha 0, RGB", 0, true, [](TestReport&, HWND w) { ClickButton(w, 1); }, 1},
-    {"alpha 0, HEX", 0, false, [](TestReport&, HWND w) { ClickButton(w, 3); }, 3},
-    {"alpha 0, decimal", 0, false, [](TestReport&, HWND w) { ClickButton(w, 4); }, 4},
+    {"alpha 0, RGB", 0, true, [](TestReport&, HWND w) { PressChooserButton(w, 1); }, 1},
+    {"alpha 0, HEX", 0, false, [](TestReport&, HWND w) { PressChooserButton(w, 3); }, 3},
+    {"alpha 0, decimal", 0, false, [](TestReport&, HWND w) { PressChooserButton(w, 4); }, 4},
     // With alpha: the RGBA button too; any non-zero flag counts as 1.
-    {"alpha 1, RGBA", 1, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
-    {"alpha 2, RGBA", 2, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
+    {"alpha 1, RGBA", 1, true, [](TestReport&, HWND w) { PressChooserButton(w, 2); }, 2},
+    {"alpha 2, RGBA", 2, true, [](TestReport&, HWND w) { PressChooserButton(w, 2); }, 2},
     // Close requests give 0: Alt+F4, and the close box's system command.
     {"Alt+F4", 1, false,
      [](TestReport& report, HWND w) {
@@ -134,7 +127,7 @@ const Case kCases[] = {
        PressKey(VK_TAB);  // focus to the first button
        PressKey(VK_RETURN);
        PressKey(VK_ESCAPE);
-       ClickButton(w, 3);
+       PressChooserButton(w, 3);
      },
      3},
     // Tab moves to the buttons and Space presses the focused one.
