@@ -38,6 +38,7 @@
 #include "picker/picker_session.h"
 #include "picker/presets.h"
 #include "picker/render.h"
+#include "picker/session_observer.h"
 #include "picker/widgets_qt.h"
 
 namespace tintra {
@@ -173,6 +174,10 @@ void CarryOutRequests(Dialog& d) {
 
 // --- Refresh and paint ------------------------------------------------------
 
+ShellState ShellStateOf(const Dialog& d) {
+  return ShellState{d.window.get(), d.pointer_hidden, d.confined};
+}
+
 void Refresh(Dialog& d) {
   RefreshSession(d.session);
   CarryOutRequests(d);
@@ -201,13 +206,18 @@ void Refresh(Dialog& d) {
     }
     if (d.canvas != nullptr) d.canvas->update();
   }
-  if (Ui(d).quit && d.loop != nullptr) d.loop->exit();
+  if (Ui(d).quit) {
+    if (d.loop != nullptr) d.loop->exit();
+  } else {
+    ReportIdle(d.session, ShellStateOf(d));
+  }
 }
 
 void PaintCanvas(Dialog& d) {
   if (d.shown.isNull()) return;
   QPainter painter(d.canvas);
   painter.drawImage(QPoint(0, 0), d.shown);
+  ReportPaint(d.session, d.window.get());
 }
 
 // --- Events -----------------------------------------------------------------
@@ -244,14 +254,17 @@ void OnMouse(Dialog& d, QEvent::Type type, QMouseEvent* e) {
     case QEvent::MouseButtonPress:
       if (e->button() != Qt::LeftButton) return;
       d.left_down = true;
+      ReportPointerEvent(d.session, PointerEventKind::kButtonDown, p.x(), p.y());
       OnButtonDown(Ui(d), p.x(), p.y());
       break;
     case QEvent::MouseButtonRelease:
       if (e->button() != Qt::LeftButton) return;
       d.left_down = false;
+      ReportPointerEvent(d.session, PointerEventKind::kButtonUp, p.x(), p.y());
       OnButtonUp(Ui(d), p.x(), p.y());
       break;
     case QEvent::MouseMove:
+      ReportPointerEvent(d.session, PointerEventKind::kMove, p.x(), p.y());
       OnPointerMove(Ui(d), p.x(), p.y());
       break;
     default:
@@ -533,7 +546,8 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   if (QApplication::instance() == nullptr) return initial;
   Dialog d;
   const ColorValue window_color = ColorOf(QApplication::palette().color(QPalette::Window));
-  OpenSession(d.session, initial, descriptor, alpha_flag, window_color, ScreenDpi(nullptr));
+  OpenSession(d.session, initial, descriptor, alpha_flag, window_color, ScreenDpi(nullptr),
+              InstalledSessionObserver());
   d.filter = std::make_unique<DialogFilter>(d);
   CreateWindow(d);
   // On a screen of another ratio than the primary one: laid out for that one.
@@ -542,6 +556,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     d.window->setFixedSize(d.session.layout.client.logical.width, d.session.client_height);
   }
   CreateWidgets(d);
+  ReportWindowCreated(d.session, d.window.get());
   qApp->installEventFilter(d.filter.get());
   CenterOnPrimaryScreen(d.window.get());
   d.window->show();
@@ -561,6 +576,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   // A drag still in progress ends here: the pointer shown again.
   EndDragForClose(Ui(d));
   CarryOutRequests(d);
+  ReportEnd(d.session, ShellStateOf(d));
   while (d.pointer_hidden > 0) ShowPointer(d);
   qApp->removeEventFilter(d.filter.get());
   d.window.reset();

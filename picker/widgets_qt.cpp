@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "colortext/format_chooser.h"
 #include "colortext/windows_1252.h"
+#include "picker/window_placement.h"
 
 namespace tintra {
 

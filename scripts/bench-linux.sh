@@ -16,7 +16,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-21}
 build=$root/build/linux
 cmake --preset linux >/dev/null
-cmake --build --preset linux -j2 --target tintra bare_window_tool startup_timer_tool >/dev/null
+cmake --build --preset linux -j2 --target tintra bare_window_tool startup_timer_tool dialog_burst_tool >/dev/null
 
 for n in $(seq $((100 + RANDOM % 400)) 700); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
@@ -42,4 +42,6 @@ sleep 0.2
 echo "== start-up to the painted window, $runs starts each, alternating"
 "$build/bin/startup_timer_tool" "$runs" "$build/bin/bare_window_tool" "$build/bin/tintra" |
   sed -e 's/^A /bare Qt window /' -e 's/^B /tintra /' -e 's|^ratio B/A|ratio tintra / bare window|'
+echo "== a burst of pointer moves in one drag, queued at once"
+"$build/bin/dialog_burst_tool" 1000
 rm -rf "$runtime"
