@@ -327,6 +327,16 @@ bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       return false;
+    case QEvent::WindowDeactivate:
+      // Another window took the pointer and the keys during a drag: Qt's
+      // grab is gone and the release will not come here. The drag ends as a
+      // release would end it, so that the pointer is not left hidden.
+      if (watched == d.window.get() && ui.picker.drag != Drag::kNone) {
+        d.left_down = false;
+        EndDragForClose(ui);
+        CarryOutRequests(d);
+      }
+      return false;
     case QEvent::FocusIn: {
       const int c = ChannelOf(d, watched);
       if (c >= 0) {

@@ -421,6 +421,7 @@ void RunFlow(const FlowCase& c) {
 enum class Action {
   kStripPress,  // a press on strip `strip` at channel value `value`, then OK
   kTypeRed,     // `typed` over the red field's text, then OK
+  kStripDrag,   // a press on strip `strip` at `value`, a drag far right of the window, OK
   kCancel,      // a strip press as kStripPress, then Cancel
   // The eyedropper's rows come here.
 };
@@ -440,6 +441,9 @@ const DialogRow kDialogRows[] = {
     {"red strip press", "RGB(1,2,3)", Action::kStripPress, 0, 100, nullptr, "RGB(100, 2, 3)"},
     {"blue strip press, alpha kept", "RGBA(1,2,3,40)", Action::kStripPress, 2, 0, nullptr,
      "RGBA(1, 2, 0, 40)"},
+    // Outside the window the drag still holds (Qt's grab) and stops at 255.
+    {"red strip dragged past the window", "RGB(1,2,3)", Action::kStripDrag, 0, 100, nullptr,
+     "RGB(255, 2, 3)"},
     // Typed digits replace the channel.
     {"red field typed", "RGB(1,2,3)", Action::kTypeRed, 0, 0, "200", "RGB(200, 2, 3)"},
     // Cancel gives the initial colour back, normalised.
@@ -461,6 +465,15 @@ void RunDialogRow(const DialogRow& row) {
       // The first physical pixel of the logical column: it maps back to it.
       ClickAt(run.dialog, ToPhysical(strip.x + row.value, Dpi()),
               ToPhysical(strip.y + strip.height / 2, Dpi()));
+      break;
+    }
+    case Action::kStripDrag: {
+      const PixelRect& strip = l.strips[static_cast<std::size_t>(row.strip)].logical;
+      const std::string y = std::to_string(ToPhysical(strip.y + strip.height / 2, Dpi()));
+      const std::string beyond = std::to_string(l.client.physical.width + 40);
+      Run({"xdotool", "mousemove", "--window", run.dialog,
+           std::to_string(ToPhysical(strip.x + row.value, Dpi())), y, "mousedown", "1"});
+      Run({"xdotool", "mousemove", "--window", run.dialog, beyond, y, "mouseup", "1"});
       break;
     }
     case Action::kTypeRed:
