@@ -29,6 +29,9 @@
 #include "colortext/format_chooser.h"
 #include "colortext/windows_1252.h"
 #include "picker/dialog_layout.h"
+#include "picker/picker_session.h"
+#include "picker/render.h"
+#include "standalone/standalone.h"
 #include "tests/clipboard_cases.h"
 
 extern char** environ;
@@ -318,6 +321,57 @@ std::string PixelOf(const std::string& window, int x, int y) {
   return std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b);
 }
 
+// The canvas as the window shows it against what the core draws for the
+// same start (the clipboard text `input`) at the same DPI, composited over
+// the window colour as the window shows it below the canvas: byte for byte.
+void CheckCanvas(const std::string& window, const std::string& input) {
+  const FrontEndRun start = StartStandaloneRun(input);
+  const DialogLayout layout = MakeDialogLayout(start.alpha_flag, 2, Dpi());
+  const PixelRect& canvas = layout.canvas.physical;
+  int r = 0, g = 0, b = 0;
+  const std::string below = PixelOf(window, 1, canvas.height + 1);
+  if (!Check(std::sscanf(below.c_str(), "%d %d %d", &r, &g, &b) == 3, "window colour",
+             "a pixel below the canvas", below))
+    return;
+  PickerSession session;
+  OpenSession(session, start.color, start.descriptor, start.alpha_flag, ComposeColor(r, g, b),
+              Dpi());
+  RefreshSession(session);
+  const std::vector<ColorValue> expected = CompositeOver(session.images.canvas, session.background);
+  const std::optional<std::string> shown =
+      Output({"import", "-window", window, "-crop",
+              std::to_string(canvas.width) + "x" + std::to_string(canvas.height) + "+0+0", "-depth",
+              "8", "rgb:-"});
+  if (!Check(shown && shown->size() == expected.size() * 3, "canvas picture",
+             std::to_string(expected.size() * 3) + " bytes",
+             shown ? std::to_string(shown->size()) + " bytes" : "none"))
+    return;
+  // The widgets lie over the canvas (right of the field): their pixels are
+  // theirs.
+  std::vector<PixelRect> widgets = {layout.preset_combo.physical, layout.ok_button.physical,
+                                    layout.cancel_button.physical,
+                                    layout.eyedropper_button.physical};
+  for (int c = 0; c < 3 + start.alpha_flag; ++c) {
+    widgets.push_back(layout.channel_fields[static_cast<std::size_t>(c)].physical);
+  }
+  long differing = 0;
+  std::string first;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const int x = static_cast<int>(i % canvas.width);
+    const int y = static_cast<int>(i / canvas.width);
+    bool under_widget = false;
+    for (const PixelRect& w : widgets) under_widget = under_widget || w.Contains(x, y);
+    if (under_widget) continue;
+    const auto* p = reinterpret_cast<const unsigned char*>(shown->data() + 3 * i);
+    const ColorValue c = expected[i];
+    if (p[0] == RedOf(c) && p[1] == GreenOf(c) && p[2] == BlueOf(c)) continue;
+    if (differing++ == 0) {
+      first = " (first at " + std::to_string(x) + ", " + std::to_string(y) + ")";
+    }
+  }
+  CheckEqual("canvas pixels unlike the core's", "0", std::to_string(differing) + first);
+}
+
 struct TintraRun {
   Process process;
   std::string dialog;
@@ -405,6 +459,7 @@ void RunFlow(const FlowCase& c) {
     return;
   TintraRun run;
   if (!StartTintra(run, c.alpha_flag, OpaqueRgb(c))) return;
+  CheckCanvas(run.dialog, c.start == Start::kText ? c.clipboard : "");
   ClickIn(run.dialog, run.layout.ok_button.physical);
   if (c.chooser != kNoChooser) UseChooser(run, c.alpha_flag, c.chooser);
   if (!FinishRun(run)) return;
