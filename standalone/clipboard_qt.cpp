@@ -121,14 +121,14 @@ bool StartKeeper(const std::string& utf8) {
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  // Started by its file, named as the program was (ps shows "tintra").
-  char self[] = "/proc/self/exe";
-  std::string name = QCoreApplication::applicationFilePath().toStdString();
-  if (name.empty()) name = self;
+  // The program's own file (Qt reads it from /proc/self/exe), so that the
+  // keeper is named as the program is.
+  std::string self = QCoreApplication::applicationFilePath().toStdString();
+  if (self.empty()) self = "/proc/self/exe";
   std::string flag = kClipboardKeeperFlag;
-  char* arguments[] = {name.data(), flag.data(), nullptr};
+  char* arguments[] = {self.data(), flag.data(), nullptr};
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, self, &actions, &attributes, arguments, environ);
+  const int spawned = posix_spawn(&pid, self.c_str(), &actions, &attributes, arguments, environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   text.read.reset();
