@@ -1,7 +1,8 @@
 # The Linux side: the Qt 6 shell library (every *_qt.cpp but the entry
 # point), the program `tintra`, its icons, desktop entry and package, and the
 # Linux test programs. Programs land in ${CMAKE_BINARY_DIR}/bin.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+# DBus: the eyedropper asks the desktop portal on a Wayland session.
+find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
 find_library(TINTRA_XCB_LIBRARY xcb REQUIRED)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
@@ -10,7 +11,7 @@ file(GLOB TINTRA_QT_SOURCES CONFIGURE_DEPENDS
 list(FILTER TINTRA_QT_SOURCES EXCLUDE REGEX "_main_qt\\.cpp$")
 add_library(tintra_qt STATIC ${TINTRA_QT_SOURCES})
 tintra_target(tintra_qt)
-target_link_libraries(tintra_qt PUBLIC tintra_core Qt6::Widgets ${TINTRA_XCB_LIBRARY})
+target_link_libraries(tintra_qt PUBLIC tintra_core Qt6::Widgets Qt6::DBus ${TINTRA_XCB_LIBRARY})
 
 add_executable(tintra standalone/standalone_main_qt.cpp)
 tintra_target(tintra)
