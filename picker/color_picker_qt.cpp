@@ -160,16 +160,28 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
   }
 }
 
+// Whether a refresh has work: a stage's flag, the paint, or the end.
+bool NeedsRefresh(Dialog& d) {
+  const RefreshFlags& f = Ui(d).picker.flags;
+  return f.rederive || f.hue_bar || f.canvas || f.paint || Ui(d).quit;
+}
+
 // Oldest first; a request whose effect raises an event (the focus moved off
 // a field) records more, carried out by the nested call at once, so the
 // list is taken out before it is walked.
-void CarryOutRequests(Dialog& d) {
+void RunRequests(Dialog& d) {
   while (!Ui(d).requests.empty()) {
     std::vector<PlatformRequest> batch;
     batch.swap(Ui(d).requests);
     for (const PlatformRequest& r : batch) CarryOut(d, r);
   }
-  ScheduleRefresh(d);
+}
+
+// After a handler: its requests, and the refresh once the waiting events
+// are handled, when there is something to refresh.
+void CarryOutRequests(Dialog& d) {
+  RunRequests(d);
+  if (NeedsRefresh(d)) ScheduleRefresh(d);
 }
 
 // --- Refresh and paint ------------------------------------------------------
@@ -179,9 +191,9 @@ ShellState ShellStateOf(const Dialog& d) {
 }
 
 void Refresh(Dialog& d) {
+  d.refresh_posted = false;
   RefreshSession(d.session);
-  CarryOutRequests(d);
-  d.refresh_posted = false;  // the requests above ask for none more
+  RunRequests(d);
   if (d.session.field_texts_changed) {
     d.session.field_texts_changed = false;
     const std::vector<TemplateField>& fields = d.session.descriptor.fields;
@@ -208,7 +220,9 @@ void Refresh(Dialog& d) {
   }
   if (Ui(d).quit) {
     if (d.loop != nullptr) d.loop->exit();
-  } else {
+  } else if (NeedsRefresh(d)) {
+    ScheduleRefresh(d);  // the requests above changed the colour again
+  } else if (d.window->isVisible()) {
     ReportIdle(d.session, ShellStateOf(d));
   }
 }
@@ -568,6 +582,9 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   CreateWidgets(d);
   ReportWindowCreated(d.session, d.window.get());
   qApp->installEventFilter(d.filter.get());
+  // The first refresh before the window shows: its first paint has the
+  // colour, the texts and the preset as they are.
+  Refresh(d);
   CenterOnPrimaryScreen(d.window.get());
   d.window->show();
   if (QWindow* handle = d.window->windowHandle()) {
@@ -577,6 +594,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   d.window->activateWindow();
   if (d.preset_combo != nullptr) d.preset_combo->setFocus(Qt::TabFocusReason);
   CarryOutRequests(d);
+  ScheduleRefresh(d);  // and then the loop is idle, with the window up
 
   QEventLoop loop;
   d.loop = &loop;
