@@ -158,14 +158,17 @@ TEST(RenderCanvas, FieldPixelsAtPositionsComputedByHand) {
 TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
   struct Case {
     Drag drag;
+    bool pending;  // a field pick not yet read back
     bool reads;
   };
   const Case cases[] = {
-      {Drag::kNone, false},   // idle: the colour stays
-      {Drag::kField, true},   // field drag: the pixel under the marker
-      {Drag::kHueBar, true},  // hue-bar drag: same pixel, under the new hue
-      {Drag::kRed, false},    // strip drags set the colour themselves
-      {Drag::kAlpha, false},  // likewise
+      {Drag::kNone, false, false},   // idle: the colour stays
+      {Drag::kField, false, true},   // field drag: the pixel under the marker
+      {Drag::kHueBar, false, true},  // hue-bar drag: same pixel, under the new hue
+      {Drag::kRed, false, false},    // strip drags set the colour themselves
+      {Drag::kAlpha, false, false},  // likewise
+      {Drag::kNone, true, true},     // a tap released before this refresh
+      {Drag::kField, true, true},    // a press held over the refresh
   };
   for (const Case& k : cases) {
     Fixture f(1);
@@ -174,9 +177,15 @@ TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
     f.state.field_y = 64;
     f.state.current = Rgba(10, 20, 30, 40);
     f.state.drag = k.drag;
+    f.state.field_pick_pending = k.pending;
     f.DrawCanvas();
     EXPECT_EQ(f.state.current, k.reads ? Rgba(190, 94, 94, 40) : Rgba(10, 20, 30, 40))
         << static_cast<int>(k.drag);
+    EXPECT_FALSE(f.state.field_pick_pending);  // read once
+    f.state.current = Rgba(10, 20, 30, 40);
+    f.state.drag = Drag::kNone;
+    f.DrawCanvas();
+    EXPECT_EQ(f.state.current, Rgba(10, 20, 30, 40));
   }
 }
 
@@ -239,6 +248,22 @@ TEST(RenderHueBar, DragReadsTheBarWithoutRedrawing) {
   EXPECT_EQ(f.state.marker_row, 5);
   EXPECT_EQ(f.state.hue_offset, 766);
   EXPECT_EQ(bar.pixels, before);
+
+  // A tap released before the refresh: the pixel of the bar as it was
+  // shown, then the bar drawn anew around that hue.
+  f.state.drag = Drag::kNone;
+  f.state.hue = Rgba(255, 0, 0, 0);
+  f.state.marker_row = 40;
+  f.state.hue_pick_pending = true;
+  const ColorValue shown = PixelAt(bar, 0, 40) & 0xFFFFFFu;
+  RunHueBarStage(f.state, *f.images);
+  EXPECT_EQ(f.state.hue, shown);
+  EXPECT_FALSE(f.state.hue_pick_pending);
+  EXPECT_EQ(f.state.marker_row, 160);
+  EXPECT_NE(f.state.hue_offset, 766);
+  EXPECT_EQ(
+      PixelAt(bar, 0, 0),
+      f.images->hue_table.entries[static_cast<std::size_t>(f.state.hue_offset)] | 0xFF000000u);
 }
 
 TEST(RenderCanvas, StripsAndTheirMarkers) {
