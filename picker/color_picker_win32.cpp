@@ -78,6 +78,9 @@ void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
   ++d.setting_text;
   SetWindowTextA(widget, text.c_str());
   --d.setting_text;
+  // Painted now: a widget redrawn for the dialog's own text asks for no
+  // second blit of a canvas that has not changed.
+  UpdateWindow(widget);
 }
 
 void CarryOutRequests(Dialog& d);
