@@ -283,12 +283,12 @@ TEST(InteractionDrag, TapInOneBatchPicksAsAHeldPress) {
   // A colour set directly later in the batch wins over a pick not yet read
   // back: the strip's red is not overwritten by the field pixel.
   PickerSession session;
-  OpenSession(session, 0x00FF0000, "Tap", 0, 0);
+  OpenSession(session, 0x002E0000, "Tap", 0, 0);  // (56, 0, 46) reads back as (56, 0, 45)
   RefreshSession(session);
   Click(session.ui, 172, 76);
   OnButtonDown(session.ui, 100, 285);  // red 56
   RefreshSession(session);
-  EXPECT_EQ(session.ui.picker.current, 0x00FF0038u);
+  EXPECT_EQ(session.ui.picker.current, 0x002E0038u);
 }
 
 TEST(InteractionDrag, PressWhileAnEarlierReleaseWasLostEndsTheEarlierDragFirst) {
