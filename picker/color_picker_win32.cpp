@@ -44,10 +44,11 @@ struct Dialog {
   HWND window = nullptr;
   DialogWidgets widgets;
   PointerGuard pointer;
-  ClientRect confined_area;   // logical: the press area the pointer is held to
-  int client_height = 0;      // physical pixels, what the window really got
-  int setting_text = 0;       // > 0 while the dialog sets a field's text: no change event
-  int releasing_capture = 0;  // > 0 while the dialog gives up its own capture
+  ClientRect confined_area;  // logical: the press area the pointer is held to
+  int client_height = 0;     // physical pixels, what the window really got
+  int setting_text = 0;      // > 0 while the dialog sets a field's text: no change event
+  // > 0 while the dialog gives up its own capture: that change is no loss.
+  int releasing_capture = 0;
   // For the probe: what the last pointer handler got, and counts by kind.
   POINT last_pointer{-1, -1};
   long pointer_moves = 0;
