@@ -232,10 +232,13 @@ void RedrawHueBars(DialogImages& images, int hue_offset) {
 
 void RunHueBarStage(PickerState& state, DialogImages& images) {
   ClampPositions(state, images);
-  if (state.drag == Drag::kHueBar) {
-    // The bar stays still while dragged; its pixel is the hue.
+  // The bar stays still while dragged; its pixel is the hue. A press whose
+  // release came before this refresh picks it too, before the bar is drawn
+  // anew around it.
+  if (state.drag == Drag::kHueBar || state.hue_pick_pending) {
     state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kRgbMask;
-    return;
+    state.hue_pick_pending = false;
+    if (state.drag == Drag::kHueBar) return;
   }
   state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
   RedrawHueBars(images, state.hue_offset);
@@ -320,9 +323,12 @@ ColorValue FieldPixel(const DialogImages& images, ColorValue hue, int x, int y) 
 }
 
 // A drag in the field or on the bar picks the field pixel under the marker,
-// at every scale the one the 96-DPI dialog shows there.
+// at every scale the one the 96-DPI dialog shows there; so does a press or
+// move there whose release came before this refresh.
 void ReadBack(PickerState& state, const DialogImages& images) {
-  if (state.drag != Drag::kField && state.drag != Drag::kHueBar) return;
+  const bool pending = state.field_pick_pending;
+  state.field_pick_pending = false;
+  if (state.drag != Drag::kField && state.drag != Drag::kHueBar && !pending) return;
   const ColorValue picked = FieldPixel(images, state.hue, state.field_x, state.field_y);
   state.current = (picked & kRgbMask) | (state.current & kAlphaMask);
 }

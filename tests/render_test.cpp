@@ -163,14 +163,17 @@ TEST(RenderCanvas, FieldPixelsAtPositionsComputedByHand) {
 TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
   struct Case {
     Drag drag;
+    bool pending;  // a field pick not yet read back
     bool reads;
   };
   const Case cases[] = {
-      {Drag::kNone, false},   // idle: the colour stays
-      {Drag::kField, true},   // field drag: the pixel under the marker
-      {Drag::kHueBar, true},  // hue-bar drag: same pixel, under the new hue
-      {Drag::kRed, false},    // strip drags set the colour themselves
-      {Drag::kAlpha, false},  // likewise
+      {Drag::kNone, false, false},   // idle: the colour stays
+      {Drag::kField, false, true},   // field drag: the pixel under the marker
+      {Drag::kHueBar, false, true},  // hue-bar drag: same pixel, under the new hue
+      {Drag::kRed, false, false},    // strip drags set the colour themselves
+      {Drag::kAlpha, false, false},  // likewise
+      {Drag::kNone, true, true},     // a tap released before this refresh
+      {Drag::kField, true, true},    // a press held over the refresh
   };
   for (const Case& k : cases) {
     Fixture f(1);
@@ -179,9 +182,11 @@ TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
     f.state.field_y = 64;
     f.state.current = Rgba(10, 20, 30, 40);
     f.state.drag = k.drag;
+    f.state.field_pick_pending = k.pending;
     f.DrawCanvas();
     EXPECT_EQ(f.state.current, k.reads ? Rgba(190, 94, 94, 40) : Rgba(10, 20, 30, 40))
         << static_cast<int>(k.drag);
+    EXPECT_FALSE(f.state.field_pick_pending);  // read once
   }
 }
 
