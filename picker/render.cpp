@@ -462,9 +462,12 @@ void DrawMarkers(Image& canvas, const PickerState& state, DialogImages& images) 
   images.under_markers.clear();
   auto draw = [&](const Image& marker, const PixelRect& at) {
     const PixelRect r = ClipTo(canvas, {at.x, at.y, marker.width, marker.height});
-    for (int y = r.y; y < r.bottom(); ++y) {
-      const ColorValue* row = canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width;
-      images.under_markers.insert(images.under_markers.end(), row + r.x, row + r.right());
+    std::size_t end = images.under_markers.size();
+    images.under_markers.resize(end + static_cast<std::size_t>(r.width) *
+                                          static_cast<std::size_t>(r.height));
+    for (int y = r.y; y < r.bottom(); ++y, end += static_cast<std::size_t>(r.width)) {
+      std::copy_n(canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width + r.x, r.width,
+                  images.under_markers.data() + end);
     }
     images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = r;
     DrawImage(canvas, marker, at.x, at.y);
