@@ -2,7 +2,8 @@
 // then pointer presses, moves and releases anywhere (-1 and huge coordinates
 // included), typed texts, focus changes, preset events with any index,
 // buttons, eyedropper results, close requests and repaint requests, with
-// RefreshSession after random bursts, as the shell's loop calls them.
+// RefreshSession after random bursts, as the shell's loop calls them, and
+// capture losses at any time.
 //
 // Input: byte 0 bit 0 the alpha flag, bytes 1..4 the initial colour, bytes
 // 5..8 the window colour; then events, each an opcode byte and its operands
@@ -10,7 +11,7 @@
 // INT_MIN).
 //
 // After every event: every value in its range, at most one drag, the
-// pointer hidden and confined exactly while a drag lasts (requests counted
+// pointer hidden, confined and captured exactly while a drag lasts (requests counted
 // as the shell would carry them out), alpha untouched without the alpha
 // flag, the initial colour unchanged, nothing changing after the quit.
 #include <algorithm>
@@ -51,6 +52,7 @@ enum Opcode : std::uint8_t {
   kRepaint,
   kRefresh,
   kEndDragForClose,
+  kCaptureLost,
   kOpcodeCount
 };
 
@@ -58,6 +60,7 @@ enum Opcode : std::uint8_t {
 struct PointerModel {
   int hidden = 0;    // hides minus shows
   int confined = 0;  // confinements minus restorations
+  int captured = 0;  // captures minus releases; a loss takes it to 0
 };
 
 int TakeCoordinate(Reader& r) {
@@ -131,6 +134,12 @@ void TakeRequests(InteractionState& ui, PointerModel& model) {
       case RequestKind::kRestoreConfinement:
         --model.confined;
         break;
+      case RequestKind::kCapturePointer:
+        ++model.captured;
+        break;
+      case RequestKind::kReleasePointerCapture:
+        --model.captured;
+        break;
       case RequestKind::kFocusOkButton:
         break;
       case RequestKind::kSetChannelText:
@@ -150,6 +159,8 @@ void TakeRequests(InteractionState& ui, PointerModel& model) {
     FUZZ_CHECK(model.hidden >= 0 && model.hidden <= 1, "pointer hidden %d times", model.hidden);
     FUZZ_CHECK(model.confined >= 0 && model.confined <= 1, "pointer confined %d times",
                model.confined);
+    FUZZ_CHECK(model.captured >= 0 && model.captured <= 1, "pointer captured %d times",
+               model.captured);
   }
   ui.requests.clear();
 }
@@ -176,11 +187,13 @@ void CheckState(const tintra::PickerSession& session, const PointerModel& model,
                    tintra::AlphaOf(p.stored) == tintra::AlphaOf(initial),
                "alpha changed without the alpha flag: %08X", p.current);
   }
-  // The pointer is hidden and confined exactly while a drag lasts.
+  // The pointer is hidden, confined and captured exactly while a drag lasts.
   const int dragging = p.drag != Drag::kNone ? 1 : 0;
-  FUZZ_CHECK(model.hidden == dragging && model.confined == dragging,
-             "drag %d with pointer hidden %d, confined %d", static_cast<int>(p.drag), model.hidden,
-             model.confined);
+  FUZZ_CHECK(model.hidden == dragging && model.confined == dragging && model.captured == dragging,
+             "drag %d with pointer hidden %d, confined %d, captured %d", static_cast<int>(p.drag),
+             model.hidden, model.confined, model.captured);
+  FUZZ_CHECK(ui.pointer_captured == (dragging == 1), "capture held %d, drag %d",
+             ui.pointer_captured, static_cast<int>(p.drag));
   FUZZ_CHECK(ui.confinement_saved == (dragging == 1), "confinement saved %d, drag %d",
              ui.confinement_saved, static_cast<int>(p.drag));
   if (ui.quit) FUZZ_CHECK(p.drag == Drag::kNone, "drag left in progress after the quit");
@@ -312,6 +325,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case kEndDragForClose:
         tintra::EndDragForClose(ui);
         break;
+      case kCaptureLost:
+        // The system took the capture; the shell reports it only while it held one.
+        model.captured = 0;
+        tintra::OnPointerCaptureLost(ui);
+        break;
     }
     TakeRequests(ui, model);
     CheckState(session, model, initial);
@@ -329,9 +347,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (ended_cleanly) {
-    FUZZ_CHECK(model.hidden == 0 && model.confined == 0,
-               "sequence ended with the pointer hidden %d, confined %d", model.hidden,
-               model.confined);
+    FUZZ_CHECK(model.hidden == 0 && model.confined == 0 && model.captured == 0,
+               "sequence ended with the pointer hidden %d, confined %d, captured %d", model.hidden,
+               model.confined, model.captured);
   }
   Refresh(session, model);
   CheckState(session, model, initial);

@@ -49,6 +49,8 @@ struct Dialog {
   ClientRect confined_area;  // logical: the press area the pointer is held to
   int client_height = 0;     // physical pixels, what the window really got
   int setting_text = 0;      // > 0 while the dialog sets a field's text: no change event
+  // > 0 while the dialog gives up its own capture: that change is no loss.
+  int releasing_capture = 0;
 
   std::vector<ColorValue> composite;      // the canvas over the window colour
   std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
@@ -75,6 +77,9 @@ void SetWidgetText(Dialog& d, HWND widget, const std::string& text) {
   ++d.setting_text;
   SetWindowTextA(widget, text.c_str());
   --d.setting_text;
+  // Painted now: a widget redrawn for the dialog's own text asks for no
+  // second blit of a canvas that has not changed.
+  UpdateWindow(widget);
 }
 
 void CarryOutRequests(Dialog& d);
@@ -103,6 +108,17 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
     }
     case RequestKind::kRestoreConfinement:
       d.pointer.Restore();
+      return;
+    case RequestKind::kCapturePointer:
+      SetCapture(d.window);
+      return;
+    case RequestKind::kReleasePointerCapture:
+      // The capture change this causes is no loss (see WM_CAPTURECHANGED).
+      if (GetCapture() == d.window) {
+        ++d.releasing_capture;
+        ReleaseCapture();
+        --d.releasing_capture;
+      }
       return;
     case RequestKind::kFocusOkButton:
       if (d.widgets.ok_button != nullptr) SetFocus(d.widgets.ok_button);
@@ -187,11 +203,16 @@ bool IsDialogWindow(const Dialog& d, HWND w) {
 }
 
 // The pointer in logical client pixels (the logical position under its
-// physical pixel), or -1, -1 outside the client area.
+// physical pixel), or -1, -1 outside the client area. During a drag, which
+// holds the capture, its real position wherever it is: the drag holds it to
+// the area's nearest edge.
 POINT PointerInClient(Dialog& d) {
   POINT p{-1, -1};
-  if (!GetCursorPos(&p) || !ScreenToClient(d.window, &p) || p.x < 0 || p.y < 0 ||
-      p.x >= d.session.layout.client.physical.width || p.y >= d.client_height) {
+  const bool dragging = Ui(d).picker.drag != Drag::kNone;
+  if (!GetCursorPos(&p) || !ScreenToClient(d.window, &p)) {
+    p = POINT{-1, -1};
+  } else if (!dragging && (p.x < 0 || p.y < 0 || p.x >= d.session.layout.client.physical.width ||
+                           p.y >= d.client_height)) {
     p = POINT{-1, -1};
   } else {
     p = POINT{ToLogical(p.x, d.session.layout.dpi), ToLogical(p.y, d.session.layout.dpi)};
@@ -300,6 +321,14 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
       return 1;  // erased by the paint: nothing in between, no flicker
     case WM_COMMAND:
       OnWidgetCommand(*d, LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Lost to another window, or cancelled by the system; not when the
+      // dialog captures again or gives its capture up itself.
+      if (d->releasing_capture == 0 && reinterpret_cast<HWND>(lparam) != window) {
+        OnPointerCaptureLost(Ui(*d));
+        CarryOutRequests(*d);
+      }
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(*d, HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));

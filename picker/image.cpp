@@ -45,11 +45,11 @@ ColorValue BlendOverOpaque(ColorValue d, ColorValue s) {
 #if defined(TINTRA_HAVE_SSE2)
 // Four source pixels `s` over four opaque destination pixels given as two
 // pairs of 16-bit channels (pixels 0-1, 2-3). Per channel
-// (S*c + D*(255-c)) <= 65025 in a 16-bit lane, then the exact div-255 of
-// Div255; alpha 255.
+// (S*c + D*(255-c)) <= 65025 in a 16-bit lane, then divided by 255 exactly:
+// x div 255 = (x * 0x8081) >> 23 for every 16-bit x; alpha 255.
 inline __m128i BlendFour(__m128i s, __m128i d16_low, __m128i d16_high) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i one = _mm_set1_epi16(1);
+  const __m128i reciprocal = _mm_set1_epi16(static_cast<short>(0x8081));
   const __m128i full = _mm_set1_epi16(255);
   __m128i halves[2];
   for (int half = 0; half < 2; ++half) {
@@ -58,8 +58,7 @@ inline __m128i BlendFour(__m128i s, __m128i d16_low, __m128i d16_high) {
     const __m128i c = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
     __m128i sum =
         _mm_add_epi16(_mm_mullo_epi16(s16, c), _mm_mullo_epi16(d16, _mm_sub_epi16(full, c)));
-    sum = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(sum, one), _mm_srli_epi16(sum, 8)), 8);
-    halves[half] = sum;
+    halves[half] = _mm_srli_epi16(_mm_mulhi_epu16(sum, reciprocal), 7);
   }
   return _mm_or_si128(_mm_packus_epi16(halves[0], halves[1]),
                       _mm_set1_epi32(static_cast<int>(kAlphaMask)));
@@ -154,6 +153,56 @@ void DrawRow(ColorValue* dst, int dst_bits, const ColorValue* src, int src_bits,
   for (int i = 0; i < count; ++i) dst[i] = BlendPixel(dst[i], src[i]);
 }
 
+// One channel of a grey overlay over channel value h (1..254): `count`
+// values (weighted + through * h) div 255.
+void MixChannel(std::uint8_t* out, const std::uint16_t* weighted, const std::uint16_t* through,
+                int count, std::uint32_t h) {
+  int i = 0;
+#if defined(TINTRA_HAVE_SSE2)
+  // The sum stays <= 65025 in a 16-bit lane; x div 255 = (x * 0x8081) >> 23
+  // for every 16-bit x.
+  const __m128i hh = _mm_set1_epi16(static_cast<short>(h));
+  const __m128i reciprocal = _mm_set1_epi16(static_cast<short>(0x8081));
+  auto eight = [&](int at) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weighted + at));
+    const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(through + at));
+    const __m128i sum = _mm_add_epi16(a, _mm_mullo_epi16(t, hh));
+    return _mm_srli_epi16(_mm_mulhi_epu16(sum, reciprocal), 7);
+  };
+  for (; i + 16 <= count; i += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(eight(i), eight(i + 8)));
+  }
+#endif
+  for (; i < count; ++i) out[i] = static_cast<std::uint8_t>(Div255(weighted[i] + through[i] * h));
+}
+
+// `count` opaque pixels from three rows of channel values.
+void Interleave(ColorValue* out, const std::uint8_t* red, const std::uint8_t* green,
+                const std::uint8_t* blue, int count) {
+  int i = 0;
+#if defined(TINTRA_HAVE_SSE2)
+  const __m128i opaque = _mm_set1_epi8(static_cast<char>(0xFF));
+  for (; i + 16 <= count; i += 16) {
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(red + i));
+    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(green + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blue + i));
+    const __m128i rg_low = _mm_unpacklo_epi8(r, g);
+    const __m128i rg_high = _mm_unpackhi_epi8(r, g);
+    const __m128i ba_low = _mm_unpacklo_epi8(b, opaque);
+    const __m128i ba_high = _mm_unpackhi_epi8(b, opaque);
+    auto* to = reinterpret_cast<__m128i*>(out + i);
+    _mm_storeu_si128(to, _mm_unpacklo_epi16(rg_low, ba_low));
+    _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(rg_low, ba_low));
+    _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(rg_high, ba_high));
+    _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(rg_high, ba_high));
+  }
+#endif
+  for (; i < count; ++i) {
+    out[i] = kAlphaMask | static_cast<ColorValue>(blue[i]) << 16 |
+             static_cast<ColorValue>(green[i]) << 8 | red[i];
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -179,6 +228,10 @@ Image CreateImage(int width, int height, int bits) {
 
 Image CreateTransparentImage(int width, int height) {
   return MakeImage(width, height, 32, 0u);
+}
+
+Image CreateFilledImage(int width, int height, int bits, ColorValue color) {
+  return MakeImage(width, height, bits, bits == 24 ? color & kRgbMask : color);
 }
 
 bool IsDrawable(const Image& image) {
@@ -223,7 +276,11 @@ void BlendBox(Image& image, int x, int y, int width, int height, ColorValue colo
     if ((color >> 24) == 0) return;
     for (int row = span.y0; row < span.y1; ++row) {
       ColorValue& pixel = Row(image, row)[span.x0];
-      pixel = rgb_only ? BlendOverOpaque(pixel, color) & kRgbMask : BlendPixel(pixel, color);
+      if (rgb_only) {
+        pixel = BlendOverOpaque(pixel, color) & kRgbMask;
+      } else {
+        pixel = (pixel >> 24) == 255 ? BlendOverOpaque(pixel, color) : BlendPixel(pixel, color);
+      }
     }
     return;
   }
@@ -283,6 +340,71 @@ void DrawImageOverColor(Image& destination, const Image& source, int x, int y, C
       if (dst24) {
         for (int i = 0; i < count; ++i) dst[i] &= kRgbMask;
       }
+    }
+  }
+}
+
+GreyOverlay MakeGreyOverlay(const Image& overlay) {
+  GreyOverlay out;
+  if (!IsDrawable(overlay) || overlay.bits != 32) return out;
+  const std::size_t count =
+      static_cast<std::size_t>(overlay.width) * static_cast<std::size_t>(overlay.height);
+  out.weighted.resize(count);
+  out.through.resize(count);
+  out.over_black.resize(count);
+  out.over_white.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const ColorValue p = overlay.pixels[i];
+    const std::uint32_t grey = p & 0xFFu;
+    if ((p & kRgbMask) != grey * 0x010101u) return GreyOverlay{};
+    const std::uint32_t weighted = grey * (p >> 24);
+    const std::uint32_t through = 255 - (p >> 24);
+    out.weighted[i] = static_cast<std::uint16_t>(weighted);
+    out.through[i] = static_cast<std::uint16_t>(through);
+    out.over_black[i] = static_cast<std::uint8_t>(Div255(weighted));
+    out.over_white[i] = static_cast<std::uint8_t>(Div255(weighted + 255 * through));
+  }
+  out.width = overlay.width;
+  out.height = overlay.height;
+  return out;
+}
+
+void DrawGreyOverlayOverColor(Image& destination, const GreyOverlay& overlay, int x, int y,
+                              ColorValue color) {
+  const std::size_t count = static_cast<std::size_t>(std::max(overlay.width, 0)) *
+                            static_cast<std::size_t>(std::max(overlay.height, 0));
+  if (!IsDrawable(destination) || destination.bits != 32 || count == 0 ||
+      overlay.weighted.size() != count || overlay.through.size() != count ||
+      overlay.over_black.size() != count || overlay.over_white.size() != count) {
+    return;
+  }
+  const Span span = Clip(destination, x, y, overlay.width, overlay.height);
+  if (span.empty()) return;
+  // A channel of 0 or 255 (two of the three in a pure hue) is read, the
+  // others computed, a chunk of a row at a time.
+  constexpr int kChunk = 256;
+  std::uint8_t computed[3][kChunk];
+  for (int row = span.y0; row < span.y1; ++row) {
+    const std::size_t first =
+        static_cast<std::size_t>(row - y) * static_cast<std::size_t>(overlay.width) +
+        static_cast<std::size_t>(span.x0 - x);
+    ColorValue* out = Row(destination, row) + span.x0;
+    for (int done = 0; done < span.x1 - span.x0; done += kChunk) {
+      const int n = std::min(kChunk, span.x1 - span.x0 - done);
+      const std::size_t at = first + static_cast<std::size_t>(done);
+      const std::uint8_t* channels[3];
+      for (int c = 0; c < 3; ++c) {
+        const std::uint32_t h = (color >> (8 * c)) & 0xFFu;
+        if (h == 0) {
+          channels[c] = overlay.over_black.data() + at;
+        } else if (h == 255) {
+          channels[c] = overlay.over_white.data() + at;
+        } else {
+          MixChannel(computed[c], overlay.weighted.data() + at, overlay.through.data() + at, n, h);
+          channels[c] = computed[c];
+        }
+      }
+      Interleave(out + done, channels[0], channels[1], channels[2], n);
     }
   }
 }

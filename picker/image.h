@@ -29,6 +29,9 @@ constexpr int kMaxImageSide = 16384;
 // a 24-bit image is black (0).
 Image CreateImage(int width, int height, int bits);
 Image CreateTransparentImage(int width, int height);
+// Every pixel `color`, in one fill: a 32-bit image takes its alpha byte as
+// it is, a 24-bit one keeps alpha 0.
+Image CreateFilledImage(int width, int height, int bits, ColorValue color);
 
 // False for an empty image and for one whose fields disagree (pixel count
 // below width * height, depth not 24 or 32): drawing into it or from it
@@ -81,6 +84,29 @@ void CopyArea(Image& destination, const Image& source, int x, int y, int width, 
 // with both divisions dropping the remainder.
 void ShadeRow(ColorValue* destination, const std::uint16_t* columns, int count,
               std::uint32_t weight);
+
+// A 32-bit overlay whose pixels are all grey, in the form in which it is
+// laid over one opaque colour fast (the colour field at 96 DPI): per pixel,
+// row-major, what the blend rule over an opaque destination takes from it,
+// and what it gives over a channel of 0 or of 255, which are then read.
+struct GreyOverlay {
+  int width = 0;                         // pixels; 0: none
+  int height = 0;                        // pixels
+  std::vector<std::uint16_t> weighted;   // grey * alpha, 0..65025
+  std::vector<std::uint16_t> through;    // 255 - alpha
+  std::vector<std::uint8_t> over_black;  // weighted div 255
+  std::vector<std::uint8_t> over_white;  // (weighted + 255 * through) div 255
+};
+
+// None (width 0) when `overlay` is not drawable, not 32-bit, or has a pixel
+// that is not grey.
+GreyOverlay MakeGreyOverlay(const Image& overlay);
+
+// Draws on a 32-bit destination the same as DrawImageOverColor with the
+// image the overlay was made from; nothing on a 24-bit one or from an
+// overlay whose fields disagree.
+void DrawGreyOverlayOverColor(Image& destination, const GreyOverlay& overlay, int x, int y,
+                              ColorValue color);
 
 namespace detail {
 // The scalar form of ShadeRow, against which the vector one is tested.

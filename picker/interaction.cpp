@@ -36,7 +36,10 @@ bool ChannelExists(const InteractionState& s, Channel channel) {
   return false;
 }
 
+// The colour set directly: a pick not yet read back would undo it.
 void SetColorChanged(PickerState& p) {
+  p.field_pick_pending = false;
+  p.hue_pick_pending = false;
   p.flags.rederive = true;
   p.flags.hue_bar = true;
   p.flags.canvas = true;
@@ -77,6 +80,7 @@ void ApplyPointer(PickerState& p, int x, int y) {
     case Drag::kField:
       p.field_x = OffsetIn(x, field.x, field.width - 1);
       p.field_y = OffsetIn(y, field.y, field.height - 1);
+      p.field_pick_pending = true;
       p.flags.canvas = true;  // the colour follows by the canvas read-back
       return;
     case Drag::kRed:
@@ -95,20 +99,27 @@ void ApplyPointer(PickerState& p, int x, int y) {
     }
     case Drag::kHueBar:
       p.marker_row = OffsetIn(y, l.hue_bar.logical.y, l.hue_bar.logical.height - 1);
+      p.hue_pick_pending = true;
+      p.field_pick_pending = true;  // the field read-back follows the new hue
       p.flags.hue_bar = true;
       p.flags.canvas = true;
       return;
   }
 }
 
-// Ends a drag in progress: pointer shown, confinement given back, the bar
-// re-centred after a hue-bar drag. Returns whether a drag was in progress.
+// Ends a drag in progress: pointer shown, confinement given back, capture
+// released, the bar re-centred after a hue-bar drag. Returns whether a drag
+// was in progress.
 bool EndDrag(InteractionState& s) {
   const Drag drag = s.picker.drag;
   if (drag != Drag::kNone) Record(s, RequestKind::kShowPointer);
   if (s.confinement_saved) {
     Record(s, RequestKind::kRestoreConfinement);
     s.confinement_saved = false;
+  }
+  if (s.pointer_captured) {
+    Record(s, RequestKind::kReleasePointerCapture);
+    s.pointer_captured = false;
   }
   if (drag == Drag::kNone) return false;
   if (drag == Drag::kHueBar) s.picker.flags.hue_bar = true;
@@ -184,6 +195,10 @@ void OnButtonDown(InteractionState& s, int x, int y) {
     confine.rect = ClientRectOf(area.rect.logical);
     s.requests.push_back(std::move(confine));
     s.confinement_saved = true;
+    // Where the system does not hold the confinement (pen, touch, remote
+    // sessions), the release and the moves outside the window still come.
+    Record(s, RequestKind::kCapturePointer);
+    s.pointer_captured = true;
     s.picker.drag = area.drag;
     ApplyPointer(s.picker, x, y);
     // The combo loses the focus next; it must show the colour as it is now,
@@ -222,6 +237,12 @@ void OnButtonUp(InteractionState& s, int x, int y) {
     case Hover::kNone:
       break;
   }
+}
+
+void OnPointerCaptureLost(InteractionState& s) {
+  if (!s.pointer_captured) return;
+  s.pointer_captured = false;  // the system's to give back, not ours
+  EndDrag(s);
 }
 
 void OnCloseRequest(InteractionState& s) {

@@ -61,6 +61,8 @@ enum class RequestKind {
   kShowPointer,
   kSaveAndConfinePointer,  // save the present confinement, then confine to `rect`
   kRestoreConfinement,     // give back the confinement saved by the last kSaveAndConfinePointer
+  kCapturePointer,         // the dialog gets every pointer event, also outside its window
+  kReleasePointerCapture,  // give up the capture taken by kCapturePointer
   kFocusOkButton,
   kSetChannelText,  // set `channel`'s field to `text`, raising no change event
   kSelectPreset,    // select combo item `preset_index`; -1 clears the selection
@@ -82,6 +84,7 @@ struct InteractionState {
   bool quit = false;                        // set by OK, Cancel and the close request
   ColorValue result = 0;                    // what the dialog returns
   bool confinement_saved = false;           // a confinement was saved and not yet given back
+  bool pointer_captured = false;            // the capture was asked for and is still held
   std::array<std::string, 4> channel_text;  // field texts by Channel; empty until the first update
   WidgetId focus = WidgetId::kNone;         // widget holding the keyboard focus
   int combo_index = -1;                     // preset combo selection, 0..92 or -1
@@ -93,11 +96,19 @@ struct InteractionState {
 // Any non-zero alpha_flag counts as 1.
 InteractionState StartInteraction(ColorValue initial, int alpha_flag);
 
-// Pointer handlers. x, y: pointer in client pixels, or -1, -1 when outside
-// the client area.
+// Pointer handlers. x, y: pointer in client pixels. Outside the client area
+// -1, -1, except during a drag: then the pointer's real client position,
+// whatever its distance, which the drag holds to its area's nearest edge.
 void OnButtonDown(InteractionState& state, int x, int y);
 void OnPointerMove(InteractionState& state, int x, int y);
 void OnButtonUp(InteractionState& state, int x, int y);
+
+// The system took the pointer capture from the dialog (another window
+// captured it, or the system cancelled it): a drag in progress ends as a
+// release ends it, without releasing a capture no longer held. Nothing when
+// the dialog holds no capture, so the loss its own release causes does
+// nothing.
+void OnPointerCaptureLost(InteractionState& state);
 
 void OnCloseRequest(InteractionState& state);
 void OnRepaintRequest(InteractionState& state);

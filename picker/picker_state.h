@@ -32,6 +32,12 @@ struct PickerState {
   Drag drag = Drag::kNone;
   Hover hover = Hover::kNone;
   RefreshFlags flags;
+  // A press or move in the field or on the hue bar that no refresh has read
+  // back yet. The next refresh honours it even when the release came first
+  // (a quick tap hands both over together); a colour set directly since
+  // drops it.
+  bool field_pick_pending = false;  // the field pixel under the marker becomes the colour
+  bool hue_pick_pending = false;    // the bar pixel at the marker row becomes the hue
 };
 
 }  // namespace tintra

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <span>
 #include <utility>
 
 #include "picker/embedded_images.h"
@@ -51,17 +52,28 @@ Image MakeStrip(const DialogLayout& l, int strip, int shift) {
   return image;
 }
 
+// Field overlay pixel (x, y), 0..255 each: white of alpha 255 - x laid on
+// the clear image by the blend rule, then black of alpha y. Both leave one
+// grey, so the rule's division is done once, not per channel.
+ColorValue FieldOverlayPixel(int x, int y) {
+  const auto g = static_cast<std::uint32_t>(255 - x);  // alpha after the white
+  const auto c = static_cast<std::uint32_t>(y);        // the black's
+  if (c == 0) return g == 0 ? 0u : ComposeColor(255, 255, 255, static_cast<int>(g));
+  if (g == 0) return ComposeColor(0, 0, 0, static_cast<int>(c));
+  const std::uint32_t kept = (255 - c) * g;          // the white's weight
+  const std::uint32_t denominator = c * 255 + kept;  // 255..65025
+  const std::uint32_t grey = kept * 255 / denominator;
+  return (denominator / 255) << 24 | grey * 0x010101u;
+}
+
 Image MakeFieldOverlay() {
   const int size = LogicalLayout(0).field.logical.width;
   Image overlay = CreateImage(size, size, 32);
-  AlphaBox(overlay, 0, 0, size, size, 0);
-  // Per pixel: white of alpha 255 - x, then black of alpha y. Pixels are
-  // independent, so all the white goes first.
-  for (int x = 0; x < size; ++x) {
-    BlendVerticalLine(overlay, x, 0, size, ComposeColor(255, 255, 255, 255 - x));
-  }
   for (int y = 0; y < size; ++y) {
-    BlendHorizontalLine(overlay, 0, y, size, ComposeColor(0, 0, 0, y));
+    for (int x = 0; x < size; ++x) {
+      overlay.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(size) +
+                     static_cast<std::size_t>(x)] = FieldOverlayPixel(x, y);
+    }
   }
   return overlay;
 }
@@ -150,6 +162,46 @@ void MakeFieldWeights(DialogImages& images) {
   }
 }
 
+// The background boxes less the field, as rectangles that do not overlap:
+// a band for each run of rows that the same edges cross, and in it a
+// rectangle for each run of covered columns.
+std::vector<PixelRect> MakeBackgroundRects(const DialogLayout& l) {
+  const PixelRect& field = l.field.physical;
+  const auto boxes = std::span(l.background).first(static_cast<std::size_t>(l.background_count));
+  std::vector<int> rows = {field.y, field.bottom()};
+  for (const LaidRect& b : boxes) {
+    rows.push_back(b.physical.y);
+    rows.push_back(b.physical.bottom());
+  }
+  std::sort(rows.begin(), rows.end());
+  std::vector<PixelRect> out;
+  std::vector<int> columns;
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+    const int y = rows[i];
+    const int height = rows[i + 1] - y;
+    if (height < 1) continue;
+    columns = {field.x, field.right()};
+    for (const LaidRect& b : boxes) {
+      columns.push_back(b.physical.x);
+      columns.push_back(b.physical.right());
+    }
+    std::sort(columns.begin(), columns.end());
+    for (std::size_t j = 0; j + 1 < columns.size(); ++j) {
+      const int x = columns[j];
+      const int width = columns[j + 1] - x;
+      const bool covered = std::any_of(
+          boxes.begin(), boxes.end(), [&](const LaidRect& b) { return b.physical.Contains(x, y); });
+      if (width < 1 || !covered || field.Contains(x, y)) continue;
+      if (!out.empty() && out.back().y == y && out.back().right() == x) {
+        out.back().width += width;  // the run goes on
+      } else {
+        out.push_back({x, y, width, height});
+      }
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 int MarkerGrey(int i, int count) {
@@ -186,19 +238,26 @@ void BuildDialogImages(DialogImages& images, const DialogLayout& layout) {
   images.drawn_hue_bar = Image{};
   images.field_white.clear();
   images.field_light.clear();
+  images.field_mix = GreyOverlay{};
   if (l.dpi != kBaseDpi) {
     images.drawn_hue_bar = CreateImage(l.hue_bar.physical.width, l.hue_bar.physical.height, 32);
     MakeFieldWeights(images);
+  } else {
+    images.field_mix = MakeGreyOverlay(images.field_overlay);
   }
-  images.base = CreateTransparentImage(images.canvas.width, images.canvas.height);
+  images.background_rects = MakeBackgroundRects(l);
   images.base_valid = false;
+  images.overdrawn = false;
   images.marker_rect_count = 0;
+  // Room for what the markers cover, so that no stage allocates.
+  images.under_markers.clear();
+  images.under_markers.reserve(static_cast<std::size_t>(
+      images.hue_marker.pixels.size() + images.field_marker.pixels.size() +
+      static_cast<std::size_t>(l.strip_count) * images.strip_marker.pixels.size()));
 }
 
 Image MakePresetSwatch(ColorValue color, int size) {
-  Image swatch = CreateImage(size, size, 24);
-  BlendBox(swatch, 0, 0, size, size, color | kAlphaMask);
-  return swatch;
+  return CreateFilledImage(size, size, 24, color);
 }
 
 void RunRederiveStage(PickerState& state) {
@@ -232,10 +291,13 @@ void RedrawHueBars(DialogImages& images, int hue_offset) {
 
 void RunHueBarStage(PickerState& state, DialogImages& images) {
   ClampPositions(state, images);
-  if (state.drag == Drag::kHueBar) {
-    // The bar stays still while dragged; its pixel is the hue.
+  // The bar stays still while dragged; its pixel is the hue. A press whose
+  // release came before this refresh picks it too, before the bar is drawn
+  // anew around it.
+  if (state.drag == Drag::kHueBar || state.hue_pick_pending) {
     state.hue = PixelAt(images.hue_bar, 0, state.marker_row) & kRgbMask;
-    return;
+    state.hue_pick_pending = false;
+    if (state.drag == Drag::kHueBar) return;
   }
   state.hue_offset = FindHueOffset(images.hue_table, state.hue, state.hue_offset);
   RedrawHueBars(images, state.hue_offset);
@@ -257,16 +319,37 @@ int ArrowTop(const DialogLayout& l) {
   return l.arrow_centre_y - l.arrow_size / 2;
 }
 
-// Background around and under the elements drawn next.
-void DrawBackground(Image& canvas, const DialogLayout& l, ColorValue bg) {
+const Image& DrawnHueBar(const DialogImages& images) {
+  return images.layout.dpi == kBaseDpi ? images.hue_bar : images.drawn_hue_bar;
+}
+
+// True when `r` lies within the 32-bit canvas.
+bool WithinCanvas(const Image& canvas, const PixelRect& r) {
+  return IsDrawable(canvas) && canvas.bits == 32 && r.x >= 0 && r.y >= 0 &&
+         r.right() <= canvas.width && r.bottom() <= canvas.height;
+}
+
+bool SmoothFieldFits(const Image& canvas, const DialogImages& images) {
+  const PixelRect& r = images.layout.field.physical;
+  return WithinCanvas(canvas, r) &&
+         static_cast<std::size_t>(r.width) == images.field_white.size() &&
+         static_cast<std::size_t>(r.height) == images.field_light.size();
+}
+
+// Background around and under the elements drawn next. Where DrawField
+// replaces every pixel whatever lay there (always but for a smooth field
+// without its weights), the field is left out and no pixel filled twice.
+void DrawBackground(Image& canvas, const DialogImages& images, ColorValue bg) {
+  const DialogLayout& l = images.layout;
+  if (l.dpi == kBaseDpi || SmoothFieldFits(canvas, images)) {
+    for (const PixelRect& r : images.background_rects)
+      BlendBox(canvas, r.x, r.y, r.width, r.height, bg);
+    return;
+  }
   for (int i = 0; i < l.background_count; ++i) {
     const PixelRect& r = l.background[static_cast<std::size_t>(i)].physical;
     BlendBox(canvas, r.x, r.y, r.width, r.height, bg);
   }
-}
-
-const Image& DrawnHueBar(const DialogImages& images) {
-  return images.layout.dpi == kBaseDpi ? images.hue_bar : images.drawn_hue_bar;
 }
 
 // The field away from 96 DPI: under white of the column's opacity and black
@@ -274,12 +357,7 @@ const Image& DrawnHueBar(const DialogImages& images) {
 // (H + (255 - H) * white) * light, in fixed point.
 void DrawSmoothField(Image& canvas, DialogImages& images, ColorValue hue) {
   const PixelRect& r = images.layout.field.physical;
-  if (!IsDrawable(canvas) || canvas.bits != 32 ||
-      static_cast<std::size_t>(r.width) != images.field_white.size() ||
-      static_cast<std::size_t>(r.height) != images.field_light.size() || r.x < 0 || r.y < 0 ||
-      r.right() > canvas.width || r.bottom() > canvas.height) {
-    return;
-  }
+  if (!SmoothFieldFits(canvas, images)) return;
   // Per column and channel: the colour above black, times 256 (0..65280).
   std::vector<std::uint16_t>& columns = images.field_columns;
   columns.assign(static_cast<std::size_t>(r.width) * 4, 0);
@@ -302,6 +380,10 @@ void DrawField(Image& canvas, DialogImages& images, ColorValue hue) {
   const PixelRect& r = images.layout.field.physical;
   if (images.layout.dpi != kBaseDpi) {
     DrawSmoothField(canvas, images, hue);
+  } else if (canvas.bits == 32 && images.field_mix.width == r.width &&
+             images.field_mix.height == r.height && images.field_overlay.width == r.width &&
+             images.field_overlay.height == r.height) {
+    DrawGreyOverlayOverColor(canvas, images.field_mix, r.x, r.y, hue);
   } else if (images.field_overlay.width == r.width && images.field_overlay.height == r.height) {
     DrawImageOverColor(canvas, images.field_overlay, r.x, r.y, hue);
   } else {
@@ -320,9 +402,12 @@ ColorValue FieldPixel(const DialogImages& images, ColorValue hue, int x, int y) 
 }
 
 // A drag in the field or on the bar picks the field pixel under the marker,
-// at every scale the one the 96-DPI dialog shows there.
+// at every scale the one the 96-DPI dialog shows there; so does a press or
+// move there whose release came before this refresh.
 void ReadBack(PickerState& state, const DialogImages& images) {
-  if (state.drag != Drag::kField && state.drag != Drag::kHueBar) return;
+  const bool pending = state.field_pick_pending;
+  state.field_pick_pending = false;
+  if (state.drag != Drag::kField && state.drag != Drag::kHueBar && !pending) return;
   const ColorValue picked = FieldPixel(images, state.hue, state.field_x, state.field_y);
   state.current = (picked & kRgbMask) | (state.current & kAlphaMask);
 }
@@ -363,15 +448,35 @@ void DrawStripsAndOutlines(Image& canvas, const DialogImages& images) {
   }
 }
 
-// Draws the markers and notes where they went, so that the next refresh
-// can take them off again.
+// `r` clipped to the image; empty when nothing of it lies inside.
+PixelRect ClipTo(const Image& image, const PixelRect& r) {
+  if (!IsDrawable(image)) return {};
+  const int x0 = std::clamp(r.x, 0, image.width);
+  const int y0 = std::clamp(r.y, 0, image.height);
+  const int x1 = static_cast<int>(
+      std::clamp<long long>(static_cast<long long>(r.x) + r.width, x0, image.width));
+  const int y1 = static_cast<int>(
+      std::clamp<long long>(static_cast<long long>(r.y) + r.height, y0, image.height));
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// Draws the markers, keeping what each covers and where, so that the next
+// refresh can take them off again.
 void DrawMarkers(Image& canvas, const PickerState& state, DialogImages& images) {
   const DialogLayout& l = images.layout;
   images.marker_rect_count = 0;
+  images.under_markers.clear();
   auto draw = [&](const Image& marker, const PixelRect& at) {
+    const PixelRect r = ClipTo(canvas, {at.x, at.y, marker.width, marker.height});
+    std::size_t end = images.under_markers.size();
+    images.under_markers.resize(end + static_cast<std::size_t>(r.width) *
+                                          static_cast<std::size_t>(r.height));
+    for (int y = r.y; y < r.bottom(); ++y, end += static_cast<std::size_t>(r.width)) {
+      std::copy_n(canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width + r.x, r.width,
+                  images.under_markers.data() + end);
+    }
+    images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = r;
     DrawImage(canvas, marker, at.x, at.y);
-    images.marker_rects[static_cast<std::size_t>(images.marker_rect_count++)] = {
-        at.x, at.y, marker.width, marker.height};
   };
   draw(images.hue_marker, HueMarkerRect(l, state.marker_row));
   draw(images.field_marker, FieldMarkerRect(l, state.field_x, state.field_y));
@@ -380,6 +485,36 @@ void DrawMarkers(Image& canvas, const PickerState& state, DialogImages& images) 
   for (int strip = 0; strip < l.strip_count; ++strip) {
     draw(images.strip_marker, StripMarkerRect(l, strip, values[strip]));
   }
+}
+
+// Puts back what the last markers covered, the last drawn first, so that
+// overlapping markers come off in turn; nothing when the record does not
+// match the canvas.
+void TakeMarkersOff(Image& canvas, DialogImages& images) {
+  std::size_t end = images.under_markers.size();
+  for (int i = images.marker_rect_count - 1; i >= 0; --i) {
+    const PixelRect& r = images.marker_rects[static_cast<std::size_t>(i)];
+    const std::size_t count =
+        static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height);
+    if (count > end || !(ClipTo(canvas, r) == r)) break;
+    end -= count;
+    const ColorValue* saved = images.under_markers.data() + end;
+    for (int y = r.y; y < r.bottom(); ++y, saved += r.width) {
+      std::copy_n(saved, r.width,
+                  canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width + r.x);
+    }
+  }
+  images.marker_rect_count = 0;
+  images.under_markers.clear();
+}
+
+// Everything under the swatches and the markers, in the drawing order.
+void DrawBase(Image& canvas, DialogImages& images, ColorValue bg, ColorValue hue) {
+  const DialogLayout& l = images.layout;
+  DrawBackground(canvas, images, bg);  // what it leaves stays clear
+  DrawImage(canvas, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
+  DrawField(canvas, images, hue);
+  DrawStripsAndOutlines(canvas, images);
 }
 
 bool Fits(const Image& overlay, int x, int y, const PixelRect& area) {
@@ -393,7 +528,7 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
   ClampPositions(state, images);
   const DialogLayout& l = images.layout;
   Image& canvas = images.canvas;
-  DrawBackground(canvas, l, background | kAlphaMask);
+  DrawBackground(canvas, images, background | kAlphaMask);
   DrawImage(canvas, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
   DrawField(canvas, images, state.hue | kAlphaMask);
   ReadBack(state, images);
@@ -401,6 +536,7 @@ void RunCanvasStageFull(PickerState& state, DialogImages& images, ColorValue bac
   DrawStripsAndOutlines(canvas, images);
   DrawMarkers(canvas, state, images);
   images.base_valid = false;  // the canvas no longer matches the base plus markers
+  images.overdrawn = true;    // an overlay that did not fit may lie anywhere
   state.flags.paint = true;
 }
 
@@ -412,8 +548,7 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
   // the swatches, which nothing else covers, and the field drawing within
   // the field; other overlays are drawn in order.
   const bool retained_fits =
-      images.base.width == images.canvas.width && images.base.height == images.canvas.height &&
-      IsDrawable(images.base) && Fits(images.store_arrow, ArrowLeft(l), ArrowTop(l), swatches) &&
+      IsDrawable(images.canvas) && Fits(images.store_arrow, ArrowLeft(l), ArrowTop(l), swatches) &&
       Fits(images.restore_arrow, ArrowLeft(l), ArrowTop(l), swatches) &&
       (l.dpi != kBaseDpi || Fits(images.field_overlay, field.x, field.y, field));
   if (!retained_fits) {
@@ -425,29 +560,23 @@ void RunCanvasStage(PickerState& state, DialogImages& images, ColorValue backgro
   const ColorValue bg = background | kAlphaMask;
   const ColorValue hue = state.hue | kAlphaMask;
 
-  // Background, hue bar, field, strips and outlines: from the base, redrawn
-  // only when one of them changed; a new hue redraws the field alone (as
-  // during a hue-bar drag). Then the last markers are taken off.
-  Image& base = images.base;
+  // With the last markers off, the canvas holds the base (background, hue
+  // bar, field, strips and outlines) and the last swatches. The base is
+  // redrawn only when one of its parts changed; a new hue redraws the field
+  // alone (as during a hue-bar drag).
+  TakeMarkersOff(canvas, images);
   if (!images.base_valid || images.base_background != bg) {
-    DrawBackground(base, l, bg);  // what it leaves unpainted stays clear
-    DrawImage(base, DrawnHueBar(images), l.hue_bar.physical.x, l.hue_bar.physical.y);
-    DrawField(base, images, hue);
-    DrawStripsAndOutlines(base, images);
+    if (images.overdrawn) {
+      std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0u);
+      images.overdrawn = false;
+    }
+    DrawBase(canvas, images, bg, hue);
     images.base_background = bg;
     images.base_hue = hue;
     images.base_valid = true;
-    CopyArea(canvas, base, 0, 0, canvas.width, canvas.height);
-  } else {
-    if (images.base_hue != hue) {
-      DrawField(base, images, hue);
-      images.base_hue = hue;
-      CopyArea(canvas, base, field.x, field.y, field.width, field.height);
-    }
-    for (int i = 0; i < images.marker_rect_count; ++i) {
-      const PixelRect& r = images.marker_rects[static_cast<std::size_t>(i)];
-      CopyArea(canvas, images.base, r.x, r.y, r.width, r.height);
-    }
+  } else if (images.base_hue != hue) {
+    DrawField(canvas, images, hue);
+    images.base_hue = hue;
   }
   ReadBack(state, images);
 

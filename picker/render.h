@@ -52,18 +52,30 @@ struct DialogImages {
   std::vector<std::uint32_t> field_light;    // 0..65536 per physical row
   std::vector<std::uint16_t> field_columns;  // scratch of the field drawing
 
-  // Retained drawing: `base` is the canvas without the swatches, the arrow
-  // and the markers; redrawn when the background colour differs, after a
-  // hue-bar redraw, or when base_valid is cleared (which whoever changes one
-  // of the images above after the first canvas stage must do); its field
-  // alone when the hue differs. marker_rects: where the last canvas stage
-  // drew its markers.
-  Image base;  // canvas-sized, 32-bit
+  // At 96 DPI only (else none): field_overlay in the form the field drawing
+  // reads, made from it when the images are built; whoever puts another
+  // overlay in clears it, and the overlay itself is drawn.
+  GreyOverlay field_mix;
+  // The layout's background boxes less the field, without overlaps.
+  std::vector<PixelRect> background_rects;
+
+  // Retained drawing. The base is the canvas without the swatches, the
+  // arrow and the markers; it is redrawn in the canvas when the background
+  // colour differs, after a hue-bar redraw, or when base_valid is cleared
+  // (which whoever changes one of the images above after the first canvas
+  // stage must do); its field alone when the hue differs. marker_rects:
+  // where the last canvas stage drew its markers, clipped to the canvas;
+  // under_markers: the canvas pixels they covered, rectangle after
+  // rectangle, row by row. overdrawn: a stage drawn in order may have left
+  // overlay pixels outside the base, so the next base starts from a clear
+  // canvas.
   ColorValue base_background = 0;
   ColorValue base_hue = 0;
   bool base_valid = false;
+  bool overdrawn = false;
   std::array<PixelRect, 6> marker_rects{};
   int marker_rect_count = 0;  // 0..6
+  std::vector<ColorValue> under_markers;
 };
 
 // Builds every image above for `layout` (loading the three overlays from the

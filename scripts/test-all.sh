@@ -18,6 +18,10 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j"$(nproc)"
 ctest --preset native -j"$(nproc)"
 
+echo "== benchmarks (Release, no sanitizers): built, not run"
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)"
+
 echo "== fuzz targets, a short run each"
 FUZZ_JOBS=2 bash scripts/fuzz.sh 20
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -102,6 +103,38 @@ TEST(ImageBlend, OverColorPathMatchesTheRuleExhaustively) {
     }
   }
   EXPECT_EQ(mismatches, 0);
+}
+
+// A grey overlay over one opaque colour (the 96-DPI colour field): every
+// grey and alpha over every value of each channel, 0 and 255 (which are
+// read, not computed) among them, drawn at offsets that leave every
+// remainder of the vector steps; a pixel that is not grey gives no overlay.
+TEST(ImageBlend, GreyOverlayOverColorMatchesTheRuleExhaustively) {
+  Image greys = CreateImage(256, 256, 32);  // grey across, alpha down
+  for (int a = 0; a < 256; ++a) {
+    for (int v = 0; v < 256; ++v)
+      greys.pixels[static_cast<std::size_t>(a * 256 + v)] = Rgba(v, v, v, a);
+  }
+  const GreyOverlay overlay = MakeGreyOverlay(greys);
+  ASSERT_EQ(overlay.width, 256);
+  Image dst = CreateImage(256, 256, 32);
+  int mismatches = 0;
+  for (int d = 0; d < 256 && mismatches == 0; ++d) {
+    const int shift = d % 17;  // overlay column shift lands on dst column 0
+    std::fill(dst.pixels.begin(), dst.pixels.end(), 7u);
+    DrawGreyOverlayOverColor(dst, overlay, -shift, 0, Spread(d, 0));
+    for (int y = 0; y < 256; ++y) {
+      for (int x = 0; x < 256; ++x) {
+        const ColorValue want =
+            x + shift < 256 ? ReferenceBlend(Spread(d, 255), PixelAt(greys, x + shift, y)) : 7u;
+        mismatches += PixelAt(dst, x, y) != want;
+      }
+    }
+    if (mismatches != 0) ADD_FAILURE() << "D=" << d << " shift " << shift;
+  }
+  EXPECT_EQ(mismatches, 0);
+  greys.pixels[300] = Rgba(1, 2, 1, 255);
+  EXPECT_EQ(MakeGreyOverlay(greys).width, 0);
 }
 
 // Translucent destination (0 < g < 255), where the rule divides by a

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
+
+#include "picker/picker_session.h"
 
 namespace tintra {
 namespace {
@@ -124,8 +127,8 @@ TEST(InteractionPress, RequestSequencesForPressAndRelease) {
     SCOPED_TRACE(testing::Message() << "press at " << r.x << "," << r.y);
     InteractionState s = Quiet(0, r.alpha);
     OnButtonDown(s, r.x, r.y);
-    ASSERT_EQ(Kinds(s),
-              (std::vector<RK>{RK::kHidePointer, RK::kSaveAndConfinePointer, RK::kFocusOkButton}));
+    ASSERT_EQ(Kinds(s), (std::vector<RK>{RK::kHidePointer, RK::kSaveAndConfinePointer,
+                                         RK::kCapturePointer, RK::kFocusOkButton}));
     const ClientRect& got = s.requests[1].rect;
     EXPECT_EQ(got.left, r.rect.left);
     EXPECT_EQ(got.top, r.rect.top);
@@ -134,9 +137,13 @@ TEST(InteractionPress, RequestSequencesForPressAndRelease) {
     s.requests.clear();
     s.picker.flags = {};
     OnButtonUp(s, r.x, r.y);
-    EXPECT_EQ(Kinds(s), (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement}));
+    // The capture change that giving up the capture causes does nothing more.
+    OnPointerCaptureLost(s);
+    EXPECT_EQ(Kinds(s), (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement,
+                                         RK::kReleasePointerCapture}));
     EXPECT_EQ(s.picker.drag, Drag::kNone);
     EXPECT_FALSE(s.confinement_saved);
+    EXPECT_FALSE(s.pointer_captured);
     EXPECT_TRUE(s.picker.flags.canvas);
     EXPECT_EQ(s.picker.flags.hue_bar, r.x == 20);  // the bar re-centres after its own drag
   }
@@ -175,6 +182,111 @@ TEST(InteractionDrag, ValuesStayInRangeWhenThePointerLeavesTheArea) {
   }
 }
 
+// During a drag the shell hands over the pointer's real position, however
+// far outside the window; each value stops at its area's nearest edge.
+TEST(InteractionDrag, PositionsBeyondEachEdgeHoldAtThatEdge) {
+  struct Row {
+    int alpha;
+    int press_x, press_y, move_x, move_y;
+    int a, b;  // field: x, y; strip: channel value; hue bar: marker row
+  } rows[] = {
+      {0, 100, 100, -30, 100, 0, 88},    // field, left of the window
+      {0, 100, 100, 400, 100, 255, 88},  // field, right of the window
+      {0, 100, 100, 100, -30, 56, 0},    // field, above the window
+      {0, 100, 100, 100, 900, 56, 255},  // field, below the window
+      {0, 100, 285, -30, 285, 0, 0},     // red, left
+      {0, 100, 285, 500, -400, 255, 0},  // red, right and far above: y does not count
+      {0, 100, 305, -1, 305, 0, 0},      // green: -1 is a real position in a drag
+      {0, 100, 327, -800, 900, 0, 0},    // blue, below left
+      {1, 100, 350, 330, 350, 255, 0},   // alpha, over the swatches' column
+      {0, 20, 100, 20, -30, 0, 0},       // hue bar, above
+      {0, 20, 100, -500, 400, 321, 0},   // hue bar, below: x does not count
+      {1, 20, 100, 20, 400, 343, 0},     // hue bar with alpha, below
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "press " << r.press_x << "," << r.press_y << ", move "
+                                    << r.move_x << "," << r.move_y);
+    InteractionState s = Quiet(0x80000000, r.alpha);
+    OnButtonDown(s, r.press_x, r.press_y);
+    OnPointerMove(s, r.move_x, r.move_y);
+    const PickerState& p = s.picker;
+    switch (p.drag) {
+      case Drag::kField:
+        EXPECT_EQ(p.field_x, r.a);
+        EXPECT_EQ(p.field_y, r.b);
+        break;
+      case Drag::kHueBar:
+        EXPECT_EQ(p.marker_row, r.a);
+        break;
+      case Drag::kNone:
+        ADD_FAILURE() << "no drag";
+        break;
+      default: {
+        const auto channel =
+            static_cast<Channel>(static_cast<int>(p.drag) - static_cast<int>(Drag::kRed));
+        EXPECT_EQ(ChannelOf(p.current, channel), r.a);
+        break;
+      }
+    }
+  }
+}
+
+// A quick tap hands the press and the release over before the refresh: it
+// must pick as a press held over a refresh does, and a drag's last move
+// must count when the release follows it at once.
+TEST(InteractionDrag, TapInOneBatchPicksAsAHeldPress) {
+  struct Step {
+    enum { kDown, kMove, kUp } kind;
+    int x, y;
+    bool refresh;  // in the batched run: refresh after this step
+  };
+  struct Row {
+    const char* what;
+    std::vector<Step> steps;
+  } rows[] = {
+      {"field tap", {{Step::kDown, 172, 76, false}, {Step::kUp, 172, 76, true}}},
+      {"hue-bar tap", {{Step::kDown, 20, 100, false}, {Step::kUp, 20, 100, true}}},
+      {"field, move and release together",
+       {{Step::kDown, 100, 100, true}, {Step::kMove, 250, 40, false}, {Step::kUp, 250, 40, true}}},
+      {"hue bar, move and release together",
+       {{Step::kDown, 20, 100, true}, {Step::kMove, 20, 250, false}, {Step::kUp, 20, 250, true}}},
+  };
+  auto run = [](const Row& r, bool every_step) {
+    auto session = std::make_unique<PickerSession>();
+    OpenSession(*session, 0x80FF0000, "Tap", 0, 0x00C0C0C0);
+    RefreshSession(*session);
+    for (const Step& step : r.steps) {
+      if (step.kind == Step::kDown) OnButtonDown(session->ui, step.x, step.y);
+      if (step.kind == Step::kMove) OnPointerMove(session->ui, step.x, step.y);
+      if (step.kind == Step::kUp) OnButtonUp(session->ui, step.x, step.y);
+      if (every_step || step.refresh) RefreshSession(*session);
+    }
+    return session->ui.picker;
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const PickerState held = run(r, true);
+    const PickerState batched = run(r, false);
+    EXPECT_NE(held.current, 0x80FF0000u);  // the press picked another colour
+    EXPECT_EQ(batched.current, held.current);
+    EXPECT_EQ(batched.hue, held.hue);
+    EXPECT_EQ(batched.hue_offset, held.hue_offset);
+    EXPECT_EQ(batched.marker_row, held.marker_row);
+    EXPECT_EQ(batched.field_x, held.field_x);
+    EXPECT_EQ(batched.field_y, held.field_y);
+    EXPECT_FALSE(batched.field_pick_pending || batched.hue_pick_pending);
+  }
+  // A colour set directly later in the batch wins over a pick not yet read
+  // back: the strip's red is not overwritten by the field pixel.
+  PickerSession session;
+  OpenSession(session, 0x002E0000, "Tap", 0, 0);  // (56, 0, 46) reads back as (56, 0, 45)
+  RefreshSession(session);
+  Click(session.ui, 172, 76);
+  OnButtonDown(session.ui, 100, 285);  // red 56
+  RefreshSession(session);
+  EXPECT_EQ(session.ui.picker.current, 0x002E0038u);
+}
+
 TEST(InteractionDrag, PressWhileAnEarlierReleaseWasLostEndsTheEarlierDragFirst) {
   InteractionState s = Quiet(0, 0);
   OnButtonDown(s, 100, 100);  // field; its release never comes
@@ -182,8 +294,10 @@ TEST(InteractionDrag, PressWhileAnEarlierReleaseWasLostEndsTheEarlierDragFirst) 
   OnButtonDown(s, 150, 150);  // the field again: its own drag is set, nothing starts
   EXPECT_TRUE(s.requests.empty());
   OnButtonDown(s, 100, 305);  // green strip
-  EXPECT_EQ(Kinds(s), (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement, RK::kHidePointer,
-                                       RK::kSaveAndConfinePointer, RK::kFocusOkButton}));
+  EXPECT_EQ(Kinds(s),
+            (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement, RK::kReleasePointerCapture,
+                             RK::kHidePointer, RK::kSaveAndConfinePointer, RK::kCapturePointer,
+                             RK::kFocusOkButton}));
   EXPECT_EQ(s.picker.drag, Drag::kGreen);
   EXPECT_EQ(GreenOf(s.picker.current), 56);
 }
@@ -375,8 +489,9 @@ TEST(InteractionPreset, PressRightAfterChoosingAPresetIsKept) {
   OnPresetEvent(t, PresetEventKind::kFocusGained, -1);
   OnPresetEvent(t, PresetEventKind::kSelectionChanged, 12);
   OnButtonDown(t, 100, 305);  // green 56
-  EXPECT_EQ(Kinds(t), (std::vector<RK>{RK::kHidePointer, RK::kSaveAndConfinePointer,
-                                       RK::kSelectPreset, RK::kFocusOkButton}));
+  EXPECT_EQ(Kinds(t),
+            (std::vector<RK>{RK::kHidePointer, RK::kSaveAndConfinePointer, RK::kCapturePointer,
+                             RK::kSelectPreset, RK::kFocusOkButton}));
   OnPresetEvent(t, PresetEventKind::kFocusLost, t.combo_index);
   EXPECT_EQ(t.picker.current, ComposeColor(255, 56, 0));
 }
@@ -406,18 +521,25 @@ TEST(InteractionEnd, ResultByHowTheDialogEnds) {
 }
 
 TEST(InteractionEnd, EndingDuringADragFreesThePointer) {
-  for (int how = 0; how < 3; ++how) {
+  const std::vector<RK> freed{RK::kShowPointer, RK::kRestoreConfinement,
+                              RK::kReleasePointerCapture};
+  for (int how = 0; how < 4; ++how) {
     SCOPED_TRACE(how);
     InteractionState s = Quiet(0, 0);
     OnButtonDown(s, 20, 100);  // hue bar
     s.requests.clear();
+    s.picker.flags = {};
     if (how == 0) OnButton(s, WidgetId::kOkButton);
     if (how == 1) OnCloseRequest(s);
     if (how == 2) EndDragForClose(s);
-    EXPECT_EQ(Kinds(s), (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement}));
+    if (how == 3) OnPointerCaptureLost(s);  // the system took the capture: nothing to release
+    EXPECT_EQ(Kinds(s), how == 3 ? std::vector<RK>(freed.begin(), freed.end() - 1) : freed);
     EXPECT_EQ(s.picker.drag, Drag::kNone);
+    EXPECT_FALSE(s.pointer_captured);
+    EXPECT_TRUE(s.picker.flags.hue_bar && s.picker.flags.canvas);  // as a release ends it
     s.requests.clear();
     EndDragForClose(s);  // nothing left to give back
+    OnPointerCaptureLost(s);
     EXPECT_TRUE(s.requests.empty());
     if (how < 2) {
       OnButtonDown(s, 100, 100);  // after the end: no pointer hidden again
@@ -431,8 +553,8 @@ TEST(InteractionEyedropper, PickKeepsAlphaAndNothingChangesNothing) {
   OnButtonDown(s, 100, 100);  // a drag ends before the eyedropper runs
   s.requests.clear();
   OnButton(s, WidgetId::kEyedropperButton);
-  EXPECT_EQ(Kinds(s),
-            (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement, RK::kRunEyedropper}));
+  EXPECT_EQ(Kinds(s), (std::vector<RK>{RK::kShowPointer, RK::kRestoreConfinement,
+                                       RK::kReleasePointerCapture, RK::kRunEyedropper}));
   s.picker.flags = {};
   OnEyedropperResult(s, false, 0x00FFFFFF);
   EXPECT_EQ(s.picker.current, 0x5A000000u);

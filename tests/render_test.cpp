@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "tests/rgba.h"
 
@@ -35,8 +36,8 @@ const ColorValue kOutlined = Opaque(124, 62, 31);
 struct Fixture {
   std::unique_ptr<DialogImages> images = std::make_unique<DialogImages>();
   PickerState state;
-  explicit Fixture(int alpha_flag) {
-    BuildDialogImages(*images, alpha_flag);
+  explicit Fixture(int alpha_flag, int dpi = kBaseDpi) {
+    BuildDialogImages(*images, MakeDialogLayout(alpha_flag, 0, dpi));
     images->field_marker = Image{};
     images->store_arrow = Image{};
     images->restore_arrow = Image{};
@@ -93,6 +94,47 @@ TEST(RenderImages, FieldOverlayEdges) {
   EXPECT_EQ(AlphaOf(PixelAt(overlay, 255, 0)), 0);  // top-right corner clear
   for (int x : {0, 1, 128, 254, 255}) {
     EXPECT_EQ(PixelAt(overlay, x, 255), Grey(0)) << x;  // bottom row black
+  }
+  // Every pixel: white of alpha 255 - x on the clear image, then black of
+  // alpha y, each by the blend rule.
+  int mismatches = 0;
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      const ColorValue white = BlendPixel(0, Rgba(255, 255, 255, 255 - x));
+      mismatches += PixelAt(overlay, x, y) != BlendPixel(white, Rgba(0, 0, 0, y));
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+// The background is painted once per pixel: its rectangles cover the
+// layout's background boxes less the field, each pixel once, at every scale.
+TEST(RenderImages, BackgroundRectsCoverTheBoxesLessTheFieldOnce) {
+  for (int dpi : {96, 120, 144, 192}) {
+    for (int alpha_flag : {0, 1}) {
+      DialogImages images;
+      BuildDialogImages(images, MakeDialogLayout(alpha_flag, 0, dpi));
+      const DialogLayout& l = images.layout;
+      const int width = l.canvas.physical.width, height = l.canvas.physical.height;
+      std::vector<int> count(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+      for (const PixelRect& r : images.background_rects) {
+        for (int y = r.y; y < r.bottom(); ++y) {
+          for (int x = r.x; x < r.right(); ++x) ++count[static_cast<std::size_t>(y * width + x)];
+        }
+      }
+      int wrong = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          bool in_box = false;
+          for (int i = 0; i < l.background_count; ++i) {
+            in_box = in_box || l.background[static_cast<std::size_t>(i)].physical.Contains(x, y);
+          }
+          const int want = in_box && !l.field.physical.Contains(x, y) ? 1 : 0;
+          wrong += count[static_cast<std::size_t>(y * width + x)] != want;
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "dpi " << dpi << " alpha " << alpha_flag;
+    }
   }
 }
 
@@ -163,14 +205,17 @@ TEST(RenderCanvas, FieldPixelsAtPositionsComputedByHand) {
 TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
   struct Case {
     Drag drag;
+    bool pending;  // a field pick not yet read back
     bool reads;
   };
   const Case cases[] = {
-      {Drag::kNone, false},   // idle: the colour stays
-      {Drag::kField, true},   // field drag: the pixel under the marker
-      {Drag::kHueBar, true},  // hue-bar drag: same pixel, under the new hue
-      {Drag::kRed, false},    // strip drags set the colour themselves
-      {Drag::kAlpha, false},  // likewise
+      {Drag::kNone, false, false},   // idle: the colour stays
+      {Drag::kField, false, true},   // field drag: the pixel under the marker
+      {Drag::kHueBar, false, true},  // hue-bar drag: same pixel, under the new hue
+      {Drag::kRed, false, false},    // strip drags set the colour themselves
+      {Drag::kAlpha, false, false},  // likewise
+      {Drag::kNone, true, true},     // a tap released before this refresh
+      {Drag::kField, true, true},    // a press held over the refresh
   };
   for (const Case& k : cases) {
     Fixture f(1);
@@ -179,9 +224,11 @@ TEST(RenderCanvas, ReadBackOnlyDuringFieldOrHueBarDrag) {
     f.state.field_y = 64;
     f.state.current = Rgba(10, 20, 30, 40);
     f.state.drag = k.drag;
+    f.state.field_pick_pending = k.pending;
     f.DrawCanvas();
     EXPECT_EQ(f.state.current, k.reads ? Rgba(190, 94, 94, 40) : Rgba(10, 20, 30, 40))
         << static_cast<int>(k.drag);
+    EXPECT_FALSE(f.state.field_pick_pending);  // read once
   }
 }
 
@@ -491,7 +538,8 @@ TEST(RenderStages, EachStageRunsOnlyWhenFlaggedAndClearsItsFlag) {
 
 // The canvas stage redraws only what changed since the last one; after any
 // run of changes its canvas must equal one drawn afresh in the drawing
-// order. Overlays with translucent pixels make leftovers visible.
+// order, at every scale. Overlays with translucent pixels make leftovers
+// visible.
 TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
   Image marker = CreateTransparentImage(15, 15);
   BlendOutlineBox(marker, 0, 0, 15, 15, Rgba(0, 0, 0, 200));
@@ -500,11 +548,14 @@ TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
   BlendBox(store, 3, 0, 10, 20, Rgba(40, 0, 90, 150));
   Image restore = CreateTransparentImage(24, 24);
   BlendBox(restore, 0, 4, 24, 6, Rgba(0, 90, 40, 255));
-  Image large_arrow = CreateImage(40, 44, 32);  // past the swatches, under their outline
-
-  for (int alpha_flag : {0, 1}) {
-    Fixture retained(alpha_flag);
-    Fixture full(alpha_flag);
+  const int dpis[] = {96, 144, 192};
+  for (int run = 0; run < 6; ++run) {
+    const int dpi = dpis[run / 2];
+    const int alpha_flag = run % 2;
+    // Past the swatches, under their outline.
+    const Image large_arrow = CreateImage(ToPhysical(40, dpi), ToPhysical(44, dpi), 32);
+    Fixture retained(alpha_flag, dpi);
+    Fixture full(alpha_flag, dpi);
     for (Fixture* f : {&retained, &full}) {
       f->images->field_marker = marker;
       f->images->store_arrow = store;
@@ -582,7 +633,7 @@ TEST(RenderCanvas, RetainedRedrawMatchesTheFullDrawing) {
       ASSERT_EQ(s.current, full.state.current) << "step " << step;
       ASSERT_EQ(s.hue, full.state.hue) << "step " << step;
       ASSERT_TRUE(retained.images->canvas.pixels == full.images->canvas.pixels)
-          << "alpha " << alpha_flag << " step " << step;
+          << "dpi " << dpi << " alpha " << alpha_flag << " step " << step;
     }
   }
 }

@@ -682,6 +682,129 @@ void TestHueBar() {
   }
 }
 
+// --- Taps and drags out of the dialog ---------------------------------------
+
+std::string DescribeState(const PickerState& p);
+
+// A tap as a touchpad or a busy dialog hands it over: the pointer put at
+// client (x, y), then a press and a release queued together on the
+// dialog's thread while its loop waits, so both are handled before the
+// refresh. Waits until the loop is idle after the release.
+bool QueuedTap(const RunningDialog& run, int x, int y) {
+  const POINT at = Screen(run, x, y);
+  const long ups = Snapshot().button_ups;
+  RunOnThreadOf(run.window, [&] {
+    SetCursorPos(at.x, at.y);
+    PostMessageA(run.window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PostMessageA(run.window, WM_LBUTTONUP, 0, 0);
+  });
+  return WaitForState(
+      g_report, run, "tap at (" + std::to_string(x) + ", " + std::to_string(y) + ") handled",
+      [&](const DialogSnapshot& s) { return s.button_ups > ups && s.picker.drag == Drag::kNone; });
+}
+
+// Moves the pointer `dx`, `dy` physical pixels beyond the window's frame
+// (left of it for dx < 0, above for dy < 0; 0 keeps the client's logical
+// row or column `x`, `y`) and waits until the dialog handled the move with
+// the position the drag must see there: the real one, outside the window.
+bool MoveOutside(const RunningDialog& run, int dx, int x, int dy, int y) {
+  RECT frame{};
+  GetWindowRect(run.window, &frame);
+  POINT at = Screen(run, x, y);
+  if (dx < 0) at.x = frame.left + dx;
+  if (dy < 0) at.y = frame.top + dy;
+  POINT origin{0, 0};
+  ClientToScreen(run.window, &origin);
+  const POINT want{ToLogical(at.x - origin.x, g_dpi), ToLogical(at.y - origin.y, g_dpi)};
+  const long moves = Snapshot().pointer_moves;
+  MovePointerOnThreadOf(run.window, at);
+  return WaitForState(g_report, run,
+                      "drag moved out of the window to client (" + std::to_string(want.x) + ", " +
+                          std::to_string(want.y) + ")",
+                      [&](const DialogSnapshot& s) {
+                        return s.pointer_moves > moves && s.pointer.x == want.x &&
+                               s.pointer.y == want.y;
+                      });
+}
+
+void TestTapsAndDragsOut() {
+  BeginSection(g_report, "taps and drags out of the dialog");
+  {
+    // A tap in the field picks the pixel under the marker; one on the hue
+    // bar picks as a press held over a refresh does.
+    RunningDialog run;
+    run.job.initial = Rgba(255, 0, 0, 255);
+    run.job.descriptor = kStandardDescriptor;
+    if (StartDialog(g_report, run)) {
+      Model model(run.job.initial, run.job.descriptor, 0);
+      QueuedTap(run, 44 + 128, 12 + 64);
+      model.Click(44 + 128, 12 + 64);
+      WaitForState(g_report, run, "field tap at (128, 64) giving (190, 94, 94)",
+                   [](const DialogSnapshot& s) {
+                     return s.picker.field_x == 128 && s.picker.field_y == 64 &&
+                            s.picker.current == Rgba(190, 94, 94, 255);
+                   });
+      QueuedTap(run, 20, 100);
+      model.Click(20, 100);
+      Check(g_report, model.Current() != Rgba(190, 94, 94, 255), "colour after the hue tap",
+            "another hue", Hex32(model.Current()));
+      CheckEqual(g_report, "state after the hue-bar tap", DescribeState(model.session.ui.picker),
+                 DescribeState(Snapshot().picker));
+      ConfirmExpecting(run, model.Current(), "OK after the taps");
+    }
+    CloseIfOpen(g_report, run);
+  }
+  {
+    // Out past the top-left corner: the field's corner, white. Released
+    // there, the drag ends; the pointer passing over the dialog afterwards
+    // changes nothing.
+    RunningDialog run;
+    run.job.initial = Rgba(255, 0, 0, 255);
+    run.job.descriptor = "Drag out";
+    if (StartDialog(g_report, run) && PressAt(run, 44 + 128, 12 + 64)) {
+      MoveOutside(run, -20, 0, -20, 0);
+      WaitForState(g_report, run, "field held at (0, 0), white", [](const DialogSnapshot& s) {
+        return s.picker.drag == Drag::kField && s.picker.field_x == 0 && s.picker.field_y == 0 &&
+               s.picker.current == Rgba(255, 255, 255, 255);
+      });
+      Release(run);
+      WaitForState(
+          g_report, run, "released outside: no drag, pointer shown", [](const DialogSnapshot& s) {
+            return s.picker.drag == Drag::kNone && s.pointer_hidden == 0 && !s.pointer_confined;
+          });
+      for (const POINT& p : {POINT{200, 200}, POINT{100, 300}, POINT{20, 330}}) {
+        MoveTo(run, p.x, p.y);
+        const PickerState got = Snapshot().picker;
+        CheckEqual(g_report,
+                   "field and colour after a move to (" + std::to_string(p.x) + ", " +
+                       std::to_string(p.y) + ")",
+                   std::string("(0, 0) ") + Hex32(Rgba(255, 255, 255, 255)),
+                   "(" + std::to_string(got.field_x) + ", " + std::to_string(got.field_y) + ") " +
+                       Hex32(got.current));
+      }
+      ConfirmExpecting(run, Rgba(255, 255, 255, 255), "OK after the drag out");
+    }
+    CloseIfOpen(g_report, run);
+  }
+  {
+    // The red strip out past the left edge: red 0, the strip's edge, and
+    // still 0 when OK is pressed after the release outside.
+    RunningDialog run;
+    run.job.initial = Rgba(96, 64, 32, 255);
+    run.job.descriptor = "Strip out";
+    if (StartDialog(g_report, run) && PressAt(run, 100, 285)) {
+      WaitForColor(run, Rgba(56, 64, 32, 255), "red pressed at x 100");
+      MoveOutside(run, -20, 0, 0, 285);
+      WaitForColor(run, Rgba(0, 64, 32, 255), "red dragged out past the left edge");
+      Release(run);
+      WaitForState(g_report, run, "released outside: no drag",
+                   [](const DialogSnapshot& s) { return s.picker.drag == Drag::kNone; });
+      ConfirmExpecting(run, Rgba(0, 64, 32, 255), "OK pressed after the release outside");
+    }
+    CloseIfOpen(g_report, run);
+  }
+}
+
 // --- Typing, presets, swatches ------------------------------------------------
 
 void TestChannelFields() {
@@ -1137,7 +1260,7 @@ void TestBursts() {
 // program with the prefix's DPI at 120, 144 and 192: the dialog at 1.25,
 // 1.5 and 2 times its size, its presses and drags giving the colours of 96
 // DPI, its pixels those of the core at the same scale.
-constexpr const char* kScaledSections = "layout strips field hue swatches pixels";
+constexpr const char* kScaledSections = "layout strips field hue taps swatches pixels";
 
 void TestScales() {
   for (int dpi : {120, 144, 192}) {
@@ -1225,6 +1348,7 @@ int main(int argc, char** argv) {
   if (wanted("strips")) TestChannelStrips();
   if (wanted("field")) TestFieldDrag();
   if (wanted("hue")) TestHueBar();
+  if (wanted("taps")) TestTapsAndDragsOut();
   if (wanted("typing")) TestChannelFields();
   if (wanted("presets")) TestPresets();
   if (wanted("swatches")) TestSwatches();
