@@ -75,7 +75,8 @@ struct Dialog {
   QEventLoop* loop = nullptr;
   bool refresh_posted = false;
   int pointer_hidden = 0;             // override cursors of ours in force
-  bool confined = false;              // a drag holds the pointer (Qt's implicit grab)
+  bool confined = false;              // a confinement was asked for and not given back
+  bool captured = false;              // a capture was asked for: Qt's implicit grab holds it
   bool left_down = false;             // the last left-button event of the window was a press
   std::vector<ColorValue> composite;  // the canvas over the window colour
   QImage shown;                       // wraps `composite` at the layout's ratio
@@ -130,13 +131,19 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
       ShowPointer(d);
       return;
     case RequestKind::kSaveAndConfinePointer:
-      // Qt cannot confine the pointer: the press gives the pressed widget
-      // Qt's implicit grab, so every move of the drag comes to the dialog,
-      // and the handlers hold the values to the area.
+      // Qt cannot confine the pointer: the drag holds its values to the area.
       d.confined = true;
       return;
     case RequestKind::kRestoreConfinement:
       d.confined = false;
+      return;
+    case RequestKind::kCapturePointer:
+      // The press gave the pressed widget Qt's implicit grab: every move of
+      // the drag and its release come to the dialog's window, also outside.
+      d.captured = true;
+      return;
+    case RequestKind::kReleasePointerCapture:
+      d.captured = false;  // the grab ends with the release
       return;
     case RequestKind::kFocusOkButton:
       if (d.ok_button != nullptr) d.ok_button->setFocus(Qt::OtherFocusReason);
@@ -251,7 +258,8 @@ QPoint PointerInClient(const Dialog& d, const QPointF& in_window) {
   const int py = PhysicalPixelOf(in_window.y(), ratio);
   const PixelRect& client = d.session.layout.client.physical;
   const bool inside = px >= 0 && py >= 0 && px < client.width && py < client.height;
-  if (!inside && !d.confined) return QPoint(-1, -1);
+  // During a drag the real position, however far outside.
+  if (!inside && d.session.ui.picker.drag == Drag::kNone) return QPoint(-1, -1);
   return QPoint(ToLogical(px, dpi), ToLogical(py, dpi));
 }
 
@@ -342,12 +350,12 @@ bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
       }
       return false;
     case QEvent::WindowDeactivate:
-      // Another window took the pointer and the keys during a drag: Qt's
-      // grab is gone and the release will not come here. The drag ends as a
-      // release would end it, so that the pointer is not left hidden.
-      if (watched == d.window.get() && ui.picker.drag != Drag::kNone) {
+      // Another window took the pointer and the keys: Qt's grab is gone and
+      // the release will not come here.
+      if (watched == d.window.get() && d.captured) {
+        d.captured = false;
         d.left_down = false;
-        EndDragForClose(ui);
+        OnPointerCaptureLost(ui);
         CarryOutRequests(d);
       }
       return false;
