@@ -1,6 +1,7 @@
 // The format chooser: a small window with one push button per colour
 // notation, shown when the input text had no notation of its own. The texts
-// and the geometry are portable; the window itself is format_chooser_win32.cpp.
+// and the geometry are portable; the window itself is format_chooser_win32.cpp
+// (Windows) or format_chooser_qt.cpp (Linux).
 #pragma once
 
 #include <array>
@@ -63,7 +64,7 @@ const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
 // asked to close (close box, system menu, Alt+F4). Returns the pressed
 // button's format code 1..4, or 0 for a close request or a window that
 // cannot be created. The window is destroyed before the call returns.
-// Windows only (format_chooser_win32.cpp).
+// In the shells (format_chooser_win32.cpp, format_chooser_qt.cpp).
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
 
 inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";

@@ -30,7 +30,7 @@ FrontEndRun StartFrontEndRun(std::string_view text, Language language);
 
 // The picker on the run's colour (no owner window), then, when the run has
 // no format, the format chooser in the run's language; each blocks until the
-// user ends it. Win32 (front_end_run_win32.cpp).
+// user ends it. In the shells (front_end_run_win32.cpp, front_end_run_qt.cpp).
 void EditInPicker(FrontEndRun& run);
 
 // The format chooser's answer (0..4, 0 = closed without a choice or failed)

@@ -7,7 +7,8 @@
 
 namespace tintra {
 
-// A window of the calling program (a Windows HWND), or nullptr for none.
+// A window of the calling program (a Windows HWND), or nullptr for none;
+// the Linux program passes none.
 using OwnerWindow = void*;
 
 // Opens the modal, always-on-top picker with `initial` (all 32 bits count),

@@ -9,20 +9,13 @@
 #include <string_view>
 
 #include "colortext/language_texts.h"
+#include "colortext/windows_1252.h"
 
 namespace tintra {
 
 // Converts valid UTF-8 text to the ANSI code page; a character without an
 // ANSI form becomes "?". The Windows build passes one that asks the system.
 using Utf8ToAnsiFunction = std::string (*)(std::string_view utf8);
-
-// Portable default: the Windows-1252 table.
-std::string Utf8ToWindows1252(std::string_view utf8);
-
-// Replaces every invalid UTF-8 sequence (stray continuation byte, truncated,
-// overlong or surrogate form, value above U+10FFFF) by "?": one "?" for each
-// maximal invalid part. Valid text comes back unchanged.
-std::string RepairUtf8(std::string_view bytes);
 
 // The value of `key` in `group` of the INI text `file`, or `default_value`.
 // A file starting with the UTF-8 byte-order mark is decoded and converted

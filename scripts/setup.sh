@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what Tintra's build and tests need on Debian 12 / Ubuntu:
 # the native toolchain and test libraries, the MinGW-w64 i686 cross
-# compiler, 32-bit Wine and a virtual X display.
+# compiler, 32-bit Wine and a virtual X display; for the Linux program Qt 6,
+# XCB, the SVG renderer of its icons and the .deb tools, and for its tests a
+# window manager, X input, the clipboard tool and D-Bus.
 set -euo pipefail
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -9,7 +11,10 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev clang-format googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb x11-utils xdotool
   imagemagick file ca-certificates
+  qt6-base-dev libxcb1-dev librsvg2-bin dpkg-dev openbox xclip dbus
 )
+# Ubuntu's Qt 6 packages leave out the OpenGL headers its CMake files ask for.
+if grep -qi ubuntu /etc/os-release 2>/dev/null; then packages+=(libgl-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

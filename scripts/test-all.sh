@@ -2,7 +2,9 @@
 # Sets up a fresh Debian/Ubuntu machine and runs every Tintra test:
 # the native unit tests (with AddressSanitizer and UBSan), then the same
 # unit tests and the Windows tests built for 32-bit Windows, under Wine on
-# a private virtual display.
+# a private virtual display, then the Linux program: built, packaged as a
+# .deb, installed, and its end-to-end table run on the installed
+# /usr/bin/tintra.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,3 +41,17 @@ echo "== Windows tests ($preset) under Wine"
 tintra_start_display
 tintra_start_wine
 ctest --preset "$preset"
+
+echo "== Linux program: build, .deb, install"
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j"$(nproc)"
+(cd build/linux && cpack -G DEB >/dev/null)
+deb=$(ls build/linux/tintra_*.deb)
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null
+dpkg -s tintra | grep -E "^(Version|Depends):"
+echo "== Linux end-to-end tests on the installed /usr/bin/tintra"
+cmake --preset linux -DTINTRA_LINUX_TEST_PROGRAM=/usr/bin/tintra >/dev/null
+ctest --preset linux
+cmake --preset linux -DTINTRA_LINUX_TEST_PROGRAM= >/dev/null  # the build's own tintra again

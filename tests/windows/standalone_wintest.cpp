@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/clipboard_cases.h"
 #include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
@@ -27,6 +28,12 @@
 
 namespace tintra::wintest {
 namespace {
+
+using clipboard_cases::FlowCase;
+using clipboard_cases::kCloseChooser;
+using clipboard_cases::kFlows;
+using clipboard_cases::kNoChooser;
+using clipboard_cases::Start;
 
 constexpr char kDialogTitle[] = "S\xE9lection de couleur";
 constexpr char kChooserTitle[] = "Choix du format";
@@ -223,66 +230,6 @@ bool CloseChooser(TestReport& report, HWND chooser) {
 
 // ---------------------------------------------------------------------------
 // The cases.
-
-enum class Start { kText, kEmpty, kBitmap };
-constexpr int kNoChooser = -1;  // the program must end without asking
-constexpr int kCloseChooser = 0;
-
-struct FlowCase {
-  const char* name;
-  Start start;
-  const char* clipboard;     // kText only
-  int alpha_flag;            // expected in the dialog and the chooser
-  const char* dialog_color;  // DialogColor() when the dialog opens
-  int chooser;               // kNoChooser, kCloseChooser or a button 1..4
-  const char* expected;      // CF_TEXT at the end; nullptr: no text
-  bool bitmap_kept;          // the image is still on the clipboard
-};
-
-const FlowCase kFlows[] = {
-    // Spaces trimmed, RGB notation, normalised on the way out.
-    {"spaces around rgb(", Start::kText, "  rgb(1,2,3)  ", 0, "1 2 3 | $030201 | RGB(1, 2, 3)",
-     kNoChooser, "RGB(1, 2, 3)", false},
-    // Hexadecimal in lower case comes back in upper case, 6 digits.
-    {"$ff8000", Start::kText, "$ff8000", 0, "0 128 255 | $FF8000 | RGB(0, 128, 255)", kNoChooser,
-     "$FF8000", false},
-    // 8 digits: alpha flag, and 8 digits back.
-    {"$80FF8000", Start::kText, "$80FF8000", 1,
-     "0 128 255 128 | $80FF8000 | RGBA(0, 128, 255, 128)", kNoChooser, "$80FF8000", false},
-    // RGBA notation keeps its alpha.
-    {"RGBA(", Start::kText, "RGBA(10,20,30,40)", 1,
-     "10 20 30 40 | $281E140A | RGBA(10, 20, 30, 40)", kNoChooser, "RGBA(10, 20, 30, 40)", false},
-    // What follows ")" is ignored: a copied line with its line break.
-    {"RGB( with a line break", Start::kText, "RGB(1,2,3)\r\n", 0, "1 2 3 | $030201 | RGB(1, 2, 3)",
-     kNoChooser, "RGB(1, 2, 3)", false},
-    // A line break spoils the hexadecimal notation: opaque black, chooser.
-    {"$FF8000 with a line break", Start::kText, "$FF8000\r\n", 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", 3, "$FF000000", false},
-    // A leading tab is not trimmed: not RGB notation.
-    {"tab before RGB(", Start::kText, "\tRGB(1,2,3)", 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", 1, "RGB(0, 0, 0)", false},
-    // Decimal always asks; the decimal button gives it back.
-    {"255, decimal button", Start::kText, "255", 0, "255 0 0 | $0000FF | RGB(255, 0, 0)", 4, "255",
-     false},
-    // ... and the HEX button writes 6 digits (no alpha).
-    {"255, HEX button", Start::kText, "255", 0, "255 0 0 | $0000FF | RGB(255, 0, 0)", 3, "$0000FF",
-     false},
-    // ... and closing the chooser leaves the clipboard as it was.
-    {"255, chooser closed", Start::kText, "255", 0, "255 0 0 | $0000FF | RGB(255, 0, 0)",
-     kCloseChooser, "255", false},
-    // Empty clipboard: opaque black with alpha; the RGBA button is offered.
-    {"empty clipboard, RGBA button", Start::kEmpty, nullptr, 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", 2, "RGBA(0, 0, 0, 255)", false},
-    // Empty clipboard, chooser closed: still empty.
-    {"empty clipboard, chooser closed", Start::kEmpty, nullptr, 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", kCloseChooser, nullptr, false},
-    // An image is no text: opaque black; closing the chooser keeps the image.
-    {"image, chooser closed", Start::kBitmap, nullptr, 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", kCloseChooser, nullptr, true},
-    // An image, then a choice: the text replaces the image.
-    {"image, decimal button", Start::kBitmap, nullptr, 1,
-     "0 0 0 255 | $FF000000 | RGBA(0, 0, 0, 255)", 4, "-16777216", false},
-};
 
 bool PrepareClipboard(TestReport& report, Start start, const char* text) {
   bool ok = false;

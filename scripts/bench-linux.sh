@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Speed of the Linux program (a Release build, linux preset), as figures:
+# - start-up: from the process start to its painted dialog, against a bare
+#   Qt window of the dialog's size (tests/linux/bare_window_tool), started in
+#   turn on the same private virtual display (no window manager: the window
+#   maps on the root); medians of RUNS starts each, and their ratio (the goal
+#   is 1.25 at most);
+# - the burst: 1000 pointer moves of one drag queued at once, and how many
+#   refreshes and canvas redraws the dialog made of them (one each is the
+#   goal).
+# No figure fails: they are printed to compare.
+#
+# Usage: scripts/bench-linux.sh [RUNS]   (default 21)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-21}
+build=$root/build/linux
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j2 --target tintra bare_window_tool startup_timer_tool dialog_burst_tool >/dev/null
+
+for n in $(seq $((100 + RANDOM % 400)) 700); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+done
+Xvfb ":$n" -nolisten tcp -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb=$!
+holder=
+cleanup() {
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+export DISPLAY=":$n"
+runtime=$(mktemp -d /tmp/tintra-xdg.XXXXXX)
+export XDG_RUNTIME_DIR=$runtime
+
+# The dialog opens on an orange colour, as the bare window is filled.
+printf 'RGB(255,128,0)' | xclip -selection clipboard -quiet -i >/dev/null 2>&1 &
+holder=$!
+sleep 0.2
+echo "== start-up to the painted window, $runs starts each, alternating"
+"$build/bin/startup_timer_tool" "$runs" "$build/bin/bare_window_tool" "$build/bin/tintra" |
+  sed -e 's/^A /bare Qt window /' -e 's/^B /tintra /' -e 's|^ratio B/A|ratio tintra / bare window|'
+echo "== a burst of pointer moves in one drag, queued at once"
+"$build/bin/dialog_burst_tool" 1000
+rm -rf "$runtime"
