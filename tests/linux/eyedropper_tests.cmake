@@ -1,0 +1,27 @@
+# The Linux eyedropper's Qt shell files and their test programs. Needs Qt 6
+# (Widgets, DBus) and xcb.
+find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+
+# The eyedropper and the portal client, as the Qt program builds them.
+add_library(tintra_eyedropper_qt STATIC
+                                        ${PROJECT_SOURCE_DIR}/picker/color_portal_qt.cpp)
+tintra_target(tintra_eyedropper_qt)
+set_target_properties(tintra_eyedropper_qt PROPERTIES AUTOMOC ON)
+target_link_libraries(tintra_eyedropper_qt PUBLIC tintra_core Qt6::Widgets Qt6::DBus PkgConfig::XCB)
+
+add_executable(portal_standin_tool ${CMAKE_CURRENT_LIST_DIR}/portal_standin_tool.cpp)
+tintra_target(portal_standin_tool)
+set_target_properties(portal_standin_tool PROPERTIES AUTOMOC ON)
+target_link_libraries(portal_standin_tool PRIVATE Qt6::DBus)
+
+add_executable(portal_pick_qttest ${CMAKE_CURRENT_LIST_DIR}/portal_pick_qttest.cpp)
+tintra_target(portal_pick_qttest)
+target_link_libraries(portal_pick_qttest PRIVATE tintra_eyedropper_qt)
+
+find_program(TINTRA_DBUS_DAEMON dbus-daemon REQUIRED)
+add_test(NAME linux_portal_pick
+         COMMAND portal_pick_qttest ${TINTRA_DBUS_DAEMON} ${CMAKE_CURRENT_LIST_DIR}/portal_bus.conf
+                 $<TARGET_FILE:portal_standin_tool>)
+set_tests_properties(linux_portal_pick PROPERTIES TIMEOUT 120)
