@@ -5,7 +5,7 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 
 # The eyedropper and the portal client, as the Qt program builds them.
-add_library(tintra_eyedropper_qt STATIC
+add_library(tintra_eyedropper_qt STATIC ${PROJECT_SOURCE_DIR}/picker/eyedropper_qt.cpp
                                         ${PROJECT_SOURCE_DIR}/picker/color_portal_qt.cpp)
 tintra_target(tintra_eyedropper_qt)
 set_target_properties(tintra_eyedropper_qt PROPERTIES AUTOMOC ON)
@@ -25,3 +25,14 @@ add_test(NAME linux_portal_pick
          COMMAND portal_pick_qttest ${TINTRA_DBUS_DAEMON} ${CMAKE_CURRENT_LIST_DIR}/portal_bus.conf
                  $<TARGET_FILE:portal_standin_tool>)
 set_tests_properties(linux_portal_pick PROPERTIES TIMEOUT 120)
+
+add_executable(eyedropper_pick_qttest ${CMAKE_CURRENT_LIST_DIR}/eyedropper_pick_qttest.cpp)
+tintra_target(eyedropper_pick_qttest)
+target_link_libraries(eyedropper_pick_qttest PRIVATE tintra_eyedropper_qt)
+
+add_test(NAME linux_eyedropper_pick
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/eyedropper_pick.sh $<TARGET_FILE:eyedropper_pick_qttest>)
+set_tests_properties(linux_eyedropper_pick PROPERTIES TIMEOUT 300)
+
+set_tests_properties(linux_portal_pick linux_eyedropper_pick PROPERTIES
+                     ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
