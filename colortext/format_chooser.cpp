@@ -1,7 +1,5 @@
 #include "colortext/format_chooser.h"
 
-#include <algorithm>
-
 #include "picker/dialog_layout.h"
 
 namespace tintra {
@@ -41,13 +39,6 @@ const char* ChooserButtonText(const FormatChooserTexts& texts, int id) {
     default:
       return nullptr;
   }
-}
-
-WindowPlacement CenterOnScreen(int outer_width, int outer_height, int screen_width,
-                               int screen_height) {
-  const int width = std::clamp(outer_width, 0, std::max(screen_width, 0));
-  const int height = std::clamp(outer_height, 0, std::max(screen_height, 0));
-  return {(screen_width - width) / 2, (screen_height - height) / 2, width, height};
 }
 
 }  // namespace tintra

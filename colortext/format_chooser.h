@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "picker/window_placement.h"
+
 namespace tintra {
 
 // The five texts of one language, 8-bit ANSI (code page 1252), NUL-ended.
@@ -55,11 +57,6 @@ ChooserLayout LayoutFormatChooser(int alpha_flag, int dpi = 96);
 // The button text for a format code 1..4; nullptr for any other code.
 const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
 
-// An outer window rectangle in screen pixels.
-struct WindowPlacement {
-  int left, top, width, height;
-};
-
 // Shows the chooser window (top-level, no owner, centred on the primary
 // screen, class kFormatChooserClass) with the buttons of
 // LayoutFormatChooser, and blocks until a button is pressed or the window is
@@ -70,11 +67,5 @@ struct WindowPlacement {
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
 
 inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";
-
-// The outer window of the given size centred on a screen of the given size,
-// made no larger than the screen: left = (screen width - width) / 2, top
-// likewise, in integer division. Sizes are pixels, 0 or more.
-WindowPlacement CenterOnScreen(int outer_width, int outer_height, int screen_width,
-                               int screen_height);
 
 }  // namespace tintra

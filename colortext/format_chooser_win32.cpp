@@ -8,6 +8,8 @@
 #include "picker/dialog_layout.h"
 #include "picker/display_dpi_win32.h"
 #include "picker/handles_win32.h"
+#include "picker/message_loop_win32.h"
+#include "picker/top_window_win32.h"
 
 namespace tintra {
 
@@ -27,9 +29,7 @@ constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
 
 // The outer size for the layout's client area at its DPI.
 SIZE OuterSize(const ChooserLayout& layout) {
-  RECT outer{0, 0, layout.client_width, layout.client_height};
-  AdjustWindowRectForDpi(outer, kStyle, 0, layout.dpi);
-  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+  return OuterSizeForClient(layout.client_width, layout.client_height, kStyle, 0, layout.dpi);
 }
 
 // The buttons to their places in the state's layout, in its font.
@@ -60,14 +60,7 @@ void Relayout(HWND window, ChooserState& state, int dpi, const RECT* outer) {
   const int left = outer != nullptr ? frame.left : (frame.left + frame.right - size.cx) / 2;
   const int top = outer != nullptr ? frame.top : (frame.top + frame.bottom - size.cy) / 2;
   SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT client{};
-  GetClientRect(window, &client);
-  const int dw = state.layout.client_width - (client.right - client.left);
-  const int dh = state.layout.client_height - (client.bottom - client.top);
-  if (dw != 0 || dh != 0) {
-    SetWindowPos(window, nullptr, 0, 0, size.cx + dw, size.cy + dh,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  FitClientSize(window, state.layout.client_width, state.layout.client_height);
 }
 
 // A button press: its identifier is the format code. Only our own buttons
@@ -109,21 +102,14 @@ LRESULT CALLBACK ChooserProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-WNDCLASSEXA ChooserClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ChooserProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kFormatChooserClass;
-  return wc;
+WNDCLASSEXA ChooserClass() {
+  return ShellWindowClass(kFormatChooserClass, ChooserProc,
+                          reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
 }
 
+// Centred on the primary screen (no owner), no larger than it.
 OwnedWindow CreateChooserWindow(HINSTANCE instance, const char* title, ChooserState* state) {
-  const SIZE outer = OuterSize(state->layout);
-  const WindowPlacement place = CenterOnScreen(outer.cx, outer.cy, GetSystemMetrics(SM_CXSCREEN),
-                                               GetSystemMetrics(SM_CYSCREEN));
+  const WindowPlacement place = CenterWindow(nullptr, OuterSize(state->layout));
   return OwnedWindow(CreateWindowExA(0, kFormatChooserClass, title != nullptr ? title : "", kStyle,
                                      place.left, place.top, place.width, place.height, nullptr,
                                      nullptr, instance, state));
@@ -148,20 +134,15 @@ void CreateButtons(HWND window, HINSTANCE instance, const FormatChooserTexts& te
 // the buttons and Space presses the focused one; Enter and Escape are left
 // out of the dialog-key handling because it would turn them into the
 // commands IDOK (1) and IDCANCEL (2), which are format codes here.
+// Blocks in GetMessage: nothing is to be done until the user acts.
 void WaitForChoice(HWND window, const ChooserState& state) {
   MSG msg;
   while (!state.done) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the caller
-      return;
-    }
-    if (got == -1) return;
+    if (!WaitForNextMessage(msg)) return;  // a quit is handed on to the caller
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsDialogMessageA(window, &msg)) {
       continue;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DeliverMessage(msg);
   }
 }
 
@@ -179,7 +160,7 @@ int FormatChooser(const FormatChooserTexts& texts, int alpha_flag) {
   state.alpha_flag = alpha_flag;
   state.layout = LayoutFormatChooser(alpha_flag, SystemDpi());
   MakeGuiFont(state.font, state.layout.dpi);
-  const RegisteredClass window_class(ChooserClass(instance));
+  const RegisteredClass window_class(ChooserClass());
   const OwnedWindow window(CreateChooserWindow(instance, texts.title, &state));
   const HWND chooser = window.get();
   if (chooser == nullptr) return 0;

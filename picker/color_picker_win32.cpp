@@ -24,7 +24,9 @@
 #include "picker/eyedropper_win32.h"
 #include "picker/handles_win32.h"
 #include "picker/interaction.h"
+#include "picker/message_loop_win32.h"
 #include "picker/picker_session.h"
+#include "picker/top_window_win32.h"
 
 namespace tintra {
 
@@ -334,9 +336,8 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 void HandleMessage(Dialog& d, MSG& msg) {
   InteractionState& ui = Ui(d);
   if (msg.message == WM_QUIT) {
-    // Someone ends the thread's loop: close, and leave the quit for the
-    // caller's own loop.
-    PostQuitMessage(static_cast<int>(msg.wParam));
+    // Someone ends the thread's loop: close (the quit is handed on to the
+    // caller's own loop by TakePendingMessage).
     OnCloseRequest(ui);
     CarryOutRequests(d);
     return;
@@ -410,7 +411,9 @@ void RunEventLoop(Dialog& d) {
   DialogProbe& probe = GetDialogProbe();
   MSG msg;
   for (;;) {
-    while (!Ui(d).quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) HandleMessage(d, msg);
+    // Waits only once nothing is pending and the dialog is drawn: a burst of
+    // events costs one refresh.
+    while (!Ui(d).quit && TakePendingMessage(msg)) HandleMessage(d, msg);
     Refresh(d);
     if (Ui(d).quit) return;
     TakeSnapshot(d, true);
@@ -421,56 +424,25 @@ void RunEventLoop(Dialog& d) {
 
 // --- Window -----------------------------------------------------------------
 
-bool RegisterDialogClass(HINSTANCE instance) {
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(instance, kWindowClass, &existing)) return true;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = DialogProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kWindowClass;
-  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+WNDCLASSEXA DialogClass() {
+  return ShellWindowClass(kWindowClass, DialogProc,
+                          reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
 }
 
 // Window rectangle for the client size at the layout's DPI, centred over
-// the owner (left and top held at 0 or more) or on the primary screen (the
-// size limited to the screen's for the centring).
+// the owner or on the primary screen. The dialog keeps its whole size also
+// on a smaller screen: its client area is exact.
 RECT PlaceWindow(const Dialog& d, HWND owner) {
-  RECT r{0, 0, d.session.layout.client.physical.width, d.client_height};
-  AdjustWindowRectForDpi(r, kWindowStyle, kWindowExStyle, d.session.layout.dpi);
-  const int width = static_cast<int>(r.right - r.left);
-  const int height = static_cast<int>(r.bottom - r.top);
-  int x = 0;
-  int y = 0;
-  RECT owner_rect;
-  if (owner != nullptr && GetWindowRect(owner, &owner_rect)) {
-    const int owner_width = static_cast<int>(owner_rect.right - owner_rect.left);
-    const int owner_height = static_cast<int>(owner_rect.bottom - owner_rect.top);
-    x = std::max(0, static_cast<int>(owner_rect.left) + (owner_width - width) / 2);
-    y = std::max(0, static_cast<int>(owner_rect.top) + (owner_height - height) / 2);
-  } else {
-    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
-    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
-    x = (screen_width - std::min(width, screen_width)) / 2;
-    y = (screen_height - std::min(height, screen_height)) / 2;
-  }
-  return RECT{x, y, x + width, y + height};
+  const SIZE outer = OuterSizeForClient(d.session.layout.client.physical.width, d.client_height,
+                                        kWindowStyle, kWindowExStyle, d.session.layout.dpi);
+  const WindowPlacement place = CenterWindow(owner, outer);
+  return RECT{place.left, place.top, place.left + outer.cx, place.top + outer.cy};
 }
 
 // Makes the client area exactly the layout's, whatever the system's frame
 // metrics.
 void FitClientArea(const Dialog& d) {
-  RECT client;
-  RECT frame;
-  if (!GetClientRect(d.window, &client) || !GetWindowRect(d.window, &frame)) return;
-  const int dw = d.session.layout.client.physical.width - (client.right - client.left);
-  const int dh = d.client_height - (client.bottom - client.top);
-  if (dw == 0 && dh == 0) return;
-  SetWindowPos(d.window, nullptr, 0, 0, frame.right - frame.left + dw,
-               frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitClientSize(d.window, d.session.layout.client.physical.width, d.client_height);
 }
 
 // Lays the dialog out again at `dpi`: the session (its colour state kept),
@@ -525,7 +497,8 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi);
   d.client_height = std::min(d.session.layout.client.physical.height, kMaxClientHeight);
   BuildWidgetImages(d.widget_images, d.session.layout);
-  if (!RegisterDialogClass(instance)) return initial;
+  const RegisteredClass window_class(DialogClass());
+  if (!window_class.usable) return initial;
 
   {
     // Declared in this order so that they end in the reverse one: window

@@ -1,5 +1,6 @@
 // The six images the picker carries in icon file format: three button faces
-// and the three overlays the canvas draws.
+// and the three overlays the canvas draws. The build embeds them from
+// resources/ (cmake/embed_images.cmake).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,10 @@
 
 namespace tintra {
 
+// The list of the embedded images, the one place it is written: kSomeName
+// is resources/some_name.ico and resources/scaled/some_name.ico. The build
+// and the tests read it from here; the enumerators keep their default
+// values (0, 1, 2 ...) in the order of the list.
 enum class EmbeddedImage {
   kEyedropper,    // 32 x 32, 32-bit: pipette dripping a rainbow puddle (button face)
   kConfirm,       // 32 x 32, 32-bit: green check mark (OK button face)

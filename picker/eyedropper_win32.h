@@ -1,7 +1,9 @@
 // The screen eyedropper of the picker dialog on Win32: freezes every monitor
 // in a full-screen copy, shows a magnifier that follows the pointer, and
 // takes the pixel under the pointer on a left click or Enter. The arrow keys
-// move the pointer by a pixel (with Shift by ten) for a pixel-exact aim.
+// move the pointer by a pixel (with Shift by ten) for a pixel-exact aim. The
+// run's rules and the magnifier's pixels are the portable
+// picker/eyedropper_run.h; this is its shell.
 #pragma once
 
 #include <windows.h>

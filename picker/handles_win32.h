@@ -127,15 +127,19 @@ struct SelectedObject {
 };
 
 // A window class registered for the length of one operation and
-// unregistered at its end. Registered already (by a run on another thread):
-// that one is used and left to its owner.
+// unregistered at its end: the one way the shell registers its classes
+// (picker/top_window_win32.h describes them). Registered already (by a run
+// on another thread): that one is used (`usable`) and left to its owner.
 struct RegisteredClass {
   const char* name = nullptr;
   HINSTANCE instance = nullptr;
   bool registered = false;
+  bool usable = false;  // registered here, or already there
 
   explicit RegisteredClass(const WNDCLASSEXA& wc)
-      : name(wc.lpszClassName), instance(wc.hInstance), registered(RegisterClassExA(&wc) != 0) {}
+      : name(wc.lpszClassName), instance(wc.hInstance), registered(RegisterClassExA(&wc) != 0) {
+    usable = registered || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }
   RegisteredClass(const RegisteredClass&) = delete;
   RegisteredClass& operator=(const RegisteredClass&) = delete;
   ~RegisteredClass() {

@@ -3,10 +3,13 @@
 #include <mmsystem.h>
 
 #include <map>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "picker/handles_win32.h"
+#include "picker/message_loop_win32.h"
+#include "picker/top_window_win32.h"
 
 namespace tintra {
 
@@ -27,7 +30,8 @@ struct OriginalProc {
 struct LinkRecord {
   LinkState state;
   OwnedHook hook;
-  std::map<HWND, OriginalProc> subclassed;  // windows with LinkWindowProc in front
+  std::map<HWND, OriginalProc> subclassed;        // windows with LinkWindowProc in front
+  std::unique_ptr<RegisteredClass> window_class;  // while the link window is open
 };
 LinkRecord g_link;
 
@@ -103,24 +107,28 @@ void SleepOneMillisecond() {
 }
 
 // Handles one pending message of the thread, if any; incoming sent messages
-// (the editor's WM_COPYDATA) are delivered by the peek itself.
+// (the editor's WM_COPYDATA) are delivered by the peek itself. A quit is
+// handed on to the caller's loop; the wait goes on, since the answer can
+// still come.
 void HandleOnePendingMessage() {
   MSG msg;
-  if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  if (TakePendingMessage(msg) && msg.message != WM_QUIT) DeliverMessage(msg);
 }
 
 }  // namespace
 
 bool OpenLinkWindow() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = LinkWindowWndProc;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = kLinkWindowClass;
-  if (RegisterClassA(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  if (g_link.window_class == nullptr) {
+    try {
+      g_link.window_class = std::make_unique<RegisteredClass>(
+          ShellWindowClass(kLinkWindowClass, LinkWindowWndProc, nullptr));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if (!g_link.window_class->usable) {
+    g_link.window_class.reset();
     return false;
   }
   RECT outer{0, 0, kLinkWindowClientSize, kLinkWindowClientSize};
@@ -162,6 +170,8 @@ const AnswerBlock* LinkRequest(std::uint32_t code) {
       SendMessageA(editor, code, 0, reinterpret_cast<LPARAM>(LinkWindowHandle()));
   if (accepted == 0) return nullptr;
   const DWORD deadline = GetTickCount() + kAnswerWaitMs;
+  // Polls in 1 ms steps rather than waiting for a message: the answer comes
+  // as a sent message, and the wait must end at the deadline regardless.
   do {
     HandleOnePendingMessage();
     SleepOneMillisecond();
@@ -196,6 +206,7 @@ void LinkPostFinished() {
 void CloseLinkWindow() {
   const HWND window = LinkWindowHandle();
   if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+  g_link.window_class.reset();  // no window of the class is left
 }
 
 void ReleaseLink() {

@@ -6,12 +6,13 @@ Sources live in resources/:
   *.txt  pixel maps (one character per pixel, a legend maps characters to
          RRGGBBAA), for images too small for a vector drawing to stay crisp.
 
-Writes resources/*.ico, resources/scaled/*.ico (the six dialog images at the
-sizes drawn for the scaled displays, one entry for each DPI of kImageDpis in
-picker/dialog_layout.h) and picker/embedded_images.cpp (the dialog images as
-byte arrays). Needs python3 and rsvg-convert only: PNG is read and written
-here with zlib. With --preview DIR it also writes enlarged previews of every
-entry over the button-face grey, white and black.
+Writes resources/*.ico and resources/scaled/*.ico: the dialog's images (the
+enumeration EmbeddedImage in picker/embedded_images.h lists them) at the sizes
+drawn for the scaled displays, one entry for each DPI of kImageDpis in
+picker/dialog_layout.h; the build embeds both files of each. Needs python3
+and rsvg-convert only: PNG is read and written here with zlib. With
+--preview DIR it also writes enlarged previews of every entry over the
+button-face grey, white and black.
 """
 
 import argparse
@@ -25,38 +26,41 @@ import zlib
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 RES = os.path.join(ROOT, "resources")
 
-# (ico name, C++ enumerator or None, entries); an entry is
+# How each icon file of resources/ is drawn: ico name -> entries; an entry is
 # (size in pixels, bits per pixel 24 or 32, source file, stored as PNG).
-ICONS = [
-    ("eyedropper", "kEyedropper", [(32, 32, "eyedropper.svg", False)]),
-    ("confirm", "kConfirm", [(32, 32, "confirm.svg", False)]),
-    ("cancel", "kCancel", [(24, 32, "cancel.svg", False)]),
-    ("field_marker", "kFieldMarker", [(15, 32, "field_marker.txt", False)]),
-    ("restore_arrow", "kRestoreArrow",
-     [(24, 24, "restore_arrow.svg", False), (24, 32, "restore_arrow.svg", False)]),
-    ("store_arrow", "kStoreArrow",
-     [(24, 24, "store_arrow.svg", False), (24, 32, "store_arrow.svg", False)]),
+ICONS = {
+    "eyedropper": [(32, 32, "eyedropper.svg", False)],
+    "confirm": [(32, 32, "confirm.svg", False)],
+    "cancel": [(24, 32, "cancel.svg", False)],
+    "field_marker": [(15, 32, "field_marker.txt", False)],
+    "restore_arrow": [(24, 24, "restore_arrow.svg", False), (24, 32, "restore_arrow.svg", False)],
+    "store_arrow": [(24, 24, "store_arrow.svg", False), (24, 32, "store_arrow.svg", False)],
     # The program icon: the small sizes come from a simplified drawing with
     # thicker strokes, the 256 entry is PNG-compressed as usual in icon files.
-    ("tintra", None,
-     [(16, 32, "tintra-small.svg", False), (20, 32, "tintra-small.svg", False),
-      (24, 32, "tintra-small.svg", False), (32, 32, "tintra.svg", False),
-      (40, 32, "tintra.svg", False), (48, 32, "tintra.svg", False),
-      (64, 32, "tintra.svg", False), (128, 32, "tintra.svg", False),
-      (256, 32, "tintra.svg", True)]),
-]
+    "tintra": [(16, 32, "tintra-small.svg", False), (20, 32, "tintra-small.svg", False),
+               (24, 32, "tintra-small.svg", False), (32, 32, "tintra.svg", False),
+               (40, 32, "tintra.svg", False), (48, 32, "tintra.svg", False),
+               (64, 32, "tintra.svg", False), (128, 32, "tintra.svg", False),
+               (256, 32, "tintra.svg", True)],
+}
 
-# The dialog images for the scaled displays: (ico name, C++ enumerator, size at
-# 96 DPI, source). The pixel map of the field marker is for 96 DPI only; its
-# larger sizes come from a drawing of the same ring.
-SCALED = [
-    ("eyedropper", "kEyedropper", 32, "eyedropper.svg"),
-    ("confirm", "kConfirm", 32, "confirm.svg"),
-    ("cancel", "kCancel", 24, "cancel.svg"),
-    ("field_marker", "kFieldMarker", 15, "field_marker.svg"),
-    ("restore_arrow", "kRestoreArrow", 24, "restore_arrow.svg"),
-    ("store_arrow", "kStoreArrow", 24, "store_arrow.svg"),
-]
+
+def dialog_images():
+    """The dialog's images as picker/embedded_images.h lists them: kFieldMarker is field_marker."""
+    with open(os.path.join(ROOT, "picker", "embedded_images.h"), encoding="ascii") as f:
+        text = re.sub(r"//[^\n]*", "", f.read())
+    match = re.search(r"enum class EmbeddedImage \{([^}]*)\}", text)
+    if not match:
+        raise ValueError("enum class EmbeddedImage not found in picker/embedded_images.h")
+    names = []
+    for enumerator in re.findall(r"\w+", match.group(1)):
+        if not re.fullmatch(r"k[A-Z]\w*", enumerator):
+            raise ValueError(f"picker/embedded_images.h: '{enumerator}' is not a kName enumerator")
+        name = re.sub(r"([a-z0-9])([A-Z])", r"\1_\2", enumerator[1:]).lower()
+        if name not in ICONS:
+            raise ValueError(f"picker/embedded_images.h: no drawing of {name}.ico in ICONS")
+        names.append(name)
+    return names
 
 
 def image_dpis():
@@ -251,42 +255,6 @@ def ico_file(entries):
     return directory + b"".join(blobs)
 
 
-def cpp_array(name, data):
-    lines = []
-    for i in range(0, len(data), 16):
-        lines.append("    " + " ".join(f"0x{v:02X}," for v in data[i:i + 16]))
-    return (f"// {len(data)} bytes\nconstexpr std::uint8_t {name}[] = {{\n" + "\n".join(lines) +
-            "\n};\n")
-
-
-def embedded_source(files, scaled):
-    parts = [
-        "// GENERATED by scripts/make-icons.sh from resources/*.svg and resources/*.txt;\n"
-        "// do not edit: change the sources and run the script again.\n"
-        "// The six dialog images, each the bytes of its resources/*.ico file and of\n"
-        "// its resources/scaled/*.ico file.\n\n"
-        "#include \"picker/embedded_images.h\"\n\n"
-        "namespace tintra {\n\nnamespace {\n\n"
-    ]
-    for enumerator, ico_name, data in files:
-        parts.append(f"// resources/{ico_name}.ico\n")
-        parts.append(cpp_array(enumerator + "Icon", data) + "\n")
-    for enumerator, ico_name, data in scaled:
-        parts.append(f"// resources/scaled/{ico_name}.ico\n")
-        parts.append(cpp_array(enumerator + "ScaledIcon", data) + "\n")
-    parts.append("}  // namespace\n\n")
-    for function, suffix, group in (("EmbeddedImageData", "Icon", files),
-                                    ("ScaledImageData", "ScaledIcon", scaled)):
-        parts.append(f"std::span<const std::uint8_t> {function}(EmbeddedImage which) {{\n"
-                     "  switch (which) {\n")
-        for enumerator, _, _ in group:
-            parts.append(f"    case EmbeddedImage::{enumerator}:\n"
-                         f"      return {enumerator}{suffix};\n")
-        parts.append("  }\n  return {};\n}\n\n")
-    parts.append("}  // namespace tintra\n")
-    return "".join(parts)
-
-
 def as_stored(image, bits):
     """The image as a 24-bit entry keeps it: alpha 0 or 255 at the mask's threshold."""
     if bits == 32:
@@ -335,8 +303,7 @@ def main():
     parser.add_argument("--preview", metavar="DIR", help="also write enlarged previews to DIR")
     args = parser.parse_args()
 
-    embedded = []
-    for ico_name, enumerator, entries in ICONS:
+    for ico_name, entries in ICONS.items():
         built = []
         for size, bits, source, as_png in entries:
             built.append((load_source(source, size), bits, as_png))
@@ -344,8 +311,6 @@ def main():
         with open(os.path.join(RES, ico_name + ".ico"), "wb") as f:
             f.write(data)
         print(f"resources/{ico_name}.ico: {len(entries)} entries, {len(data)} bytes")
-        if enumerator:
-            embedded.append((enumerator, ico_name, data))
         if args.preview:
             os.makedirs(args.preview, exist_ok=True)
             stored = [as_stored(img, bits) for img, bits, _ in built]
@@ -355,22 +320,22 @@ def main():
                 preview(small, os.path.join(args.preview, ico_name + ".png"), 8)
             if large:
                 preview(large, os.path.join(args.preview, ico_name + "-large.png"), 1)
-    scaled = []
+    # The larger sizes of every dialog image come from its drawing, at the
+    # size of its first entry: the field marker's pixel map is for 96 DPI
+    # only, its drawing is the same ring.
     os.makedirs(os.path.join(RES, "scaled"), exist_ok=True)
     dpis = [dpi for dpi in image_dpis() if dpi != 96]
-    for ico_name, enumerator, size, source in SCALED:
+    for ico_name in dialog_images():
+        size = ICONS[ico_name][0][0]
+        source = ico_name + ".svg"
         built = [(load_source(source, size_at(size, dpi)), 32, False) for dpi in dpis]
         data = ico_file(built)
         with open(os.path.join(RES, "scaled", ico_name + ".ico"), "wb") as f:
             f.write(data)
         print(f"resources/scaled/{ico_name}.ico: {len(built)} entries, {len(data)} bytes")
-        scaled.append((enumerator, ico_name, data))
         if args.preview:
             preview([img for img, _, _ in built],
                     os.path.join(args.preview, ico_name + "-scaled.png"), 2)
-    with open(os.path.join(ROOT, "picker", "embedded_images.cpp"), "w", encoding="ascii") as f:
-        f.write(embedded_source(embedded, scaled))
-    print("picker/embedded_images.cpp: written")
 
 
 if __name__ == "__main__":

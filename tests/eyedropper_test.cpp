@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <string>
 #include <vector>
+
+#include "picker/eyedropper_run.h"
+#include "tests/rgba.h"
 
 namespace tintra {
 namespace {
@@ -223,6 +228,184 @@ TEST(EyedropperGeometry, MagnifierPixels) {
     EXPECT_EQ(p.zoom_y, c.zoom_y) << "pixel " << c.u << "," << c.v;
     EXPECT_EQ(p.inverted, c.inverted) << "pixel " << c.u << "," << c.v;
   }
+}
+
+// --- The run ------------------------------------------------------------------
+
+// Capture pixel (x, y) of monitor `index`, spelt out: red the column, green
+// the row, blue names the monitor (red on blue catches a swapped order).
+ColorValue Pattern(int index, int x, int y) {
+  return Rgba(x & 0xFF, y & 0xFF, 0x40 + index, 0);
+}
+
+// A capture of `m` in `layout` with two bytes of padding at each row's end.
+std::vector<std::uint8_t> MakeCapture(int index, const MonitorRect& m, PixelLayout layout,
+                                      PixelView& view) {
+  const bool wide = layout == PixelLayout::kBgrx32 || layout == PixelLayout::kRgbx32;
+  const bool red_first = layout == PixelLayout::kRgb24 || layout == PixelLayout::kRgbx32;
+  const int size = wide ? 4 : 3;
+  const int stride = m.width * size + 2;
+  std::vector<std::uint8_t> bytes(static_cast<size_t>(stride) * m.height, 0xEE);
+  for (int y = 0; y < m.height; ++y) {
+    for (int x = 0; x < m.width; ++x) {
+      std::uint8_t* p = &bytes[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * size];
+      const ColorValue c = Pattern(index, x, y);
+      p[red_first ? 0 : 2] = c & 0xFF;
+      p[1] = (c >> 8) & 0xFF;
+      p[red_first ? 2 : 0] = (c >> 16) & 0xFF;
+    }
+  }
+  view = {bytes.data(), m.width, m.height, stride, layout};
+  return bytes;
+}
+
+// Requests as letters, in the order of EyedropperRequestKind: Magnifier
+// moved, View shown, Pointer moved, Capture, Release, Watch, Stop watching,
+// Drop the queued release, End.
+std::string Letters(const std::vector<EyedropperRequest>& requests) {
+  std::string text;
+  for (const EyedropperRequest& r : requests) text += "MVPCRWSDE"[static_cast<int>(r.kind)];
+  return text;
+}
+
+// One event a letter, the pointer at `pointer`: M move; D press on monitor
+// 0, X off every capture; U release; E, e Enter down, up; Q Escape; q
+// Shift+Escape; c Ctrl+Left; r Right; R Shift+Right; T Shift+Up; u Up with
+// the pointer unknown; P poll (released), H (held); C close request.
+struct KeyLetter {
+  char letter;
+  EyedropperKey key;
+  KeyModifiers modifiers;
+};
+constexpr KeyLetter kKeyLetters[] = {
+    {'E', EyedropperKey::kEnter, {}},      {'Q', EyedropperKey::kEscape, {}},
+    {'q', EyedropperKey::kEscape, {true}}, {'c', EyedropperKey::kLeft, {false, true}},
+    {'r', EyedropperKey::kRight, {}},      {'R', EyedropperKey::kRight, {true}},
+    {'T', EyedropperKey::kUp, {true}},
+};
+void Feed(EyedropperRun& run, char event, ScreenPoint pointer) {
+  if (event == 'M') OnEyedropperPointerMove(run, pointer);
+  if (event == 'D' || event == 'X') OnEyedropperButtonDown(run, event == 'D' ? 0 : -1);
+  if (event == 'U') OnEyedropperButtonUp(run);
+  if (event == 'e') OnEyedropperKeyUp(run, EyedropperKey::kEnter);
+  if (event == 'u') OnEyedropperKeyDown(run, EyedropperKey::kUp, {}, std::nullopt);
+  if (event == 'P' || event == 'H') OnEyedropperReleasePoll(run, {event == 'H', event == 'H'});
+  if (event == 'C') OnEyedropperCloseRequest(run);
+  for (const KeyLetter& k : kKeyLetters) {
+    if (k.letter == event) OnEyedropperKeyDown(run, k.key, k.modifiers, pointer);
+  }
+}
+
+using P = EyedropperPhase;
+constexpr ColorValue kKept = 0x00ABCDEF;
+
+struct RunCase {
+  const std::vector<MonitorRect>* layout;
+  ScreenPoint pointer;
+  const char* events;
+  P phase;
+  bool picked;
+  int monitor;           // current; the colour is its pattern under the pointer, -1: kept
+  const char* requests;  // of the last event
+};
+
+TEST(EyedropperRun, EventSequences) {
+  const RunCase cases[] = {
+      {&kSingle, {100, 90}, "MD", P::kAwaitingButtonUp, true, 0, "CW"},  // pick waits for release
+      {&kSingle, {100, 90}, "MDU", P::kEnded, true, 0, "RSE"},           // ... which ends
+      {&kSingle, {7, 8}, "MDP", P::kEnded, true, 0, "DRSE"},             // release the poll saw
+      {&kSingle, {7, 8}, "MDH", P::kAwaitingButtonUp, true, 0, ""},      // poll while held
+      {&kSingle, {7, 8}, "D", P::kAwaitingButtonUp, true, -1, "CW"},     // no move: kept colour
+      {&kSingle, {7, 8}, "X", P::kPicking, false, -1, ""},               // press off the captures
+      {&kSingle, {5, 6}, "ME", P::kAwaitingEnterUp, true, 0, "W"},       // Enter picks on key-down
+      {&kSingle, {5, 6}, "MEe", P::kEnded, true, 0, "SE"},               // ... ends on key-up
+      {&kSingle, {5, 6}, "MEU", P::kAwaitingEnterUp, true, 0, ""},       // ... not on the button's
+      {&kSingle, {5, 6}, "MQ", P::kEnded, false, 0, "E"},                // Escape: no pick
+      {&kSingle, {5, 6}, "Mqc", P::kPicking, false, 0, ""},              // Shift+Esc, Ctrl+Left
+      {&kSingle, {5, 6}, "MDEr", P::kAwaitingButtonUp, true, 0, ""},     // keys ignored once picked
+      {&kSingle, {5, 6}, "MDQ", P::kEnded, true, 0, "RSE"},       // ... but Escape; pick stands
+      {&kSingle, {5, 6}, "MC", P::kEnded, false, 0, "E"},         // a close request ends
+      {&kSingle, {5, 6}, "EC", P::kEnded, true, -1, "SE"},        // ... also after Enter
+      {&kSingle, {5, 6}, "Mu", P::kPicking, false, 0, ""},        // arrow, pointer unknown
+      {&kSingle, {100, 90}, "Mr", P::kPicking, false, 0, "PMV"},  // nudge by one
+      {&kSideBySide, {1275, 500}, "MrRTE", P::kAwaitingEnterUp, true, 1, "W"},  // nudges, pick
+      {&kSideBySide, {1279, 500}, "MrM", P::kPicking, false, 1, "MV"},  // onto the other monitor
+  };
+  for (const RunCase& c : cases) {
+    std::vector<std::vector<std::uint8_t>> bytes;
+    EyedropperRun run = StartEyedropperRun(kKept | 0xFF000000u);
+    for (size_t i = 0; i < c.layout->size(); ++i) {
+      PixelView view;
+      const auto layout = i == 0 ? PixelLayout::kBgr24 : PixelLayout::kRgbx32;
+      bytes.push_back(MakeCapture(static_cast<int>(i), (*c.layout)[i], layout, view));
+      AddEyedropperMonitor(run, (*c.layout)[i], view);
+    }
+    BeginEyedropperPicking(run);
+    ScreenPoint pointer = c.pointer;
+    std::string last;
+    for (const char* e = c.events; *e != 0; ++e) {
+      run.requests.clear();
+      Feed(run, *e, pointer);
+      last = Letters(run.requests);
+      for (const EyedropperRequest& r : run.requests) {
+        if (r.kind == EyedropperRequestKind::kMovePointer) pointer = r.at;
+      }
+    }
+    EXPECT_EQ(run.phase, c.phase) << c.events;
+    EXPECT_EQ(run.picked, c.picked) << c.events;
+    EXPECT_EQ(run.current_monitor, c.monitor) << c.events;
+    EXPECT_EQ(last, c.requests) << c.events;
+    const MonitorRect& m = (*c.layout)[c.monitor < 0 ? 0 : c.monitor];
+    EXPECT_EQ(run.color,
+              c.monitor < 0 ? kKept : Pattern(c.monitor, pointer.x - m.left, pointer.y - m.top))
+        << c.events;
+  }
+  EyedropperRun none = StartEyedropperRun(0);
+  BeginEyedropperPicking(none);  // no monitor: over at once
+  EXPECT_EQ(none.phase, P::kEnded);
+}
+
+// The magnifier on a monitor smaller than the zoom, left of the primary
+// (negative x), the pointer on its bottom-right pixel, in each byte order.
+TEST(EyedropperRun, MagnifierContentAtTheMonitorsEdges) {
+  const MonitorRect m{-11, 3, 11, 7};
+  const ScreenPoint p{-1, 9};
+  for (PixelLayout layout :
+       {PixelLayout::kBgr24, PixelLayout::kRgb24, PixelLayout::kBgrx32, PixelLayout::kRgbx32}) {
+    PixelView view;
+    const std::vector<std::uint8_t> bytes = MakeCapture(2, m, layout, view);
+    Image magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+    EXPECT_EQ(FillMagnifier(magnifier, m, view, p.x, p.y), Pattern(2, 10, 6));
+    int wrong = 0;
+    for (int v = 0; v < kMagnifierSize; ++v) {
+      for (int u = 0; u < kMagnifierSize; ++u) {
+        // Frame at 0 and 120; zoom column (u - 1) / 7 shows screen x - 8 + it.
+        ColorValue want = 0;
+        const int x = p.x - 8 + (u - 1) / 7;
+        const int y = p.y - 8 + (v - 1) / 7;
+        if (u >= 1 && u <= 119 && v >= 1 && v <= 119 && x >= m.left && x < 0 && y >= m.top &&
+            y < m.top + m.height) {
+          want = Pattern(2, x - m.left, y - m.top);
+        }
+        if ((u == 60 && v <= 118) != (v == 60 && u <= 118)) want ^= 0xFFFFFF;
+        if (magnifier.pixels[static_cast<size_t>(v * kMagnifierSize + u)] != want && wrong++ < 3) {
+          ADD_FAILURE() << "pixel " << u << "," << v << " in layout " << static_cast<int>(layout);
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    // Worked pixels: the pointer's block (57..63) right of the crossing, the
+    // block left of it (the monitor's pixel 9, 6), black below the monitor.
+    EXPECT_EQ(magnifier.pixels[57 * kMagnifierSize + 63], Rgba(10, 6, 0x42, 0));
+    EXPECT_EQ(magnifier.pixels[57 * kMagnifierSize + 50], Rgba(9, 6, 0x42, 0));
+    EXPECT_EQ(magnifier.pixels[64 * kMagnifierSize + 63], 0u);
+    EXPECT_EQ(magnifier.pixels[60 * kMagnifierSize + 60], Rgba(10, 6, 0x42, 0));
+  }
+  // Rows shorter than the width says, and no bytes at all: nothing is read.
+  const std::vector<std::uint8_t> few(64, 0xFF);
+  EXPECT_EQ(ViewPixelAt({few.data(), 4, 4, 15, PixelLayout::kRgbx32}, 0, 0), 0u);
+  EXPECT_EQ(ViewPixelAt({few.data(), 4, 4, 16, PixelLayout::kRgbx32}, 3, 3), 0xFFFFFFu);
+  EXPECT_EQ(ViewPixelAt({nullptr, 4, 4, 16, PixelLayout::kRgbx32}, 0, 0), 0u);
 }
 
 }  // namespace

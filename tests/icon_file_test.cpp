@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -56,6 +58,47 @@ constexpr std::uint8_t kIcon24[] = {
 
 Bytes ToBytes(std::span<const std::uint8_t> data) {
   return Bytes(data.begin(), data.end());
+}
+
+// A file of the source tree, by its path from the tree's root; empty when it
+// cannot be read.
+Bytes SourceFile(const std::string& path) {
+  std::ifstream in(std::string(TINTRA_SOURCE_DIR) + "/" + path, std::ios::binary);
+  return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The file names of the embedded images, read from the list in
+// picker/embedded_images.h as the build reads it (kFieldMarker is
+// field_marker), in the order of the enumerators; empty when the header
+// cannot be read.
+std::vector<std::string> EmbeddedImageNames() {
+  const Bytes header = SourceFile("picker/embedded_images.h");
+  std::string text;
+  bool comment = false;
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    if (header[i] == '\n') comment = false;
+    if (header[i] == '/' && i + 1 < header.size() && header[i + 1] == '/') comment = true;
+    if (!comment) text += static_cast<char>(header[i]);
+  }
+  const std::string start = "enum class EmbeddedImage {";
+  const std::size_t begin = text.find(start);
+  const std::size_t end = text.find('}', begin);
+  if (begin == std::string::npos || end == std::string::npos) return {};
+  std::vector<std::string> names;
+  std::string name;
+  for (std::size_t i = begin + start.size(); i <= end; ++i) {
+    const char c = text[i];
+    if (c == ',' || c == '}') {
+      if (!name.empty()) names.push_back(name);
+      name.clear();
+    } else if (std::isupper(static_cast<unsigned char>(c))) {
+      if (!name.empty() && !std::isupper(static_cast<unsigned char>(text[i - 1]))) name += '_';
+      name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    } else if (std::isalnum(static_cast<unsigned char>(c)) && !(name.empty() && c == 'k')) {
+      name += c;
+    }
+  }
+  return names;
 }
 
 void PutU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
@@ -275,7 +318,9 @@ TEST(IconFileTest, RejectsMalformedFiles) {
 TEST(IconFileTest, EveryTruncationFails) {
   // Exact-size heap copies, so that a read past the end is caught by the sanitizer.
   std::vector<Bytes> files = {ToBytes(kIcon24), ToBytes(kIcon32)};
-  for (int which = 0; which < 6; ++which) {
+  const int images = static_cast<int>(EmbeddedImageNames().size());
+  ASSERT_GT(images, 0) << "no image listed in picker/embedded_images.h";
+  for (int which = 0; which < images; ++which) {
     files.push_back(ToBytes(EmbeddedImageData(static_cast<EmbeddedImage>(which))));
   }
   for (const Bytes& file : files) {
@@ -317,6 +362,7 @@ TEST(EmbeddedImagesTest, EachDecodesAtItsSizeWithAlpha) {
       {EmbeddedImage::kRestoreArrow, 24, {{24, 24}, {24, 32}}},
       {EmbeddedImage::kStoreArrow, 24, {{24, 24}, {24, 32}}},
   };
+  EXPECT_EQ(std::size(rows), EmbeddedImageNames().size()) << "a row for every embedded image";
   for (const Row& row : rows) {
     const int id = static_cast<int>(row.which);
     const Bytes file = ToBytes(EmbeddedImageData(row.which));
@@ -421,40 +467,27 @@ TEST(EmbeddedImagesTest, ArrowEntriesOf24And32BitsAgree) {
   }
 }
 
-// A file of the source tree, by its path from the tree's root; empty when it
-// cannot be read.
-Bytes SourceFile(const std::string& path) {
-  std::ifstream in(std::string(TINTRA_SOURCE_DIR) + "/" + path, std::ios::binary);
-  return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The program holds the icon files of resources/ and resources/scaled/ to
-// the byte: a file drawn again without scripts/make-icons.sh shows here.
+// the byte, each under the enumerator the list names it by: a fault of the
+// build's embedding step, or a file changed after the build, shows here.
 TEST(EmbeddedImagesTest, HoldTheBytesOfTheResourceFiles) {
-  const struct {
-    EmbeddedImage which;
-    const char* name;
-  } rows[] = {
-      {EmbeddedImage::kEyedropper, "eyedropper"},
-      {EmbeddedImage::kConfirm, "confirm"},
-      {EmbeddedImage::kCancel, "cancel"},
-      {EmbeddedImage::kFieldMarker, "field_marker"},
-      {EmbeddedImage::kRestoreArrow, "restore_arrow"},
-      {EmbeddedImage::kStoreArrow, "store_arrow"},
-  };
-  for (const auto& row : rows) {
+  const std::vector<std::string> names = EmbeddedImageNames();
+  ASSERT_FALSE(names.empty()) << "no image listed in picker/embedded_images.h";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const EmbeddedImage which = static_cast<EmbeddedImage>(i);
     const struct {
       std::string path;
       Bytes held;
-    } files[] = {
-        {std::string("resources/") + row.name + ".ico", ToBytes(EmbeddedImageData(row.which))},
-        {std::string("resources/scaled/") + row.name + ".ico",
-         ToBytes(ScaledImageData(row.which))}};
+    } files[] = {{"resources/" + names[i] + ".ico", ToBytes(EmbeddedImageData(which))},
+                 {"resources/scaled/" + names[i] + ".ico", ToBytes(ScaledImageData(which))}};
     for (const auto& f : files) {
       const Bytes file = SourceFile(f.path);
       EXPECT_FALSE(file.empty()) << f.path << " not read";
+      const auto first_difference =
+          std::mismatch(file.begin(), file.end(), f.held.begin(), f.held.end()).first -
+          file.begin();
       EXPECT_TRUE(file == f.held) << f.path << ": " << file.size() << " bytes, " << f.held.size()
-                                  << " held";
+                                  << " held, first difference at byte " << first_difference;
     }
   }
 }

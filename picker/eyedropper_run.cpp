@@ -1,0 +1,203 @@
+#include "picker/eyedropper_run.h"
+
+#include <array>
+
+namespace tintra {
+
+namespace {
+
+int PixelSize(PixelLayout layout) {
+  return layout == PixelLayout::kBgr24 || layout == PixelLayout::kRgb24 ? 3 : 4;
+}
+
+bool RedFirst(PixelLayout layout) {
+  return layout == PixelLayout::kRgb24 || layout == PixelLayout::kRgbx32;
+}
+
+void Record(EyedropperRun& run, EyedropperRequestKind kind) {
+  EyedropperRequest r;
+  r.kind = kind;
+  run.requests.push_back(r);
+}
+
+void RecordAt(EyedropperRun& run, EyedropperRequestKind kind, ScreenPoint at) {
+  EyedropperRequest r;
+  r.kind = kind;
+  r.at = at;
+  run.requests.push_back(r);
+}
+
+void RecordInput(EyedropperRun& run, EyedropperRequestKind kind, EyedropperInput input) {
+  EyedropperRequest r;
+  r.kind = kind;
+  r.input = input;
+  run.requests.push_back(r);
+}
+
+// Every way out: what the run holds of the platform is given back first.
+void End(EyedropperRun& run) {
+  if (run.phase == EyedropperPhase::kEnded) return;
+  if (run.pointer_captured) Record(run, EyedropperRequestKind::kReleasePointer);
+  if (run.watching) Record(run, EyedropperRequestKind::kStopWatching);
+  run.pointer_captured = false;
+  run.watching = false;
+  run.phase = EyedropperPhase::kEnded;
+  Record(run, EyedropperRequestKind::kEndRun);
+}
+
+// The colour of the last update is the pick; the run ends on the release.
+void Pick(EyedropperRun& run, EyedropperInput input) {
+  run.picked = true;
+  run.phase = input == EyedropperInput::kLeftButton ? EyedropperPhase::kAwaitingButtonUp
+                                                    : EyedropperPhase::kAwaitingEnterUp;
+  run.watching = true;
+  RecordInput(run, EyedropperRequestKind::kWatchRelease, input);
+}
+
+}  // namespace
+
+ColorValue ViewPixelAt(const PixelView& view, int x, int y) {
+  const int size = PixelSize(view.layout);
+  if (view.bytes == nullptr || view.width < 1 || view.height < 1 ||
+      view.stride < static_cast<std::ptrdiff_t>(view.width) * size) {
+    return 0;
+  }
+  if (x < 0 || y < 0 || x >= view.width || y >= view.height) return 0;
+  const std::uint8_t* p = view.bytes + static_cast<std::ptrdiff_t>(y) * view.stride +
+                          static_cast<std::ptrdiff_t>(x) * size;
+  const bool red_first = RedFirst(view.layout);
+  return ComposeColor(red_first ? p[0] : p[2], p[1], red_first ? p[2] : p[0]);
+}
+
+ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const PixelView& capture,
+                         int x, int y) {
+  std::array<ColorValue, kZoomSize * kZoomSize> zoom{};  // black where nothing is copied
+  const ZoomCopy copy = ZoomSource(monitor, x, y);
+  for (int row = 0; row < copy.height; ++row) {
+    for (int column = 0; column < copy.width; ++column) {
+      zoom[static_cast<std::size_t>((copy.dest_y + row) * kZoomSize + copy.dest_x + column)] =
+          ViewPixelAt(capture, copy.src_x + column, copy.src_y + row);
+    }
+  }
+  if (magnifier.width != kMagnifierSize || magnifier.height != kMagnifierSize ||
+      magnifier.bits != 24 || magnifier.pixels.size() != kMagnifierSize * kMagnifierSize) {
+    magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  }
+  for (int v = 0; v < kMagnifierSize; ++v) {
+    for (int u = 0; u < kMagnifierSize; ++u) {
+      const MagnifierPixel shown = MagnifierPixelAt(u, v);
+      ColorValue c =
+          shown.frame ? 0 : zoom[static_cast<std::size_t>(shown.zoom_y * kZoomSize + shown.zoom_x)];
+      if (shown.inverted) c ^= kRgbMask;
+      magnifier.pixels[static_cast<std::size_t>(v * kMagnifierSize + u)] = c;
+    }
+  }
+  return zoom[kZoomCentre * kZoomSize + kZoomCentre];
+}
+
+int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers) {
+  if (modifiers.control || modifiers.alt) return -1;
+  for (int i = 0; i < kEyedropperShortcutCount; ++i) {
+    if (kEyedropperShortcuts[i].key == key && kEyedropperShortcuts[i].shift == modifiers.shift) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+EyedropperRun StartEyedropperRun(ColorValue kept) {
+  EyedropperRun run;
+  run.color = kept & kRgbMask;
+  run.magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  return run;
+}
+
+void AddEyedropperMonitor(EyedropperRun& run, const MonitorRect& monitor,
+                          const PixelView& capture) {
+  if (run.phase != EyedropperPhase::kCapturing) return;
+  run.monitors.push_back(monitor);
+  run.captures.push_back(capture);
+}
+
+void BeginEyedropperPicking(EyedropperRun& run) {
+  if (run.phase != EyedropperPhase::kCapturing) return;
+  if (run.monitors.empty()) return End(run);
+  run.phase = EyedropperPhase::kPicking;
+}
+
+void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint p) {
+  if (run.phase != EyedropperPhase::kPicking) return;
+  const int index = FindMonitorAt(run.monitors, p.x, p.y);
+  if (index < 0) return;
+  const auto i = static_cast<std::size_t>(index);
+  const MonitorRect& monitor = run.monitors[i];
+  run.current_monitor = index;
+  RecordAt(run, EyedropperRequestKind::kMoveMagnifier, PlaceMagnifier(monitor, p.x, p.y));
+  const PixelView none;
+  run.color = FillMagnifier(run.magnifier, monitor,
+                            i < run.captures.size() ? run.captures[i] : none, p.x, p.y);
+  Record(run, EyedropperRequestKind::kShowMagnifier);
+}
+
+void OnEyedropperShortcut(EyedropperRun& run, int index, std::optional<ScreenPoint> pointer) {
+  if (index < 0 || index >= kEyedropperShortcutCount) return;
+  if (run.phase == EyedropperPhase::kCapturing || run.phase == EyedropperPhase::kEnded) return;
+  const EyedropperShortcut& s = kEyedropperShortcuts[index];
+  if (s.key == EyedropperKey::kEscape) return End(run);
+  if (run.phase != EyedropperPhase::kPicking) return;  // picked already: key repeats
+  if (s.key == EyedropperKey::kEnter) return Pick(run, EyedropperInput::kEnter);
+  if (!pointer) return;
+  const ScreenPoint to = NudgePointer(run.monitors, *pointer, s.dx, s.dy);
+  RecordAt(run, EyedropperRequestKind::kMovePointer, to);
+  OnEyedropperPointerMove(run, to);
+}
+
+void OnEyedropperKeyDown(EyedropperRun& run, EyedropperKey key, KeyModifiers modifiers,
+                         std::optional<ScreenPoint> pointer) {
+  OnEyedropperShortcut(run, FindEyedropperShortcut(key, modifiers), pointer);
+}
+
+bool OnEyedropperButtonDown(EyedropperRun& run, int monitor) {
+  if (run.phase != EyedropperPhase::kPicking || monitor < 0 ||
+      static_cast<std::size_t>(monitor) >= run.monitors.size()) {
+    return false;
+  }
+  EyedropperRequest capture;
+  capture.kind = EyedropperRequestKind::kCapturePointer;
+  capture.monitor = monitor;
+  run.requests.push_back(capture);
+  run.pointer_captured = true;
+  Pick(run, EyedropperInput::kLeftButton);
+  return true;
+}
+
+bool OnEyedropperButtonUp(EyedropperRun& run) {
+  if (run.phase != EyedropperPhase::kAwaitingButtonUp) return false;
+  End(run);
+  return true;
+}
+
+bool OnEyedropperKeyUp(EyedropperRun& run, EyedropperKey key) {
+  if (run.phase != EyedropperPhase::kAwaitingEnterUp || key != EyedropperKey::kEnter) return false;
+  End(run);
+  return true;
+}
+
+void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held) {
+  EyedropperInput input;
+  if (run.phase == EyedropperPhase::kAwaitingButtonUp && !held.left_button) {
+    input = EyedropperInput::kLeftButton;
+  } else if (run.phase == EyedropperPhase::kAwaitingEnterUp && !held.enter) {
+    input = EyedropperInput::kEnter;
+  } else {
+    return;
+  }
+  RecordInput(run, EyedropperRequestKind::kDropQueuedRelease, input);
+  End(run);
+}
+
+void OnEyedropperCloseRequest(EyedropperRun& run) {
+  End(run);
+}
+
+}  // namespace tintra

@@ -1,0 +1,194 @@
+// One run of the screen eyedropper as a state record and one handler per
+// event, as the dialog's interaction is (picker/interaction.h). Portable: no
+// platform types.
+//
+// The handlers never call the platform. What the platform must do (move the
+// magnifier, show its new content, put the pointer somewhere, capture it,
+// watch for a release, end the run) is appended to
+// `EyedropperRun::requests`, in the order it must be carried out; the shell
+// carries the list out after each handler and clears it.
+//
+// A run: StartEyedropperRun, then AddEyedropperMonitor for each monitor in
+// the platform's order (primary first), then BeginEyedropperPicking once the
+// magnifier is up, then the events until the phase is kEnded.
+//
+// Capture pixels are read where the shell keeps them, through a PixelView:
+//   bytes   row 0 (the monitor's top row) first; row y starts at
+//           bytes + y * stride
+//   stride  bytes from one row to the next, at least width * the pixel size
+//   layout  a pixel's bytes, in memory order:
+//             kBgr24   B G R    a 24-bit top-down DIB section
+//             kRgb24   R G B    QImage::Format_RGB888
+//             kBgrx32  B G R x  a 32-bit DIB; QImage::Format_RGB32 (little-endian)
+//             kRgbx32  R G B x  QImage::Format_RGBX8888 and RGBA8888
+// A view with no bytes, a size below 1 or a stride too short reads as black.
+// The views are read while picking only; the shell frees the captures after
+// the run has ended.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "picker/color_model.h"
+#include "picker/eyedropper.h"
+#include "picker/image.h"
+
+namespace tintra {
+
+enum class PixelLayout { kBgr24, kRgb24, kBgrx32, kRgbx32 };
+
+struct PixelView {
+  const std::uint8_t* bytes = nullptr;
+  int width = 0;              // pixels
+  int height = 0;             // pixels
+  std::ptrdiff_t stride = 0;  // bytes
+  PixelLayout layout = PixelLayout::kBgr24;
+};
+
+// The pixel at (x, y), alpha byte 0; black outside the view.
+ColorValue ViewPixelAt(const PixelView& view, int x, int y);
+
+// Fills the 121 x 121 24-bit `magnifier` for the pointer at (x, y) on
+// `monitor`, whose capture is `capture`: the 17 x 17 pixels around the
+// pointer, each a 7 x 7 block at (1, 1), black beyond the monitor's edges,
+// a black frame, and the crosshair inverted (MagnifierPixelAt). Returns the
+// colour of the pixel under the pointer (alpha byte 0).
+ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const PixelView& capture,
+                         int x, int y);
+
+// The keys the run reacts to. Both Enter keys are kEnter; the keypad's arrows
+// (Num Lock off) are the arrows.
+enum class EyedropperKey { kEscape, kEnter, kLeft, kRight, kUp, kDown };
+
+struct KeyModifiers {
+  bool shift = false;
+  bool control = false;
+  bool alt = false;
+};
+
+// What each key does while picking, with the modifiers it takes: exactly
+// these, so Ctrl or Alt with any of them, and Shift with Escape or Enter, do
+// nothing. A shell with shortcut tables builds them from this list (the
+// command number is the index).
+struct EyedropperShortcut {
+  EyedropperKey key;
+  bool shift;
+  int dx;  // pointer move, pixels; 0, 0 for Escape and Enter
+  int dy;
+};
+inline constexpr EyedropperShortcut kEyedropperShortcuts[] = {
+    {EyedropperKey::kEscape, false, 0, 0},  // end without a pick
+    {EyedropperKey::kEnter, false, 0, 0},   // take the pixel, as a click
+    {EyedropperKey::kLeft, false, -kNudgeStep, 0},
+    {EyedropperKey::kRight, false, kNudgeStep, 0},
+    {EyedropperKey::kUp, false, 0, -kNudgeStep},
+    {EyedropperKey::kDown, false, 0, kNudgeStep},
+    {EyedropperKey::kLeft, true, -kNudgeLongStep, 0},
+    {EyedropperKey::kRight, true, kNudgeLongStep, 0},
+    {EyedropperKey::kUp, true, 0, -kNudgeLongStep},
+    {EyedropperKey::kDown, true, 0, kNudgeLongStep},
+};
+inline constexpr int kEyedropperShortcutCount =
+    static_cast<int>(sizeof kEyedropperShortcuts / sizeof kEyedropperShortcuts[0]);
+
+// Index into kEyedropperShortcuts of the key with those modifiers; -1 for none.
+int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers);
+
+enum class EyedropperPhase {
+  kCapturing,         // monitors being added; no event counts yet
+  kPicking,           // the magnifier follows the pointer
+  kAwaitingButtonUp,  // picked on the left button's press: ends when it comes up
+  kAwaitingEnterUp,   // picked on Enter: ends when it comes up
+  kEnded,
+};
+
+// The input whose release ends a pick, so that it cannot reach the dialog
+// once that is shown again.
+enum class EyedropperInput { kLeftButton, kEnter };
+
+enum class EyedropperRequestKind {
+  kMoveMagnifier,   // its top-left corner to `at`, size kept
+  kShowMagnifier,   // put EyedropperRun::magnifier on the magnifier window
+  kMovePointer,     // the pointer to `at`
+  kCapturePointer,  // the button's events to monitor `monitor`'s window, wherever the pointer goes
+  kReleasePointer,  // undo kCapturePointer
+  kWatchRelease,    // poll for the release of `input` (OnEyedropperReleasePoll), in case it
+                    // does not come as an event
+  kStopWatching,    // undo kWatchRelease
+  kDropQueuedRelease,  // the poll saw `input` released: take its release out of the queue
+  kEndRun,             // the run has ended: leave the loop (wake it if it waits)
+};
+
+struct EyedropperRequest {
+  EyedropperRequestKind kind = EyedropperRequestKind::kEndRun;
+  ScreenPoint at;    // kMoveMagnifier, kMovePointer: virtual-screen pixels
+  int monitor = -1;  // kCapturePointer: index into EyedropperRun::monitors
+  EyedropperInput input = EyedropperInput::kLeftButton;  // kWatchRelease, kDropQueuedRelease
+};
+
+struct EyedropperRun {
+  EyedropperPhase phase = EyedropperPhase::kCapturing;
+  std::vector<MonitorRect> monitors;        // platform order, primary first
+  std::vector<PixelView> captures;          // one per monitor; an empty view when not made
+  int current_monitor = -1;                 // the monitor of the last magnifier update; -1 before
+  bool picked = false;                      // the result: a pick (it stands once made)
+  ColorValue color = 0;                     // centre pixel of the last update, alpha byte 0
+  Image magnifier;                          // 121 x 121, 24-bit, black until the first update
+  bool pointer_captured = false;            // kCapturePointer not yet undone
+  bool watching = false;                    // kWatchRelease not yet undone
+  std::vector<EyedropperRequest> requests;  // for the shell, oldest first
+};
+
+// A run in kCapturing; `kept` is the picked colour of the previous run of
+// the same dialog (black at first), which a pick without any move takes.
+EyedropperRun StartEyedropperRun(ColorValue kept);
+
+// The next monitor, with its capture (an empty view when it was not made).
+void AddEyedropperMonitor(EyedropperRun& run, const MonitorRect& monitor, const PixelView& capture);
+
+// The magnifier is up: picking begins. With no monitor the run ends at once.
+void BeginEyedropperPicking(EyedropperRun& run);
+
+// The pointer moved to (x, y), virtual-screen pixels. While picking, on a
+// monitor: the magnifier moves (PlaceMagnifier) and shows the zoom there, and
+// the colour becomes the pixel under the pointer.
+void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint pointer);
+
+// A key went down with those modifiers; `pointer` is where the pointer is
+// (nullopt when the platform cannot say: an arrow then does nothing).
+// Escape ends the run, also after a pick (the pick stands). While picking,
+// Enter picks and waits for its release, and an arrow moves the pointer
+// (NudgePointer) and is handled as a pointer move. Any other key, and every
+// key but Escape once picked (key repeats), does nothing.
+void OnEyedropperKeyDown(EyedropperRun& run, EyedropperKey key, KeyModifiers modifiers,
+                         std::optional<ScreenPoint> pointer);
+// The same for the shortcut at `index` of kEyedropperShortcuts.
+void OnEyedropperShortcut(EyedropperRun& run, int index, std::optional<ScreenPoint> pointer);
+
+// The left button went down over monitor `monitor`'s full-screen window:
+// while picking, the pointer is captured, the colour of the last update
+// picked, and the run waits for the button's release. False when the event
+// is not the run's (the platform handles it as usual).
+bool OnEyedropperButtonDown(EyedropperRun& run, int monitor);
+// The left button went up: ends a pick made with it. False when not the run's.
+bool OnEyedropperButtonUp(EyedropperRun& run);
+// A key went up: Enter's ends a pick made with it. False when not the run's.
+bool OnEyedropperKeyUp(EyedropperRun& run, EyedropperKey key);
+
+// The release watch's poll: whether the left button and Enter are held now.
+// The awaited one no longer held (its release did not come as an event): its
+// queued release is dropped and the run ends.
+struct HeldInputs {
+  bool left_button = false;
+  bool enter = false;
+};
+void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held);
+
+// A close request for any window of the run or the dialog, the program
+// quitting, or a window of the run destroyed from outside: the run ends (a
+// pick made already stands).
+void OnEyedropperCloseRequest(EyedropperRun& run);
+
+}  // namespace tintra
