@@ -50,12 +50,6 @@ std::string AnsiUpperText(std::string_view text) {
   return out;
 }
 
-std::string AnsiLowerText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AnsiLowerChar(c);
-  return out;
-}
-
 bool AnsiEqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -14,7 +14,6 @@ char AnsiUpperChar(char c);
 char AnsiLowerChar(char c);
 
 std::string AnsiUpperText(std::string_view text);
-std::string AnsiLowerText(std::string_view text);
 
 // Equal under the case mapping above; compares in place, without copies.
 bool AnsiEqualIgnoringCase(std::string_view a, std::string_view b);

@@ -123,8 +123,6 @@ ParsedColor ParseColorText(std::string_view text) {
 }
 
 std::string FormatColorText(ColorValue color, ColorTextFormat format, int alpha_flag) {
-  // Built by appending: GCC 12 reports a false -Wrestrict on "literal" +
-  // std::string at -O2.
   std::string text;
   switch (format) {
     case ColorTextFormat::kRgb:

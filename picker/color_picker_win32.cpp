@@ -18,7 +18,6 @@
 
 #include "picker/bitmaps_win32.h"
 #include "picker/color_picker.h"
-#include "picker/dialog_stats_win32.h"
 #include "picker/dialog_widgets_win32.h"
 #include "picker/display_dpi_win32.h"
 #include "picker/eyedropper_win32.h"
@@ -26,6 +25,7 @@
 #include "picker/interaction.h"
 #include "picker/message_loop_win32.h"
 #include "picker/picker_session.h"
+#include "picker/session_observer.h"
 #include "picker/top_window_win32.h"
 
 namespace tintra {
@@ -49,11 +49,7 @@ struct Dialog {
   ClientRect confined_area;  // logical: the press area the pointer is held to
   int client_height = 0;     // physical pixels, what the window really got
   int setting_text = 0;      // > 0 while the dialog sets a field's text: no change event
-  // For the probe: what the last pointer handler got, and counts by kind.
-  POINT last_pointer{-1, -1};
-  long pointer_moves = 0;
-  long button_downs = 0;
-  long button_ups = 0;
+
   std::vector<ColorValue> composite;      // the canvas over the window colour
   std::vector<std::uint32_t> dib_pixels;  // the same, BGRA for the blit
   // The eyedropper's colour (alpha 0) from one run to the next while this
@@ -161,17 +157,13 @@ void PaintCanvas(Dialog& d) {
     const RECT below{0, canvas.height, d.session.layout.client.physical.width, d.client_height};
     FillRect(dc.get(), &below, GetSysColorBrush(COLOR_BTNFACE));
   }
-  DialogProbe& probe = GetDialogProbe();
-  ++probe.paints;
-  if (auto callback = probe.on_paint.load()) callback(d.window);
+  ReportPaint(d.session, d.window);
 }
 
 // Once no event is pending: the refresh stages, then what they ask of the
 // widgets, then the paint.
 void Refresh(Dialog& d) {
-  DialogProbe& probe = GetDialogProbe();
-  ++probe.refreshes;
-  if (RefreshSession(d.session)) ++probe.canvas_redraws;
+  RefreshSession(d.session);
   CarryOutRequests(d);
   if (d.session.field_texts_changed) {
     d.session.field_texts_changed = false;
@@ -204,7 +196,6 @@ POINT PointerInClient(Dialog& d) {
   } else {
     p = POINT{ToLogical(p.x, d.session.layout.dpi), ToLogical(p.y, d.session.layout.dpi)};
   }
-  d.last_pointer = p;
   return p;
 }
 
@@ -347,21 +338,21 @@ void HandleMessage(Dialog& d, MSG& msg) {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {  // widgets turn a second press into a double click
         const POINT p = PointerInClient(d);
-        ++d.button_downs;
+        ReportPointerEvent(d.session, PointerEventKind::kButtonDown, p.x, p.y);
         OnButtonDown(ui, p.x, p.y);
         CarryOutRequests(d);
         break;
       }
       case WM_LBUTTONUP: {
         const POINT p = PointerInClient(d);
-        ++d.button_ups;
+        ReportPointerEvent(d.session, PointerEventKind::kButtonUp, p.x, p.y);
         OnButtonUp(ui, p.x, p.y);
         CarryOutRequests(d);
         break;
       }
       case WM_MOUSEMOVE: {
         const POINT p = PointerInClient(d);
-        ++d.pointer_moves;
+        ReportPointerEvent(d.session, PointerEventKind::kMove, p.x, p.y);
         OnPointerMove(ui, p.x, p.y);
         CarryOutRequests(d);
         break;
@@ -386,29 +377,14 @@ void HandleMessage(Dialog& d, MSG& msg) {
   DispatchMessageA(&msg);
 }
 
-// What the probe shows of the dialog: when the loop goes idle (`idle`,
-// counted) or when the dialog ends.
-void TakeSnapshot(const Dialog& d, bool idle) {
-  DialogProbe& probe = GetDialogProbe();
-  std::lock_guard<std::mutex> hold(probe.snapshot_lock);
-  DialogSnapshot& s = probe.snapshot;
-  s.idle_count = idle ? ++probe.idle_waits : probe.idle_waits.load();
-  s.window = d.window;
-  s.picker = d.session.ui.picker;
-  s.quit = d.session.ui.quit;
-  s.result = d.session.ui.result;
-  s.pointer = d.last_pointer;
-  s.pointer_moves = d.pointer_moves;
-  s.button_downs = d.button_downs;
-  s.button_ups = d.button_ups;
-  s.pointer_hidden = d.pointer.hidden;
-  s.pointer_confined = d.pointer.confined;
+// What an observer is told of the window and the pointer.
+ShellState ShellStateOf(const Dialog& d) {
+  return ShellState{d.window, d.pointer.hidden, d.pointer.confined};
 }
 
 // The event loop: every pending message is handled, then the session is
 // refreshed and painted once, then the loop waits.
 void RunEventLoop(Dialog& d) {
-  DialogProbe& probe = GetDialogProbe();
   MSG msg;
   for (;;) {
     // Waits only once nothing is pending and the dialog is drawn: a burst of
@@ -416,8 +392,7 @@ void RunEventLoop(Dialog& d) {
     while (!Ui(d).quit && TakePendingMessage(msg)) HandleMessage(d, msg);
     Refresh(d);
     if (Ui(d).quit) return;
-    TakeSnapshot(d, true);
-    if (auto callback = probe.on_idle.load()) callback(d.window);
+    ReportIdle(d.session, ShellStateOf(d));
     WaitMessage();
   }
 }
@@ -482,8 +457,6 @@ void OnDpiChanged(Dialog& d, int dpi, const RECT* suggested) {
 
 ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                            OwnerWindow owner) {
-  DialogProbe& probe = GetDialogProbe();
-  ++probe.openings;
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
@@ -494,7 +467,8 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   const HWND owner_window = static_cast<HWND>(owner);
   const int dpi = IsWindow(owner_window) ? WindowDpi(owner_window) : SystemDpi();
   const ColorValue window_color = ColorOfColorRef(GetSysColor(COLOR_BTNFACE));
-  OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi);
+  OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi,
+              InstalledSessionObserver());
   d.client_height = std::min(d.session.layout.client.physical.height, kMaxClientHeight);
   BuildWidgetImages(d.widget_images, d.session.layout);
   const RegisteredClass window_class(DialogClass());
@@ -521,7 +495,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     }
     FitClientArea(d);
     CreateDialogWidgets(d.window, d.session, d.widget_images, d.widgets);
-    ++probe.windows_created;
+    ReportWindowCreated(d.session, d.window);
 
     ShowWindow(d.window, SW_SHOW);
     if (!d.widgets.focus_order.empty()) SetFocus(d.widgets.focus_order.front());
@@ -532,7 +506,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     // A drag still in progress ends here: pointer shown, confinement back.
     EndDragForClose(Ui(d));
     CarryOutRequests(d);
-    TakeSnapshot(d, false);
+    ReportEnd(d.session, ShellStateOf(d));
     d.pointer.Restore();
     while (d.pointer.hidden > 0) d.pointer.Show();
     // The window goes without reaching the session any more.

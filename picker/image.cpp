@@ -232,10 +232,6 @@ void BlendBox(Image& image, int x, int y, int width, int height, ColorValue colo
   }
 }
 
-void BlendPlot(Image& image, int x, int y, ColorValue color) {
-  BlendBox(image, x, y, 1, 1, color);
-}
-
 void BlendHorizontalLine(Image& image, int x, int y, int length, ColorValue color) {
   BlendBox(image, x, y, length, 1, color);
 }

@@ -56,7 +56,6 @@ void AlphaBox(Image& image, int x, int y, int width, int height, ColorValue colo
 
 // Blend mode, the colour's alpha byte being the opacity.
 void BlendBox(Image& image, int x, int y, int width, int height, ColorValue color);
-void BlendPlot(Image& image, int x, int y, ColorValue color);
 void BlendHorizontalLine(Image& image, int x, int y, int length, ColorValue color);
 void BlendVerticalLine(Image& image, int x, int y, int length, ColorValue color);
 // Only the one-pixel border of the box, each border pixel blended once.

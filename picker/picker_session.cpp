@@ -1,5 +1,7 @@
 #include "picker/picker_session.h"
 
+#include "picker/session_observer.h"
+
 namespace tintra {
 
 namespace {
@@ -13,10 +15,26 @@ DialogLayout LayoutForDescriptor(const DescriptorLayout& descriptor, int alpha_f
   return MakeDialogLayout(alpha_flag, descriptor.row_count, dpi, fields);
 }
 
+// The refresh stages, then the widget mirrors and the output texts after a
+// canvas stage; true when the canvas was redrawn.
+bool RunSessionRefresh(PickerSession& session) {
+  const bool redraw_canvas = session.ui.picker.flags.canvas;
+  RunRefreshStages(session.ui.picker, session.images, session.background);
+  if (!redraw_canvas) return false;
+  UpdateWidgets(session.ui);
+  const ColorValue color = session.ui.picker.current;
+  for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
+    const TemplateField& field = session.descriptor.fields[i];
+    if (field.placeholder_count > 0) session.field_texts[i] = ExpandForColor(field.text, color);
+  }
+  session.field_texts_changed = true;
+  return true;
+}
+
 }  // namespace
 
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
-                 int alpha_flag, ColorValue background, int dpi) {
+                 int alpha_flag, ColorValue background, int dpi, const SessionObserver* observer) {
   const int alpha = alpha_flag != 0 ? 1 : 0;
   session.descriptor = ReadDescriptor(descriptor, alpha);
   session.layout = LayoutForDescriptor(session.descriptor, alpha, dpi);
@@ -31,6 +49,8 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
   }
   session.field_texts_changed = false;
   session.ui = StartInteraction(initial, alpha);
+  session.observer = observer;
+  if (observer != nullptr) observer->opened(observer->context);
 }
 
 void RescaleSession(PickerSession& session, int dpi) {
@@ -44,17 +64,9 @@ void RescaleSession(PickerSession& session, int dpi) {
 }
 
 bool RefreshSession(PickerSession& session) {
-  const bool redraw_canvas = session.ui.picker.flags.canvas;
-  RunRefreshStages(session.ui.picker, session.images, session.background);
-  if (!redraw_canvas) return false;
-  UpdateWidgets(session.ui);
-  const ColorValue color = session.ui.picker.current;
-  for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
-    const TemplateField& field = session.descriptor.fields[i];
-    if (field.placeholder_count > 0) session.field_texts[i] = ExpandForColor(field.text, color);
-  }
-  session.field_texts_changed = true;
-  return true;
+  const bool redrawn = RunSessionRefresh(session);
+  if (const SessionObserver* o = session.observer) o->refreshed(o->context, redrawn);
+  return redrawn;
 }
 
 }  // namespace tintra

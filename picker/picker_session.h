@@ -2,7 +2,8 @@
 // images, the descriptor's fields and the texts they show. The platform
 // shell owns one of these per OpenColorPicker call (on its stack), feeds it
 // events through the handlers of picker/interaction.h, calls RefreshSession
-// when no event is pending, and carries out the recorded requests.
+// when no event is pending, and carries out the recorded requests. What
+// happens to it can be watched (picker/session_observer.h).
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@
 
 namespace tintra {
 
+struct SessionObserver;
+
 struct PickerSession {
   InteractionState ui;
   DialogImages images;
@@ -25,16 +28,19 @@ struct PickerSession {
   // Per entry of descriptor.fields: the text its widget shows (a caption's own
   // text, or an output field's template expanded with the current colour).
   std::vector<std::string> field_texts;
-  bool field_texts_changed = false;  // set by every canvas stage; the shell clears it
+  bool field_texts_changed = false;           // set by every canvas stage; the shell clears it
+  const SessionObserver* observer = nullptr;  // not owned; nullptr: nobody watches
 };
 
 // The opening steps that need no window, in order: the alpha flag taken as
 // 0 or 1, the descriptor's fields, the layout at `dpi`, the images and the
 // hue table, the client height, the colour state (current = stored =
 // initial; re-derive, hue-bar and canvas flags set). `background` is the
-// window colour (alpha ignored).
+// window colour (alpha ignored). The session reports to `observer` from
+// then on, the opening first.
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
-                 int alpha_flag, ColorValue background, int dpi = kBaseDpi);
+                 int alpha_flag, ColorValue background, int dpi = kBaseDpi,
+                 const SessionObserver* observer = nullptr);
 
 // Lays the open session out again at another DPI (the window moved to
 // another monitor): layout and images anew, the colour state and the texts
@@ -44,7 +50,7 @@ void RescaleSession(PickerSession& session, int dpi);
 // The refresh that follows a burst of events: re-derive, hue-bar and canvas
 // stages as their flags ask; after a canvas stage, the widget update (channel
 // texts, preset selection, template texts). Returns true when the canvas was
-// redrawn. The paint flag is left for the shell.
+// redrawn (and reports it). The paint flag is left for the shell.
 bool RefreshSession(PickerSession& session);
 
 }  // namespace tintra

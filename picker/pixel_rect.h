@@ -1,4 +1,6 @@
-// A rectangle of pixels, the one rectangle type of the portable picker code.
+// A rectangle of pixels by its corner and size, as the layout, the renderer
+// and the widgets' placement use it. (The handlers' requests and the
+// eyedropper's monitors give edges instead: ClientRect, MonitorRect.)
 #pragma once
 
 namespace tintra {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "colortext/ansi_case.h"
@@ -25,6 +26,13 @@ struct ParseCase {
   int alpha_flag;
   ColorTextFormat format;
 };
+
+// A text lower-cased byte by byte (the product lower-cases only bytes).
+std::string AnsiLowerText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AnsiLowerChar(c);
+  return out;
+}
 
 void ExpectParse(const ParseCase& c) {
   const ParsedColor parsed = ParseColorText(c.text);

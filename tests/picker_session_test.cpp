@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "picker/image.h"
+#include "picker/session_observer.h"
 
 namespace tintra {
 namespace {
@@ -134,6 +137,32 @@ TEST(PickerSession, TranslucentSwatchShowsCheckerboardOnlyWithAlpha) {
   EXPECT_TRUE(SameRgb(ComposeColor(48, 48, 48), a));
   const ColorValue b = PixelAt(without.s.images.canvas, 313, 13);
   EXPECT_TRUE(SameRgb(ComposeColor(255, 0, 0), b));
+}
+
+// What a session itself tells its observer (the shell reports the rest):
+// the opening, then each refresh and whether it drew the canvas.
+void RecordOpened(void* events) {
+  *static_cast<std::string*>(events) += "open ";
+}
+void RecordRefreshed(void* events, bool canvas_redrawn) {
+  *static_cast<std::string*>(events) += canvas_redrawn ? "canvas " : "refresh ";
+}
+
+TEST(PickerSession, ReportsOpeningAndRefreshesToItsObserver) {
+  std::string events;
+  SessionObserver observer{};  // the shell's callbacks stay unset: no shell here
+  observer.context = &events;
+  observer.opened = RecordOpened;
+  observer.refreshed = RecordRefreshed;
+  PickerSession s;
+  OpenSession(s, 0x0000FF, kDescriptor, 0, kButtonFace, kBaseDpi, &observer);
+  RefreshSession(s);  // the first canvas
+  RefreshSession(s);  // nothing asked for
+  OnButtonDown(s.ui, 44 + 10, 12 + 10);
+  RefreshSession(s);  // a press in the field: a new colour
+  RescaleSession(s, 2 * kBaseDpi);
+  RefreshSession(s);  // laid out again: still watched
+  EXPECT_EQ(events, "open canvas refresh canvas canvas ");
 }
 
 }  // namespace

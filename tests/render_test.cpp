@@ -20,6 +20,11 @@ constexpr ColorValue Grey(int v) {
   return Opaque(v, v, v);
 }
 
+// One pixel blended in, for the test images.
+void BlendPlot(Image& image, int x, int y, ColorValue color) {
+  BlendBox(image, x, y, 1, 1, color);
+}
+
 const ColorValue kBackground = Rgba(200, 100, 50, 0);  // alpha ignored: drawn opaque
 // Black of alpha 96 once over the background: 159 * channel div 255.
 const ColorValue kOutlined = Opaque(124, 62, 31);

@@ -33,15 +33,15 @@
 
 #include "picker/color_picker.h"
 #include "picker/dialog_layout.h"
-#include "picker/dialog_stats_win32.h"
 #include "picker/display_dpi_win32.h"
 #include "tests/windows/support/wintest_common_controls.h"
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_wine.h"
 
 namespace {
 
-using tintra::DialogProbe;
-using tintra::GetDialogProbe;
+using tintra::wintest::DialogProbe;
+using tintra::wintest::GetDialogProbe;
 
 int g_burst_moves = 0;
 bool g_burst_queued = false;
@@ -132,7 +132,7 @@ DWORD WINAPI CloseOnInput(LPVOID) {
     // No input to wait for: nothing to close on.
     return 0;
   }
-  const HWND dialog = tintra::LastDialogSnapshot().window;
+  const HWND dialog = tintra::wintest::Snapshot().window;
   if (dialog != nullptr) PostMessageA(dialog, WM_CLOSE, 0, 0);
   return 0;
 }

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "picker/color_picker.h"
-#include "picker/dialog_stats_win32.h"
 #include "picker/interaction.h"
 #include "tests/rgba.h"
 #include "tests/windows/support/wintest_common_controls.h"
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_usage.h"
 #include "tests/windows/support/wintest_wait.h"

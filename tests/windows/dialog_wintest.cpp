@@ -2,8 +2,8 @@
 // thread of its own while the main thread drives it with the pointer and the
 // keyboard (SetCursorPos, SendInput), reads its widgets and the screen, and
 // checks the returned colour. Every wait is bounded and polls for the
-// dialog's idle state (picker/dialog_stats_win32.h), so no step relies on
-// timing. The 2000 openings of the soak have a program of their own
+// dialog's idle state (tests/windows/support/wintest_dialog.h), so no step
+// relies on timing. The 2000 openings of the soak have a program of their own
 // (dialog_soak_wintest), so that each program keeps its own time budget.
 
 #include <windows.h>
@@ -17,7 +17,6 @@
 
 #include "picker/color_picker.h"
 #include "picker/dialog_layout.h"
-#include "picker/dialog_stats_win32.h"
 #include "picker/display_dpi_win32.h"
 #include "picker/handles_win32.h"
 #include "picker/interaction.h"
@@ -251,11 +250,6 @@ std::vector<LayoutCase> LayoutCases() {
   };
 }
 
-std::string RectText(long x, long y, long w, long h) {
-  return "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(w) + ", " +
-         std::to_string(h) + ")";
-}
-
 void CheckWidgets(const RunningDialog& run, const std::vector<ExpectedWidget>& expected) {
   const std::vector<HWND> children = ChildrenInOrder(run.window);
   CheckEqual(g_report, "number of widgets", expected.size(), children.size());
@@ -268,8 +262,7 @@ void CheckWidgets(const RunningDialog& run, const std::vector<ExpectedWidget>& e
     CheckEqual(g_report, which + " id", e.id, GetDlgCtrlID(w));
     const RECT r = RectInClient(w, run.window);
     const PixelRect want = Scaled(e.x, e.y, e.width, e.height);
-    CheckEqual(g_report, which + " rectangle", RectText(want.x, want.y, want.width, want.height),
-               RectText(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    CheckEqual(g_report, which + " rectangle", RectText(want), RectText(r));
     if (e.text != nullptr) WaitForText(w, e.text, which + " text");
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(w, GWL_STYLE));
     const std::string window_class = e.window_class;
@@ -475,9 +468,8 @@ void TestEnding() {
                      !end.pointer_confined);
       RECT clip_after{};
       GetClipCursor(&clip_after);
-      CheckEqual(g_report, "pointer confinement given back",
-                 RectText(clip_before.left, clip_before.top, clip_before.right, clip_before.bottom),
-                 RectText(clip_after.left, clip_after.top, clip_after.right, clip_after.bottom));
+      CheckEqual(g_report, "pointer confinement given back", RectText(clip_before),
+                 RectText(clip_after));
     }
     ReleaseLeftButton();
     CloseIfOpen(g_report, run);

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "picker/bitmaps_win32.h"
-#include "picker/dialog_stats_win32.h"
 #include "picker/eyedropper.h"
 #include "picker/eyedropper_win32.h"
 #include "tests/rgba.h"
@@ -55,11 +54,6 @@ constexpr int kMagnifier = kMagnifierSize;  // magnifier client size, pixels
 
 std::string PointText(POINT p) {
   return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
-}
-
-std::string RectText(const RECT& r) {
-  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-         std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) + ")";
 }
 
 bool SameRect(const RECT& a, const RECT& b) {

@@ -29,21 +29,12 @@ constexpr char kTitle[] = "Format selection";
 // that DPI; the 96-DPI geometry below is scaled by the dialog's rounding.
 int g_dpi = kBaseDpi;
 
-std::string RectText(int x, int y, int width, int height) {
-  const PixelRect r = ToPhysical(PixelRect{x, y, width, height}, g_dpi);
-  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-         std::to_string(r.height);
+PixelRect Scaled(int x, int y, int width, int height) {
+  return ToPhysical(PixelRect{x, y, width, height}, g_dpi);
 }
 
 HWND WaitForChooser() {
   return WaitForOwnWindow(kTitle, kDefaultTimeoutMs);
-}
-
-void ClickButton(HWND chooser, int id) {
-  HWND button = GetDlgItem(chooser, id);
-  const RECT r = RectInClient(button, chooser);
-  const POINT centre = ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  ClickAt(centre);
 }
 
 bool WaitForeground(HWND window) {
@@ -53,8 +44,8 @@ bool WaitForeground(HWND window) {
 // Geometry, style, texts and font of the English chooser.
 void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
   const SIZE client = ClientSize(chooser);
-  CheckEqual(report, "client size", RectText(0, 0, 200, alpha_flag ? 104 : 80),
-             "0,0 " + std::to_string(client.cx) + "x" + std::to_string(client.cy));
+  CheckEqual(report, "client size", RectText(Scaled(0, 0, 200, alpha_flag ? 104 : 80)),
+             RectText(0, 0, client.cx, client.cy));
   const auto style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_STYLE));
   CheckEqual(
       report, "caption, system menu, visible", true,
@@ -86,9 +77,7 @@ void CheckWindow(TestReport& report, HWND chooser, int alpha_flag) {
     const std::string name = "button " + std::to_string(i + 1);
     CheckEqual(report, name + " id", b.id, GetDlgCtrlID(button));
     const RECT r = RectInClient(button, chooser);
-    CheckEqual(report, name + " rectangle", RectText(4, b.top, 192, 24),
-               std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-                   std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    CheckEqual(report, name + " rectangle", RectText(Scaled(4, b.top, 192, 24)), RectText(r));
     CheckEqual(report, name + " text", std::string(b.text), WindowText(button));
     const auto button_style = static_cast<DWORD>(GetWindowLongPtrA(button, GWL_STYLE));
     CheckEqual(report, name + " visible tab stop", true,
@@ -108,12 +97,12 @@ struct Case {
 
 const Case kCases[] = {
     // Without alpha: three buttons; each press gives its format code.
-    {"alpha 0, RGB", 0, true, [](TestReport&, HWND w) { ClickButton(w, 1); }, 1},
-    {"alpha 0, HEX", 0, false, [](TestReport&, HWND w) { ClickButton(w, 3); }, 3},
-    {"alpha 0, decimal", 0, false, [](TestReport&, HWND w) { ClickButton(w, 4); }, 4},
+    {"alpha 0, RGB", 0, true, [](TestReport&, HWND w) { PressChooserButton(w, 1); }, 1},
+    {"alpha 0, HEX", 0, false, [](TestReport&, HWND w) { PressChooserButton(w, 3); }, 3},
+    {"alpha 0, decimal", 0, false, [](TestReport&, HWND w) { PressChooserButton(w, 4); }, 4},
     // With alpha: the RGBA button too; any non-zero flag counts as 1.
-    {"alpha 1, RGBA", 1, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
-    {"alpha 2, RGBA", 2, true, [](TestReport&, HWND w) { ClickButton(w, 2); }, 2},
+    {"alpha 1, RGBA", 1, true, [](TestReport&, HWND w) { PressChooserButton(w, 2); }, 2},
+    {"alpha 2, RGBA", 2, true, [](TestReport&, HWND w) { PressChooserButton(w, 2); }, 2},
     // Close requests give 0: Alt+F4, and the close box's system command.
     {"Alt+F4", 1, false,
      [](TestReport& report, HWND w) {
@@ -138,7 +127,7 @@ const Case kCases[] = {
        PressKey(VK_TAB);  // focus to the first button
        PressKey(VK_RETURN);
        PressKey(VK_ESCAPE);
-       ClickButton(w, 3);
+       PressChooserButton(w, 3);
      },
      3},
     // Tab moves to the buttons and Space presses the focused one.

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_usage.h"
@@ -32,13 +33,6 @@ constexpr char kForeignCaption[] = "Tarvo-Plugin";
 constexpr char kForeignText[] = "I got a message NOT from Tarvo!";
 constexpr char kStepsDoneTitle[] = "Tarvo stand-in: steps done";
 constexpr int kStandInTimeoutMs = 90000;  // the stand-in ends the plug-in after 60 s itself
-
-// Dialog widgets, client pixels.
-constexpr POINT kOkCentre{336, 208};  // OK button 312, 188, 48 x 40
-constexpr POINT kRedField{312, 275};  // top-left corners of the channel fields
-constexpr POINT kGreenField{312, 297};
-constexpr POINT kBlueField{312, 319};
-constexpr POINT kAlphaField{312, 341};
 
 // ---------------------------------------------------------------------------
 // The stand-in's log: lines "event key=value ...".
@@ -188,47 +182,11 @@ bool WaitUntilGone(HWND window, int timeout_ms = kDefaultTimeoutMs) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeout_ms);
 }
 
-// Text of a control of another process (WM_GETTEXT is carried across).
-std::string ControlText(HWND control) {
-  char buffer[256] = {};
-  DWORD_PTR copied = 0;
-  if (control == nullptr ||
-      !SendMessageTimeoutA(control, WM_GETTEXT, sizeof buffer - 1, reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, 2000, &copied)) {
-    return "<no control>";
-  }
-  return std::string(buffer);
-}
-
-// The visible child of `parent` whose top-left corner is the client point.
-HWND ChildAt(HWND parent, POINT corner) {
-  for (HWND child : ChildrenInOrder(parent)) {
-    if (!IsWindowVisible(child)) continue;
-    const RECT r = RectInClient(child, parent);
-    if (r.left == corner.x && r.top == corner.y) return child;
-  }
-  return nullptr;
-}
-
 bool HasChildWithText(HWND parent, std::string_view text) {
   for (HWND child : ChildrenInOrder(parent)) {
     if (ControlText(child) == text) return true;
   }
   return false;
-}
-
-// The colour the dialog shows: "r g b [a] | <hex row> | <RGB row>".
-std::string DialogColor(HWND dialog, int alpha_flag) {
-  // Appended piece by piece: GCC 12 reports a false -Wrestrict on
-  // literal + temporary string in Release builds.
-  std::string shown = ControlText(ChildAt(dialog, kRedField));
-  shown.append(" ").append(ControlText(ChildAt(dialog, kGreenField)));
-  shown.append(" ").append(ControlText(ChildAt(dialog, kBlueField)));
-  if (alpha_flag != 0) shown.append(" ").append(ControlText(ChildAt(dialog, kAlphaField)));
-  const int row_y = 368 + 22 * alpha_flag;  // the template row below the captions
-  shown.append(" | ").append(ControlText(ChildAt(dialog, {12, row_y})));
-  shown.append(" | ").append(ControlText(ChildAt(dialog, {187, row_y})));
-  return shown;
 }
 
 // Waits for a message box with `caption`, checks its text and dismisses it
@@ -283,12 +241,6 @@ struct Flow {
   const char* box_before_dialog = nullptr;  // ... or before the dialog
   const char* folder = nullptr;             // current folder of the stand-in
 };
-
-void PressChooserButton(HWND chooser, int id) {
-  HWND button = GetDlgItem(chooser, id);
-  const RECT r = RectInClient(button, chooser);
-  ClickAt(ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
-}
 
 // Checks every pass shares: one request 1037 with the link window, the link
 // window itself, the finished message with the same handle, exit code 0.
@@ -782,7 +734,7 @@ void RunLanguage(TestReport& report) {
 // Runs every group, or only those whose names contain an argument
 // (round-trips, unanswered, not-started, no-editor, foreign, hostile,
 // language). "--flood N" sets the number of messages of the flood in the
-// hostile group (10000 by default; CI runs fewer).
+// hostile group (10000 by default, as ctest runs it).
 int main(int argc, char** argv) {
   using namespace tintra::wintest;
   const TestSelection selection = ReadTestSelection(argc, argv, "--flood", 10000, 2);

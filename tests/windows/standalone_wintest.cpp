@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_report.h"
 #include "tests/windows/support/wintest_usage.h"
@@ -30,13 +31,6 @@ namespace {
 constexpr char kDialogTitle[] = "S\xE9lection de couleur";
 constexpr char kChooserTitle[] = "Choix du format";
 constexpr int kExitTimeoutMs = 15000;
-
-// Dialog widgets, client pixels (x, y of the top-left corner).
-constexpr POINT kOkCentre{336, 208};  // OK button 312, 188, 48 x 40
-constexpr POINT kRedField{312, 275};
-constexpr POINT kGreenField{312, 297};
-constexpr POINT kBlueField{312, 319};
-constexpr POINT kAlphaField{312, 341};
 
 HWND g_keeper = nullptr;  // the test's own window, also its clipboard owner
 
@@ -108,28 +102,6 @@ std::string Shown(const std::optional<std::string>& text) {
 // ---------------------------------------------------------------------------
 // Windows of the program under test.
 
-// The visible child of `parent` whose top-left corner is the client point.
-HWND ChildAt(HWND parent, POINT corner) {
-  for (HWND child : ChildrenInOrder(parent)) {
-    if (!IsWindowVisible(child)) continue;
-    const RECT r = RectInClient(child, parent);
-    if (r.left == corner.x && r.top == corner.y) return child;
-  }
-  return nullptr;
-}
-
-// Text of a control of another process (WM_GETTEXT is carried across).
-std::string ControlText(HWND control) {
-  char buffer[256] = {};
-  DWORD_PTR copied = 0;
-  if (control == nullptr ||
-      !SendMessageTimeoutA(control, WM_GETTEXT, sizeof buffer - 1, reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, 2000, &copied)) {
-    return "<no control>";
-  }
-  return std::string(buffer);  // NUL-ended: at most 254 characters are copied
-}
-
 HWND FocusOfThread(DWORD thread_id) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -177,19 +149,6 @@ bool FinishRun(TestReport& report, TintraRun& run) {
   const bool ended = WaitForProcessEnd(run.process, kExitTimeoutMs);
   if (!Check(report, ended, "Tintra ended", "exited", "still running")) return false;
   return CheckEqual(report, "exit code", 0ul, static_cast<unsigned long>(run.process.ExitCode()));
-}
-
-// The colour the dialog opened with, as its channel fields and template rows
-// show it: "r g b [a] | <hex row> | <RGB row>".
-std::string DialogColor(HWND dialog, int alpha_flag) {
-  std::string shown = ControlText(ChildAt(dialog, kRedField)) + " " +
-                      ControlText(ChildAt(dialog, kGreenField)) + " " +
-                      ControlText(ChildAt(dialog, kBlueField));
-  if (alpha_flag != 0) shown += " " + ControlText(ChildAt(dialog, kAlphaField));
-  const int row_y = 368 + 22 * alpha_flag;  // the template row below the captions
-  shown += " | " + ControlText(ChildAt(dialog, {12, row_y}));
-  shown += " | " + ControlText(ChildAt(dialog, {187, row_y}));
-  return shown;
 }
 
 // ---------------------------------------------------------------------------
@@ -243,9 +202,7 @@ void CheckChooserWindow(TestReport& report, HWND chooser, int alpha_flag) {
     HWND button = GetDlgItem(chooser, b.id);
     if (!Check(report, button != nullptr, name, "present", "missing")) continue;
     const RECT r = RectInClient(button, chooser);
-    CheckEqual(report, name + " rectangle", std::string("4,") + std::to_string(b.top) + " 192x24",
-               std::to_string(r.left) + "," + std::to_string(r.top) + " " +
-                   std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    CheckEqual(report, name + " rectangle", RectText(4, b.top, 192, 24), RectText(r));
     CheckEqual(report, name + " text", std::string(b.text), WindowText(button));
     CheckEqual(report, name + " class", std::string("Button"), ClassName(button));
   }
@@ -253,12 +210,6 @@ void CheckChooserWindow(TestReport& report, HWND chooser, int alpha_flag) {
     CheckEqual(report, "no RGBA button without alpha", static_cast<HWND>(nullptr),
                GetDlgItem(chooser, 2));
   }
-}
-
-void PressChooserButton(HWND chooser, int id) {
-  HWND button = GetDlgItem(chooser, id);
-  const RECT r = RectInClient(button, chooser);
-  ClickClient(chooser, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 // Alt+F4 to the chooser once it has the keyboard focus: a close request.

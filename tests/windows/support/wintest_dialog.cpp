@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "picker/color_picker.h"
+#include "picker/session_observer.h"
 #include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_wait.h"
@@ -12,6 +13,87 @@
 namespace tintra::wintest {
 
 namespace {
+
+// --- The probe: the observer's side -----------------------------------------
+
+// What the dialog of this thread has had of the pointer; a dialog runs on
+// one thread from its opening to its end.
+struct PointerCounts {
+  POINT last{-1, -1};
+  long moves = 0;
+  long downs = 0;
+  long ups = 0;
+};
+thread_local PointerCounts t_pointer;
+
+DialogProbe& ProbeOf(void* context) {
+  return *static_cast<DialogProbe*>(context);
+}
+
+void TakeSnapshot(DialogProbe& probe, const PickerSession& session, const ShellState& shell,
+                  bool idle) {
+  std::lock_guard<std::mutex> hold(probe.snapshot_lock);
+  DialogSnapshot& s = probe.snapshot;
+  s.idle_count = idle ? ++probe.idle_waits : probe.idle_waits.load();
+  s.window = static_cast<HWND>(shell.window);
+  s.picker = session.ui.picker;
+  s.quit = session.ui.quit;
+  s.result = session.ui.result;
+  s.pointer = t_pointer.last;
+  s.pointer_moves = t_pointer.moves;
+  s.button_downs = t_pointer.downs;
+  s.button_ups = t_pointer.ups;
+  s.pointer_hidden = shell.pointer_hidden;
+  s.pointer_confined = shell.pointer_confined;
+}
+
+void Opened(void* context) {
+  ++ProbeOf(context).openings;
+  t_pointer = PointerCounts{};
+}
+
+void WindowCreated(void* context, void*) {
+  ++ProbeOf(context).windows_created;
+}
+
+void Refreshed(void* context, bool canvas_redrawn) {
+  DialogProbe& probe = ProbeOf(context);
+  ++probe.refreshes;
+  if (canvas_redrawn) ++probe.canvas_redraws;
+}
+
+void Painted(void* context, void* window) {
+  DialogProbe& probe = ProbeOf(context);
+  ++probe.paints;
+  if (auto callback = probe.on_paint.load()) callback(static_cast<HWND>(window));
+}
+
+void PointerEvent(void*, PointerEventKind kind, int x, int y) {
+  t_pointer.last = POINT{x, y};
+  switch (kind) {
+    case PointerEventKind::kMove:
+      ++t_pointer.moves;
+      break;
+    case PointerEventKind::kButtonDown:
+      ++t_pointer.downs;
+      break;
+    case PointerEventKind::kButtonUp:
+      ++t_pointer.ups;
+      break;
+  }
+}
+
+void Idle(void* context, const PickerSession& session, const ShellState& shell) {
+  DialogProbe& probe = ProbeOf(context);
+  TakeSnapshot(probe, session, shell, true);
+  if (auto callback = probe.on_idle.load()) callback(static_cast<HWND>(shell.window));
+}
+
+void Ended(void* context, const PickerSession& session, const ShellState& shell) {
+  TakeSnapshot(ProbeOf(context), session, shell, false);
+}
+
+// --- The dialog's thread -----------------------------------------------------
 
 // Refuses the creation of any window titled "Refused".
 LRESULT CALLBACK RefuseDialogWindow(int code, WPARAM wparam, LPARAM lparam) {
@@ -73,8 +155,25 @@ DWORD WINAPI DialogThread(LPVOID parameter) {
 
 }  // namespace
 
+DialogProbe& GetDialogProbe() {
+  static DialogProbe probe;
+  static const SessionObserver observer{.context = &probe,
+                                        .opened = Opened,
+                                        .window_created = WindowCreated,
+                                        .refreshed = Refreshed,
+                                        .painted = Painted,
+                                        .pointer_event = PointerEvent,
+                                        .idle = Idle,
+                                        .ended = Ended};
+  // Once, on whichever thread asks first.
+  [[maybe_unused]] static const bool installed = (InstallSessionObserver(&observer), true);
+  return probe;
+}
+
 DialogSnapshot Snapshot() {
-  return LastDialogSnapshot();
+  DialogProbe& probe = GetDialogProbe();
+  std::lock_guard<std::mutex> hold(probe.snapshot_lock);
+  return probe.snapshot;
 }
 
 std::string Describe(const DialogSnapshot& s) {
@@ -91,6 +190,7 @@ std::string Describe(const DialogSnapshot& s) {
 }
 
 bool StartDialogThread(TestReport& report, RunningDialog& run) {
+  GetDialogProbe();  // watching before the dialog opens
   run.title = run.job.descriptor.substr(0, run.job.descriptor.find('\n'));
   run.window = nullptr;
   run.thread = CreateThread(nullptr, 0, DialogThread, &run.job, 0, &run.thread_id);
@@ -146,6 +246,17 @@ ColorValue WaitForResult(TestReport& report, RunningDialog& run) {
   if (run.thread != nullptr) CloseHandle(run.thread);
   run.thread = nullptr;
   return run.job.result.load();
+}
+
+std::string DialogColor(HWND dialog, int alpha_flag) {
+  std::string shown = ControlText(ChildAt(dialog, kRedField));
+  shown.append(" ").append(ControlText(ChildAt(dialog, kGreenField)));
+  shown.append(" ").append(ControlText(ChildAt(dialog, kBlueField)));
+  if (alpha_flag != 0) shown.append(" ").append(ControlText(ChildAt(dialog, kAlphaField)));
+  const int row_y = 368 + 22 * alpha_flag;  // the template row below the captions
+  shown.append(" | ").append(ControlText(ChildAt(dialog, {12, row_y})));
+  shown.append(" | ").append(ControlText(ChildAt(dialog, {187, row_y})));
+  return shown;
 }
 
 void CloseIfOpen(TestReport& report, RunningDialog& run) {

@@ -2,7 +2,10 @@
 // real input from the main thread: the thread runs OpenColorPicker (with an
 // owner window of its own when the job asks for one) and records what it
 // returned; the main thread finds the window, waits for the states the
-// dialog's probe shows (picker/dialog_stats_win32.h) and for the result.
+// dialog's probe shows and for the result. The probe is the support's
+// observer of the dialog (picker/session_observer.h), installed the first
+// time GetDialogProbe is called; it counts what the dialog's loop did and
+// keeps the state it was in when it last went idle.
 //
 //   RunningDialog run;
 //   run.job.descriptor = "Title\nRGB\nRGB(?r, ?g, ?b)";
@@ -15,14 +18,55 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "picker/color_model.h"
-#include "picker/dialog_stats_win32.h"
+#include "picker/picker_state.h"
 #include "tests/windows/support/wintest_report.h"
 
 namespace tintra::wintest {
+
+// What the dialog looked like the last time its loop went idle (all pending
+// events handled, refresh and paint done, about to wait), or, with `quit`
+// set, when it ended (after a drag in progress was ended).
+struct DialogSnapshot {
+  long idle_count = 0;  // DialogProbe::idle_waits at the time of the snapshot
+  HWND window = nullptr;
+  PickerState picker;
+  bool quit = false;
+  ColorValue result = 0;
+  POINT pointer{-1, -1};  // client pixels the last pointer handler got, or -1, -1
+  // Pointer messages handled so far in this dialog, by kind.
+  long pointer_moves = 0;
+  long button_downs = 0;
+  long button_ups = 0;
+  int pointer_hidden = 0;  // hides of the pointer not yet undone
+  bool pointer_confined = false;
+};
+
+struct DialogProbe {
+  std::atomic<long> openings{0};         // OpenColorPicker calls
+  std::atomic<long> windows_created{0};  // dialog windows created with all their widgets
+  std::atomic<long> refreshes{0};        // refresh passes (one per burst of events)
+  std::atomic<long> canvas_redraws{0};   // refresh passes that redrew the canvas
+  std::atomic<long> paints{0};           // canvas blits to the window
+  std::atomic<long> idle_waits{0};       // times the loop went idle and waited
+
+  // Called on the dialog's thread (set them before the dialog opens; nullptr
+  // for none): after each blit, and when the loop goes idle, just before it
+  // waits.
+  std::atomic<void (*)(HWND dialog)> on_paint{nullptr};
+  std::atomic<void (*)(HWND dialog)> on_idle{nullptr};
+
+  std::mutex snapshot_lock;
+  DialogSnapshot snapshot;  // guarded by snapshot_lock
+};
+
+// The one probe of the test program, watching every dialog opened after the
+// first call.
+DialogProbe& GetDialogProbe();
 
 enum class OwnerKind {
   kNone,
@@ -92,5 +136,18 @@ ColorValue WaitForResult(TestReport& report, RunningDialog& run);
 // eyedropper still running (the dialog hidden) with Escape, then the dialog
 // with a close request.
 void CloseIfOpen(TestReport& report, RunningDialog& run);
+
+// --- The dialog of a program under test, seen from another process ----------
+
+// Widgets at 96 DPI, client pixels.
+constexpr POINT kOkCentre{336, 208};  // OK button 312, 188, 48 x 40
+constexpr POINT kRedField{312, 275};  // top-left corners of the channel fields
+constexpr POINT kGreenField{312, 297};
+constexpr POINT kBlueField{312, 319};
+constexpr POINT kAlphaField{312, 341};
+
+// The colour the dialog shows, as its channel fields and its first template
+// row (hexadecimal, then RGB) give it: "r g b [a] | <hex row> | <RGB row>".
+std::string DialogColor(HWND dialog, int alpha_flag);
 
 }  // namespace tintra::wintest

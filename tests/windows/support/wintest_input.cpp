@@ -62,6 +62,11 @@ void ClickAt(POINT screen) {
   ReleaseLeftButton();
 }
 
+void PressChooserButton(HWND chooser, int id) {
+  const RECT r = RectInClient(GetDlgItem(chooser, id), chooser);
+  ClickAt(ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
+}
+
 void SendPointerPath(const std::vector<POINT>& screen_path) {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);

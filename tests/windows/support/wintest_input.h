@@ -36,6 +36,9 @@ void ReleaseLeftButton();  // at the pointer's present position
 // Move there, press, release.
 void ClickAt(POINT screen);
 
+// A click in the middle of the format chooser's button `id` (1..4).
+void PressChooserButton(HWND chooser, int id);
+
 // Presses at `from`, moves in `steps` (at least 1) straight-line steps to
 // `to`, and releases there. `between` (may be empty) runs after the press
 // and after every step, e.g. to wait for the window under test to catch up.

@@ -93,6 +93,39 @@ RECT RectInClient(HWND child, HWND parent) {
   return r;
 }
 
+HWND ChildAt(HWND parent, POINT corner) {
+  for (HWND child : ChildrenInOrder(parent)) {
+    if (!IsWindowVisible(child)) continue;
+    const RECT r = RectInClient(child, parent);
+    if (r.left == corner.x && r.top == corner.y) return child;
+  }
+  return nullptr;
+}
+
+std::string ControlText(HWND control) {
+  char buffer[256] = {};
+  DWORD_PTR copied = 0;
+  if (control == nullptr ||
+      !SendMessageTimeoutA(control, WM_GETTEXT, sizeof buffer - 1, reinterpret_cast<LPARAM>(buffer),
+                           SMTO_ABORTIFHUNG, 2000, &copied)) {
+    return "<no control>";
+  }
+  return std::string(buffer);  // NUL-ended: at most 254 characters are copied
+}
+
+std::string RectText(long x, long y, long width, long height) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(width) + " x " +
+         std::to_string(height) + ")";
+}
+
+std::string RectText(const RECT& r) {
+  return RectText(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+std::string RectText(const PixelRect& r) {
+  return RectText(r.x, r.y, r.width, r.height);
+}
+
 SIZE ClientSize(HWND window) {
   RECT r{};
   GetClientRect(window, &r);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "picker/dialog_widgets_win32.h"
+#include "picker/pixel_rect.h"
 
 namespace tintra::wintest {
 
@@ -35,6 +36,20 @@ std::vector<HWND> ChildrenInOrder(HWND parent);
 
 // `child`'s window rectangle in `parent`'s client coordinates.
 RECT RectInClient(HWND child, HWND parent);
+
+// The visible child of `parent` whose top-left corner is the client point,
+// or nullptr.
+HWND ChildAt(HWND parent, POINT corner);
+
+// Text of a control, also of another process (WM_GETTEXT is carried
+// across), at most 254 characters; "<no control>" when there is none or it
+// does not answer within 2 s.
+std::string ControlText(HWND control);
+
+// "(x, y, width x height)" of a rectangle, for failure messages.
+std::string RectText(long x, long y, long width, long height);
+std::string RectText(const RECT& r);
+std::string RectText(const PixelRect& r);
 
 // Size of `window`'s client area, pixels.
 SIZE ClientSize(HWND window);
