@@ -9,6 +9,10 @@
 // logical (divided by the device pixel ratio), so the pointer is read and
 // moved, and the magnifier placed, through XCB.
 //
+// The run itself (states, keys, pick and end rules, the magnifier's content)
+// is the portable picker/eyedropper_run.h; this shell feeds it the events of
+// its windows and carries out the requests it records.
+//
 // Ownership: everything lives in one Eyedropper record on the stack of
 // RunX11Eyedropper; End() releases it in order and the holders repeat that on
 // any other path.
@@ -35,10 +39,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "picker/color_portal_qt.h"
 #include "picker/eyedropper.h"
+#include "picker/eyedropper_run.h"
 
 namespace tintra {
 
@@ -46,7 +52,6 @@ namespace {
 
 constexpr int kHideWaitMs = 50;     // lets the windows under the dialog repaint
 constexpr int kReleasePollMs = 20;  // while a pick waits for the release
-constexpr QRgb kFrameColor = 0xFF000000;
 
 // Largest capture kept, pixels: a screen whose copy would be larger gets no
 // window, as when the grab fails.
@@ -126,45 +131,34 @@ void PlaceWindow(const X11& x, QWidget& window, ScreenPoint at, int width, int h
 // --- State ----------------------------------------------------------------------
 
 struct FrozenScreen {
-  MonitorRect rect;  // physical pixels of the virtual screen
-  // The screen's pixels as ColorValues (red in the low byte, alpha byte
-  // ignored); null when the grab failed.
+  // The screen's pixels (physical, the run's rectangle's size); null when
+  // the grab failed. The run reads it through a PixelView until it ends.
   QImage capture;
   std::unique_ptr<QLabel> window;  // null when there is no capture
 };
 
 struct Eyedropper {
   X11 x11;
+  EyedropperRun run;
   QPointer<QWidget> dialog;
-  std::vector<MonitorRect> rects;     // Qt's screen order, the primary first
-  std::vector<FrozenScreen> screens;  // one per rect
+  std::vector<FrozenScreen> screens;  // one per monitor of the run, its order
   std::unique_ptr<QLabel> magnifier;
-  QImage view;  // 121 x 121, what the magnifier shows
+  QImage view;  // 121 x 121: the run's magnifier image as the window shows it
   QEventLoop loop;
-  bool done = false;
-  bool picked = false;
-  // Picked on the press of the left button or Enter: the run ends when it
-  // comes up, so that its release cannot reach the dialog once it is shown
-  // again.
-  enum class Release { kNone, kLeftButton, kEnter } awaiting = Release::kNone;
-  quint32 enter_keycode = 0;  // the X key that picked, with Release::kEnter
   QTimer release_poll;
-  ColorValue color = 0;  // 24 bits, alpha byte 0
+  quint32 enter_keycode = 0;  // the X key of the last Enter pressed
 };
 
-void EndRun(Eyedropper& e) {
-  if (e.done) return;
-  e.done = true;
-  e.loop.quit();
+int ScreenOfWidget(const Eyedropper& e, const QObject* object) {
+  if (object == nullptr) return -1;
+  for (size_t i = 0; i < e.screens.size(); ++i) {
+    if (object == e.screens[i].window.get()) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 bool IsOwnWidget(const Eyedropper& e, const QObject* object) {
-  if (object == nullptr) return false;
-  if (object == e.magnifier.get()) return true;
-  for (const FrozenScreen& s : e.screens) {
-    if (object == s.window.get()) return true;
-  }
-  return false;
+  return object != nullptr && (object == e.magnifier.get() || ScreenOfWidget(e, object) >= 0);
 }
 
 bool IsOwnWindow(const Eyedropper& e, const QObject* object) {
@@ -200,127 +194,157 @@ bool IsInputEvent(QEvent::Type type) {
   }
 }
 
-// --- Picking ----------------------------------------------------------------------
+std::optional<ScreenPoint> PointerPosition(const Eyedropper& e) {
+  const PointerState p = QueryPointer(e.x11);
+  if (!p.ok) return std::nullopt;
+  return p.at;
+}
 
-// The magnifier's view around (x, y) on screen `s`: each pixel as
-// MagnifierPixelAt says, from the zoom copy of the capture (black beyond its
-// edge). Sets the picked colour to the pointer's pixel.
-void UpdateView(Eyedropper& e, const FrozenScreen& s, int x, int y) {
-  const ZoomCopy copy = ZoomSource(s.rect, x, y);
-  ColorValue zoom[kZoomSize][kZoomSize] = {};
-  if (!s.capture.isNull()) {
-    for (int row = 0; row < copy.height; ++row) {
-      const auto* line =
-          reinterpret_cast<const ColorValue*>(s.capture.constScanLine(copy.src_y + row));
-      for (int column = 0; column < copy.width; ++column) {
-        zoom[copy.dest_y + row][copy.dest_x + column] = line[copy.src_x + column] & kRgbMask;
-      }
-    }
+// --- Requests ---------------------------------------------------------------------
+
+void ShowMagnifier(Eyedropper& e) {
+  const Image& m = e.run.magnifier;
+  if (!e.magnifier || m.width != kMagnifierSize || m.height != kMagnifierSize ||
+      m.pixels.size() < static_cast<size_t>(kMagnifierSize * kMagnifierSize)) {
+    return;
   }
-  e.color = zoom[kZoomCentre][kZoomCentre];
   for (int v = 0; v < kMagnifierSize; ++v) {
     auto* line = reinterpret_cast<QRgb*>(e.view.scanLine(v));
     for (int u = 0; u < kMagnifierSize; ++u) {
-      const MagnifierPixel p = MagnifierPixelAt(u, v);
-      if (p.frame) {
-        line[u] = kFrameColor;
-        continue;
-      }
-      ColorValue c = zoom[p.zoom_y][p.zoom_x];
-      if (p.inverted) c = ~c & kRgbMask;
+      const ColorValue c = m.pixels[static_cast<size_t>(v * kMagnifierSize + u)];
       line[u] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
     }
   }
-}
-
-void ShowView(Eyedropper& e) {
   QPixmap pixmap = QPixmap::fromImage(e.view);
   pixmap.setDevicePixelRatio(e.magnifier->devicePixelRatioF());
   e.magnifier->setPixmap(pixmap);
 }
 
-void OnPointerMoved(Eyedropper& e) {
-  if (e.awaiting != Eyedropper::Release::kNone) return;
-  const PointerState p = QueryPointer(e.x11);
-  if (!p.ok) return;
-  const int index = FindMonitorAt(e.rects, p.at.x, p.at.y);
-  if (index < 0) return;
-  const FrozenScreen& s = e.screens[static_cast<size_t>(index)];
-  PlaceWindow(e.x11, *e.magnifier, PlaceMagnifier(s.rect, p.at.x, p.at.y), kMagnifierSize,
-              kMagnifierSize);
-  UpdateView(e, s, p.at.x, p.at.y);
-  ShowView(e);
+void CarryOut(Eyedropper& e, const EyedropperRequest& r) {
+  switch (r.kind) {
+    case EyedropperRequestKind::kMoveMagnifier:
+      if (e.magnifier) PlaceWindow(e.x11, *e.magnifier, r.at, kMagnifierSize, kMagnifierSize);
+      return;
+    case EyedropperRequestKind::kShowMagnifier:
+      ShowMagnifier(e);
+      return;
+    case EyedropperRequestKind::kMovePointer:
+      WarpPointer(e.x11, r.at);
+      return;
+    case EyedropperRequestKind::kCapturePointer:
+      // The button's release then comes to that window wherever the pointer
+      // goes; the release watch covers the rest.
+      if (r.monitor >= 0 && static_cast<size_t>(r.monitor) < e.screens.size() &&
+          e.screens[static_cast<size_t>(r.monitor)].window) {
+        e.screens[static_cast<size_t>(r.monitor)].window->grabMouse();
+      }
+      return;
+    case EyedropperRequestKind::kReleasePointer:
+      if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
+        grabber->releaseMouse();
+      }
+      return;
+    case EyedropperRequestKind::kWatchRelease:
+      e.release_poll.start(kReleasePollMs);
+      return;
+    case EyedropperRequestKind::kStopWatching:
+      e.release_poll.stop();
+      return;
+    case EyedropperRequestKind::kDropQueuedRelease:
+      // A release still queued comes to the feed, which keeps every input
+      // event of the run until the run's windows are gone (End).
+      return;
+    case EyedropperRequestKind::kEndRun:
+      e.loop.quit();
+      return;
+  }
+}
+
+void CarryOutRequests(Eyedropper& e) {
+  // A request may not add others, but take the list first all the same.
+  std::vector<EyedropperRequest> requests;
+  requests.swap(e.run.requests);
+  for (const EyedropperRequest& r : requests) CarryOut(e, r);
+}
+
+// --- Events -----------------------------------------------------------------------
+
+std::optional<EyedropperKey> KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Escape:
+      return EyedropperKey::kEscape;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:  // the keypad's
+      return EyedropperKey::kEnter;
+    case Qt::Key_Left:
+      return EyedropperKey::kLeft;
+    case Qt::Key_Right:
+      return EyedropperKey::kRight;
+    case Qt::Key_Up:
+      return EyedropperKey::kUp;
+    case Qt::Key_Down:
+      return EyedropperKey::kDown;
+    default:
+      return std::nullopt;
+  }
+}
+
+void OnKeyPressed(Eyedropper& e, const QKeyEvent& event) {
+  const std::optional<EyedropperKey> key = KeyOf(event.key());
+  if (!key) return;
+  if (*key == EyedropperKey::kEnter && !event.isAutoRepeat()) {
+    e.enter_keycode = event.nativeScanCode();
+  }
+  const Qt::KeyboardModifiers m = event.modifiers();
+  // Meta (the Windows key) is no modifier of the keys, as on Windows.
+  const KeyModifiers modifiers{m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
+                               m.testFlag(Qt::AltModifier)};
+  OnEyedropperKeyDown(e.run, *key, modifiers, PointerPosition(e));
 }
 
 void OnReleasePoll(Eyedropper& e) {
-  if (e.awaiting == Eyedropper::Release::kLeftButton) {
-    const PointerState p = QueryPointer(e.x11);
-    if (p.ok && (p.mask & XCB_BUTTON_MASK_1) != 0) return;
-  } else if (e.awaiting == Eyedropper::Release::kEnter) {
-    if (KeyHeld(e.x11, e.enter_keycode)) return;
-  }
-  EndRun(e);
-}
-
-// The picked colour is that of the last magnifier update. The run ends when
-// the button or key comes up again; the poll watches it in case its release
-// does not come to us.
-void OnPicked(Eyedropper& e, Eyedropper::Release release) {
-  e.picked = true;
-  e.awaiting = release;
-  e.release_poll.start(kReleasePollMs);
-}
-
-void OnPressed(Eyedropper& e) {
-  if (e.awaiting != Eyedropper::Release::kNone) return;
   const PointerState p = QueryPointer(e.x11);
-  // Only the frozen screens take a click: none lies in a gap between them.
-  if (!p.ok || FindMonitorAt(e.rects, p.at.x, p.at.y) < 0) return;
-  OnPicked(e, Eyedropper::Release::kLeftButton);
+  // Unknown counts as held: the poll comes again.
+  const bool button = !p.ok || (p.mask & XCB_BUTTON_MASK_1) != 0;
+  OnEyedropperReleasePoll(e.run, HeldInputs{button, KeyHeld(e.x11, e.enter_keycode)});
 }
 
-// Moves the pointer as the key says and handles that as a pointer move.
-void OnNudge(Eyedropper& e, int dx, int dy) {
-  const PointerState p = QueryPointer(e.x11);
-  if (!p.ok) return;
-  WarpPointer(e.x11, NudgePointer(e.rects, p.at, dx, dy));
-  OnPointerMoved(e);
-}
-
-// The keys of the run. Modifiers must match exactly (the keypad's own flag
-// aside), so Ctrl or Alt with these keys is ignored like every other key.
-void OnKeyPressed(Eyedropper& e, const QKeyEvent& key) {
-  const Qt::KeyboardModifiers modifiers =
-      key.modifiers() &
-      (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-  if (key.key() == Qt::Key_Escape && modifiers == Qt::NoModifier) return EndRun(e);
-  if (e.awaiting != Eyedropper::Release::kNone) return;  // picked already: key repeats
-  if (key.isAutoRepeat() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) return;
-  if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
-    e.enter_keycode = key.nativeScanCode();
-    return OnPicked(e, Eyedropper::Release::kEnter);
-  }
-  int step = 0;
-  if (modifiers == Qt::NoModifier) step = kNudgeStep;
-  if (modifiers == Qt::ShiftModifier) step = kNudgeLongStep;
-  if (step == 0) return;
-  switch (key.key()) {
-    case Qt::Key_Left:
-      return OnNudge(e, -step, 0);
-    case Qt::Key_Right:
-      return OnNudge(e, step, 0);
-    case Qt::Key_Up:
-      return OnNudge(e, 0, -step);
-    case Qt::Key_Down:
-      return OnNudge(e, 0, step);
+// Hands one input event of a run's window to the run.
+void OnRunInput(Eyedropper& e, QObject* watched, QEvent& event) {
+  switch (event.type()) {
+    case QEvent::MouseMove:
+      if (const auto p = PointerPosition(e)) OnEyedropperPointerMove(e.run, *p);
+      return;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      if (static_cast<QMouseEvent&>(event).button() == Qt::LeftButton) {
+        OnEyedropperButtonDown(e.run, ScreenOfWidget(e, watched));
+      }
+      return;
+    case QEvent::MouseButtonRelease:
+      if (static_cast<QMouseEvent&>(event).button() == Qt::LeftButton) {
+        OnEyedropperButtonUp(e.run);
+      }
+      return;
+    case QEvent::KeyPress:
+      OnKeyPressed(e, static_cast<QKeyEvent&>(event));
+      return;
+    case QEvent::KeyRelease: {
+      const auto& key = static_cast<QKeyEvent&>(event);
+      if (!key.isAutoRepeat() && KeyOf(key.key()) == EyedropperKey::kEnter) {
+        OnEyedropperKeyUp(e.run, EyedropperKey::kEnter);
+      }
+      return;
+    }
     default:
       return;
   }
 }
 
-// Feeds the events of the run in: ours to the handlers above; input for any
-// other window of the program (the hidden dialog) is dropped for the length of
-// the run, so that no stray click or key reaches it.
+// Feeds the events of the run in: those of its windows to the run's
+// handlers, whose requests are carried out at once; input for any other
+// window of the program (the hidden dialog) is dropped for the length of the
+// run, so that no stray click or key reaches it.
 struct EventFeed : QObject {
   Eyedropper& e;
   explicit EventFeed(Eyedropper& run) : e(run) {}
@@ -330,40 +354,16 @@ struct EventFeed : QObject {
     if (type == QEvent::Close) {
       // A close request for any window ends the run; the dialog's still
       // reaches the dialog.
-      EndRun(e);
+      OnEyedropperCloseRequest(e.run);
+      CarryOutRequests(e);
       return IsOwnWidget(e, watched) || IsOwnWindow(e, watched);
     }
     if (!IsInputEvent(type)) return false;
-    // Ours reach the widgets; the window level passes them on.
+    // The window level passes ours on to the widgets, where they are taken.
     if (IsOwnWindow(e, watched)) return false;
-    if (!IsOwnWidget(e, watched)) return true;
-    switch (type) {
-      case QEvent::MouseMove:
-        OnPointerMoved(e);
-        break;
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) OnPressed(e);
-        break;
-      case QEvent::MouseButtonRelease:
-        if (e.awaiting == Eyedropper::Release::kLeftButton &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-          EndRun(e);
-        }
-        break;
-      case QEvent::KeyPress:
-        OnKeyPressed(e, *static_cast<QKeyEvent*>(event));
-        break;
-      case QEvent::KeyRelease: {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (e.awaiting == Eyedropper::Release::kEnter && !key->isAutoRepeat() &&
-            key->nativeScanCode() == e.enter_keycode) {
-          EndRun(e);
-        }
-        break;
-      }
-      default:
-        break;
+    if (IsOwnWidget(e, watched)) {
+      OnRunInput(e, watched, *event);
+      CarryOutRequests(e);
     }
     return true;
   }
@@ -409,24 +409,6 @@ std::unique_ptr<QLabel> OpenTopWindow(QScreen* screen, const QString& title) {
   return window;
 }
 
-// The screen's capture (physical pixels) and, when it was made, its window.
-void FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, const QString& title) {
-  const MonitorRect& r = s.rect;
-  if (static_cast<long long>(r.width) * r.height > kMaxCapturePixels) return;
-  const QPixmap grab = screen->grabWindow(0);
-  // A grab of another size than the screen's would misplace every pick.
-  if (grab.isNull() || grab.width() != r.width || grab.height() != r.height) return;
-  s.capture = grab.toImage().convertToFormat(QImage::Format_RGBX8888);
-  if (s.capture.isNull()) return;
-  s.window = OpenTopWindow(screen, title);
-  QPixmap shown = QPixmap::fromImage(s.capture);
-  s.window->setGeometry(screen->geometry());
-  s.window->show();
-  shown.setDevicePixelRatio(s.window->devicePixelRatioF());
-  s.window->setPixmap(shown);
-  PlaceWindow(e.x11, *s.window, {r.left, r.top}, r.width, r.height);
-}
-
 // A screen's rectangle in physical pixels. Qt keeps a screen's top-left corner
 // in physical pixels and divides its size by the device pixel ratio.
 MonitorRect PhysicalRect(const QScreen& screen) {
@@ -436,10 +418,30 @@ MonitorRect PhysicalRect(const QScreen& screen) {
           static_cast<int>(std::lround(g.height() * ratio))};
 }
 
+// The screen's capture and, when it was made, its window; the view the run
+// reads it through (empty when there is none).
+PixelView FreezeScreen(Eyedropper& e, QScreen* screen, const MonitorRect& r, FrozenScreen& s,
+                       const QString& title) {
+  if (static_cast<long long>(r.width) * r.height > kMaxCapturePixels) return {};
+  const QPixmap grab = screen->grabWindow(0);
+  // A grab of another size than the screen's would misplace every pick.
+  if (grab.isNull() || grab.width() != r.width || grab.height() != r.height) return {};
+  s.capture = grab.toImage().convertToFormat(QImage::Format_RGBX8888);
+  if (s.capture.isNull()) return {};
+  s.window = OpenTopWindow(screen, title);
+  s.window->setGeometry(screen->geometry());
+  s.window->show();
+  QPixmap shown = QPixmap::fromImage(s.capture);
+  shown.setDevicePixelRatio(s.window->devicePixelRatioF());
+  s.window->setPixmap(shown);
+  PlaceWindow(e.x11, *s.window, {r.left, r.top}, r.width, r.height);
+  return {s.capture.constBits(), s.capture.width(), s.capture.height(), s.capture.bytesPerLine(),
+          PixelLayout::kRgbx32};
+}
+
 bool OpenMagnifier(Eyedropper& e, const QString& title) {
   e.view = QImage(kMagnifierSize, kMagnifierSize, QImage::Format_RGB32);
   if (e.view.isNull()) return false;
-  e.view.fill(kFrameColor);
   e.magnifier = OpenTopWindow(QGuiApplication::primaryScreen(), title);
   // Never in the way of a click: the frozen screens below take them.
   e.magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -449,8 +451,9 @@ bool OpenMagnifier(Eyedropper& e, const QString& title) {
   e.magnifier->setGeometry(0, 0, side, side);
   e.magnifier->show();
   if (!e.magnifier->windowHandle()) return false;
-  ShowView(e);
-  // At the screen's top-left corner until the pointer first moves.
+  // Empty (black) and at the screen's top-left corner until the pointer
+  // first moves.
+  ShowMagnifier(e);
   PlaceWindow(e.x11, *e.magnifier, {0, 0}, kMagnifierSize, kMagnifierSize);
   // Keys come to the run wherever the focus is; the first frozen screen
   // takes them (a window outside the window manager's care gets no focus).
@@ -466,26 +469,47 @@ bool OpenMagnifier(Eyedropper& e, const QString& title) {
 // --- End ----------------------------------------------------------------------
 
 void End(Eyedropper& e) {
+  OnEyedropperCloseRequest(e.run);  // ended already unless no loop ran: no capture read after
+  CarryOutRequests(e);
   e.release_poll.stop();
   if (QWidget* grabber = QWidget::keyboardGrabber(); IsOwnWidget(e, grabber)) {
     grabber->releaseKeyboard();
   }
+  if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
+    grabber->releaseMouse();
+  }
+  // Input that reached the program before the grabs went (the release of a
+  // pick among it) is the run's: taken in while the feed still drops it.
+  if (e.x11.connection != nullptr) {
+    free(xcb_get_input_focus_reply(e.x11.connection, xcb_get_input_focus(e.x11.connection),
+                                   nullptr));
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
   e.magnifier.reset();
   for (FrozenScreen& s : e.screens) {
     s.window.reset();
     s.capture = QImage();
   }
   e.screens.clear();
-  e.rects.clear();
   if (e.x11.connection != nullptr) xcb_flush(e.x11.connection);
 }
 
 bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color) {
   Eyedropper e;
   e.x11 = x11;
+  e.run = StartEyedropperRun(picked_color);
   e.dialog = dialog;
-  e.color = picked_color & kRgbMask;
-  QObject::connect(&e.release_poll, &QTimer::timeout, &e.loop, [&e] { OnReleasePoll(e); });
+  QObject::connect(&e.release_poll, &QTimer::timeout, &e.loop, [&e] {
+    OnReleasePoll(e);
+    CarryOutRequests(e);
+  });
+  // The program quitting, or the dialog going away, ends the run.
+  const auto close = [&e] {
+    OnEyedropperCloseRequest(e.run);
+    CarryOutRequests(e);
+  };
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &e.loop, close);
+  if (dialog != nullptr) QObject::connect(dialog, &QObject::destroyed, &e.loop, close);
   const QString title = dialog != nullptr ? dialog->windowTitle() : QString();
   const QPointer<QWidget> focus_before = dialog != nullptr ? dialog->focusWidget() : nullptr;
 
@@ -495,23 +519,29 @@ bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color)
     WaitAfterHiding(e.x11);
 
     const QList<QScreen*> screens = QGuiApplication::screens();
-    for (QScreen* screen : screens) e.rects.push_back(PhysicalRect(*screen));
-    e.screens.resize(e.rects.size());
-    for (int i = 0; i < screens.size(); ++i) {
-      e.screens[static_cast<size_t>(i)].rect = e.rects[static_cast<size_t>(i)];
-      FreezeScreen(e, screens[i], e.screens[static_cast<size_t>(i)], title);
+    // Sized once: the run's views point into the captures.
+    e.screens.resize(static_cast<size_t>(screens.size()));
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+      const MonitorRect r = PhysicalRect(*screens[i]);
+      AddEyedropperMonitor(
+          e.run, r, FreezeScreen(e, screens[i], r, e.screens[static_cast<size_t>(i)], title));
     }
-    if (!e.rects.empty() && !e.done && OpenMagnifier(e, title) && !e.done) e.loop.exec();
+    if (e.run.phase == EyedropperPhase::kCapturing && !e.run.monitors.empty() &&
+        OpenMagnifier(e, title)) {
+      BeginEyedropperPicking(e.run);
+      CarryOutRequests(e);
+      if (e.run.phase != EyedropperPhase::kEnded) e.loop.exec();
+    }
     End(e);
   }
-  picked_color = e.color;
+  picked_color = e.run.color;
 
   if (e.dialog) {
     e.dialog->show();
     e.dialog->activateWindow();
     if (focus_before && e.dialog->isAncestorOf(focus_before)) focus_before->setFocus();
   }
-  return e.picked;
+  return e.run.picked;
 }
 
 // The eyedropper of a Wayland session: the portal's, over the hidden dialog.
