@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
@@ -80,17 +79,21 @@ bool RunRow(const PortalRow& row, QDBusConnection& bus, const QString& address,
   }
   tintra::ColorValue color = kBefore;
   const bool picked = tintra::PickColorWithPortal(bus, row.timeout_ms, color);
-  // The Close call goes out without waiting: a round trip to the stand-in
-  // makes sure it has had it before it is stopped.
+  // The Close call goes out without waiting for its reply (and may go out
+  // after later calls): wait for the stand-in to report it.
+  QByteArray said;
   if (!row.standin.isEmpty()) {
-    bus.call(QDBusMessage::createMethodCall(kPortalName, QStringLiteral("/"),
-                                            QStringLiteral("org.freedesktop.DBus.Peer"),
-                                            QStringLiteral("Ping")));
+    const QDeadlineTimer deadline(row.closed ? kStartTimeoutMs : 0);
+    do {
+      standin.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+      said += standin.readAllStandardOutput();
+    } while (!said.contains("closed") && !deadline.hasExpired());
   }
   Stop(standin);
+  said += standin.readAllStandardOutput();
   // The stand-in is gone from the bus before the next row starts another.
   if (!row.standin.isEmpty()) WaitForName(bus, kPortalName, false);
-  const bool closed = !row.standin.isEmpty() && standin.readAllStandardOutput().contains("closed");
+  const bool closed = said.contains("closed");
 
   bool ok = true;
   if (picked != row.picked) {
