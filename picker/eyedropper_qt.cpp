@@ -409,8 +409,9 @@ std::unique_ptr<QLabel> OpenTopWindow(QScreen* screen, const QString& title) {
   return window;
 }
 
-// A screen's rectangle in physical pixels. Qt keeps a screen's top-left corner
-// in physical pixels and divides its size by the device pixel ratio.
+// A screen's rectangle in physical pixels as Qt would give it: the top-left
+// corner kept, the size times the device pixel ratio. Only for a screen
+// without a capture; one with a capture has its window's.
 MonitorRect PhysicalRect(const QScreen& screen) {
   const QRect g = screen.geometry();
   const double ratio = screen.devicePixelRatio();
@@ -418,19 +419,38 @@ MonitorRect PhysicalRect(const QScreen& screen) {
           static_cast<int>(std::lround(g.height() * ratio))};
 }
 
+// Where the X server has the window's top-left corner (no window manager
+// reparents it: its parent is the root window).
+std::optional<ScreenPoint> WindowOrigin(const X11& x, QWidget& window) {
+  const XcbReply<xcb_get_geometry_reply_t> r(xcb_get_geometry_reply(
+      x.connection, xcb_get_geometry(x.connection, static_cast<xcb_window_t>(window.winId())),
+      nullptr));
+  if (r.reply == nullptr) return std::nullopt;
+  return ScreenPoint{r.reply->x, r.reply->y};
+}
+
 // The screen's capture and, when it was made, its window; the view the run
-// reads it through (empty when there is none).
-PixelView FreezeScreen(Eyedropper& e, QScreen* screen, const MonitorRect& r, FrozenScreen& s,
-                       const QString& title) {
-  if (static_cast<long long>(r.width) * r.height > kMaxCapturePixels) return {};
+// reads it through (empty when there is none). `r` is the screen's rectangle:
+// the window Qt placed over the screen says where it lies in physical pixels,
+// the capture how large it is.
+PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, const QString& title,
+                       MonitorRect& r) {
+  r = PhysicalRect(*screen);
   const QPixmap grab = screen->grabWindow(0);
-  // A grab of another size than the screen's would misplace every pick.
-  if (grab.isNull() || grab.width() != r.width || grab.height() != r.height) return {};
+  if (grab.isNull() || static_cast<long long>(grab.width()) * grab.height() > kMaxCapturePixels) {
+    return {};
+  }
   s.capture = grab.toImage().convertToFormat(QImage::Format_RGBX8888);
   if (s.capture.isNull()) return {};
   s.window = OpenTopWindow(screen, title);
   s.window->setGeometry(screen->geometry());
   s.window->show();
+  if (const std::optional<ScreenPoint> origin = WindowOrigin(e.x11, *s.window)) {
+    r.left = origin->x;
+    r.top = origin->y;
+  }
+  r.width = s.capture.width();
+  r.height = s.capture.height();
   QPixmap shown = QPixmap::fromImage(s.capture);
   shown.setDevicePixelRatio(s.window->devicePixelRatioF());
   s.window->setPixmap(shown);
@@ -522,9 +542,10 @@ bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color)
     // Sized once: the run's views point into the captures.
     e.screens.resize(static_cast<size_t>(screens.size()));
     for (qsizetype i = 0; i < screens.size(); ++i) {
-      const MonitorRect r = PhysicalRect(*screens[i]);
-      AddEyedropperMonitor(
-          e.run, r, FreezeScreen(e, screens[i], r, e.screens[static_cast<size_t>(i)], title));
+      MonitorRect r;
+      const PixelView capture =
+          FreezeScreen(e, screens[i], e.screens[static_cast<size_t>(i)], title, r);
+      AddEyedropperMonitor(e.run, r, capture);
     }
     if (e.run.phase == EyedropperPhase::kCapturing && !e.run.monitors.empty() &&
         OpenMagnifier(e, title)) {

@@ -20,6 +20,7 @@ cleanup() {
   fi
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
+  [ -n "${runtime:-}" ] && rm -rf "$runtime"
 }
 trap cleanup EXIT
 for _ in $(seq 1 100); do
@@ -32,8 +33,15 @@ if [ ! -e "/tmp/.X11-unix/X$n" ]; then
 fi
 export DISPLAY=":$n" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
-openbox >/dev/null 2>&1 &
+# A private runtime folder: Qt wants one, and none is set under ctest.
+runtime=$(mktemp -d /tmp/tintra-xdg.XXXXXX)
+export XDG_RUNTIME_DIR=$runtime
+openbox --sm-disable >/dev/null 2>&1 &
 wm_pid=$!
+for _ in $(seq 1 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.05
+done
 
 status=0
 for scale in 1 2; do
