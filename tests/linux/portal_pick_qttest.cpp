@@ -3,15 +3,17 @@
 // portal of the system can answer). One row per answer the portal can give.
 // Usage: portal_pick_qttest DBUS_DAEMON BUS_CONFIG STANDIN_TOOL
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
+#include <QWidget>
 #include <cstdio>
 
 #include "picker/color_portal_qt.h"
+#include "picker/eyedropper_qt.h"
 
 namespace {
 
@@ -26,22 +28,44 @@ struct PortalRow {
   bool picked;
   tintra::ColorValue color;  // with `picked`
   bool closed;               // the request must have been closed
+  bool whole_eyedropper;     // through RunEyedropper on a Wayland session, over a dialog
 };
 
 const PortalRow kRows[] = {
     // Red first, blue last: a swap shows. 0.5 is 127.5, halves to the even 128.
-    {"a returned colour", {"color", "1", "0.5", "0"}, 5000, true, 0x0080FF, false},
+    {"a returned colour", {"color", "1", "0.5", "0"}, 5000, true, 0x0080FF, false, false},
     {"a returned colour, every channel",
      {"color", "0.2", "0.4", "0.6"},
      5000,
      true,
      0x996633,
+     false,
      false},
-    {"a cancelled request picks nothing", {"cancel"}, 5000, false, 0, false},
-    {"a portal older than handle tokens", {"legacy", "0", "0", "1"}, 5000, true, 0xFF0000, false},
-    {"a colour that is not one picks nothing", {"color", "nan", "0", "0"}, 5000, false, 0, false},
-    {"no answer in time: nothing, and the request closed", {"silent"}, 500, false, 0, true},
-    {"no portal on the bus picks nothing", {}, 5000, false, 0, false},
+    {"a cancelled request picks nothing", {"cancel"}, 5000, false, 0, false, false},
+    {"a portal older than handle tokens",
+     {"legacy", "0", "0", "1"},
+     5000,
+     true,
+     0xFF0000,
+     false,
+     false},
+    {"a colour that is not one picks nothing",
+     {"color", "nan", "0", "0"},
+     5000,
+     false,
+     0,
+     false,
+     false},
+    {"no answer in time: nothing, and the request closed", {"silent"}, 500, false, 0, true, false},
+    {"no portal on the bus picks nothing", {}, 5000, false, 0, false, false},
+    // The dialog's eyedropper where no program may read the screen.
+    {"the eyedropper of a Wayland session asks the portal",
+     {"color", "0", "1", "0"},
+     5000,
+     true,
+     0x00FF00,
+     false,
+     true},
 };
 
 bool WaitForName(QDBusConnection& bus, const QString& name, bool present) {
@@ -64,7 +88,7 @@ void Stop(QProcess& process) {
 
 // Runs one row; false with a message on stderr when it failed.
 bool RunRow(const PortalRow& row, QDBusConnection& bus, const QString& address,
-            const QString& standin_tool) {
+            const QString& standin_tool, QWidget& dialog) {
   QProcess standin;
   if (!row.standin.isEmpty()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -78,7 +102,9 @@ bool RunRow(const PortalRow& row, QDBusConnection& bus, const QString& address,
     }
   }
   tintra::ColorValue color = kBefore;
-  const bool picked = tintra::PickColorWithPortal(bus, row.timeout_ms, color);
+  const bool picked = row.whole_eyedropper
+                          ? tintra::RunEyedropper(&dialog, color)
+                          : tintra::PickColorWithPortal(bus, row.timeout_ms, color);
   // The Close call goes out without waiting for its reply (and may go out
   // after later calls): wait for the stand-in to report it.
   QByteArray said;
@@ -90,12 +116,16 @@ bool RunRow(const PortalRow& row, QDBusConnection& bus, const QString& address,
     } while (!said.contains("closed") && !deadline.hasExpired());
   }
   Stop(standin);
-  said += standin.readAllStandardOutput();
+  if (!row.standin.isEmpty()) said += standin.readAllStandardOutput();
   // The stand-in is gone from the bus before the next row starts another.
   if (!row.standin.isEmpty()) WaitForName(bus, kPortalName, false);
   const bool closed = said.contains("closed");
 
   bool ok = true;
+  if (row.whole_eyedropper && !dialog.isVisible()) {
+    std::fprintf(stderr, "%s: the dialog was not shown again\n", row.what);
+    ok = false;
+  }
   if (picked != row.picked) {
     std::fprintf(stderr, "%s: expected %s, got %s\n", row.what, row.picked ? "a pick" : "no pick",
                  picked ? "a pick" : "no pick");
@@ -117,7 +147,9 @@ bool RunRow(const PortalRow& row, QDBusConnection& bus, const QString& address,
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // No display needed: the dialog of the eyedropper's row is never painted.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
   if (argc != 4) {
     std::fprintf(stderr, "usage: portal_pick_qttest DBUS_DAEMON BUS_CONFIG STANDIN_TOOL\n");
     return 2;
@@ -142,6 +174,12 @@ int main(int argc, char** argv) {
 
   int failed = 0;
   int passed = 0;
+  // The program's own session bus, which the eyedropper asks, is the private
+  // one; and the session is a Wayland one.
+  qputenv("DBUS_SESSION_BUS_ADDRESS", address.toLocal8Bit());
+  qputenv("WAYLAND_DISPLAY", "tintra-test");
+  QWidget dialog;
+  dialog.show();
   {
     QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("portal-test"));
     if (!bus.isConnected()) {
@@ -149,7 +187,7 @@ int main(int argc, char** argv) {
       ++failed;
     } else {
       for (const PortalRow& row : kRows) {
-        if (RunRow(row, bus, address, QString::fromLocal8Bit(argv[3]))) {
+        if (RunRow(row, bus, address, QString::fromLocal8Bit(argv[3]), dialog)) {
           ++passed;
         } else {
           ++failed;
