@@ -34,7 +34,6 @@
 #include "picker/color_picker.h"
 #include "picker/dialog_layout.h"
 #include "picker/display_dpi_win32.h"
-#include "tests/windows/support/wintest_common_controls.h"
 #include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_wine.h"
 
@@ -184,8 +183,9 @@ int main(int argc, char** argv) {
   }
   g_alpha = alpha ? 1 : 0;
   // As the programs' manifest makes them: laid out at the display's DPI.
+  // Common controls 6 come from the same manifest, linked in as a resource
+  // (tests/windows/dialog_demo_tool.rc).
   tintra::wintest::SetThreadPerMonitorDpiAware();
-  tintra::wintest::CommonControls6 controls;
   if (close_on_input) {
     g_announce_paint = true;
     probe.on_paint = AnnounceFirstPaint;

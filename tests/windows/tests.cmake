@@ -20,6 +20,13 @@ foreach(source IN LISTS TINTRA_WINTOOLS TINTRA_WINTESTS)
   target_link_libraries(${name} PRIVATE tintra_wintest_support)
 endforeach()
 
+# The demo tool times the dialog's start-up: it carries the programs' own
+# manifest, so that common controls 6 come in as they do in the programs (a
+# context activated at run time makes every widget creation look the
+# controls library up again under Wine).
+target_sources(dialog_demo_tool PRIVATE ${CMAKE_CURRENT_LIST_DIR}/dialog_demo_tool.rc)
+target_include_directories(dialog_demo_tool PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+
 # Arguments of a test program under ctest. The soaks run shortened here, to
 # keep CI short; scripts/soak.sh runs them in full (2000 openings, a flood of
 # 10000 messages, 200 standalone runs; the eyedropper's 200 runs are short
