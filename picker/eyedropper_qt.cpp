@@ -420,12 +420,14 @@ MonitorRect PhysicalRect(const QScreen& screen) {
 }
 
 // Where the X server has the window's top-left corner (no window manager
-// reparents it: its parent is the root window).
-std::optional<ScreenPoint> WindowOrigin(const X11& x, QWidget& window) {
+// reparents it: its parent is the root window). Takes that root window for
+// the run's pointer queries too: the display may have several X screens.
+std::optional<ScreenPoint> WindowOrigin(X11& x, QWidget& window) {
   const XcbReply<xcb_get_geometry_reply_t> r(xcb_get_geometry_reply(
       x.connection, xcb_get_geometry(x.connection, static_cast<xcb_window_t>(window.winId())),
       nullptr));
   if (r.reply == nullptr) return std::nullopt;
+  x.root = r.reply->root;
   return ScreenPoint{r.reply->x, r.reply->y};
 }
 
