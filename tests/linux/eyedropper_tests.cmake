@@ -29,11 +29,15 @@ add_executable(portal_pick_qttest ${CMAKE_CURRENT_LIST_DIR}/portal_pick_qttest.c
 tintra_target(portal_pick_qttest)
 target_link_libraries(portal_pick_qttest PRIVATE ${tintra_eyedropper_qt})
 
-find_program(TINTRA_DBUS_DAEMON dbus-daemon REQUIRED)
-add_test(NAME linux_portal_pick
-         COMMAND portal_pick_qttest ${TINTRA_DBUS_DAEMON} ${CMAKE_CURRENT_LIST_DIR}/portal_bus.conf
-                 $<TARGET_FILE:portal_standin_tool>)
-set_tests_properties(linux_portal_pick PROPERTIES TIMEOUT 120)
+find_program(TINTRA_DBUS_DAEMON dbus-daemon)
+if(TINTRA_DBUS_DAEMON)
+  add_test(NAME linux_portal_pick
+           COMMAND portal_pick_qttest ${TINTRA_DBUS_DAEMON} ${CMAKE_CURRENT_LIST_DIR}/portal_bus.conf
+                   $<TARGET_FILE:portal_standin_tool>)
+  set_tests_properties(linux_portal_pick PROPERTIES TIMEOUT 120)
+else()
+  message(WARNING "No dbus-daemon (package dbus): the portal test is left out")
+endif()
 
 add_executable(eyedropper_pick_qttest ${CMAKE_CURRENT_LIST_DIR}/eyedropper_pick_qttest.cpp)
 tintra_target(eyedropper_pick_qttest)
@@ -43,5 +47,11 @@ add_test(NAME linux_eyedropper_pick
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/eyedropper_pick.sh $<TARGET_FILE:eyedropper_pick_qttest>)
 set_tests_properties(linux_eyedropper_pick PROPERTIES TIMEOUT 300)
 
-set_tests_properties(linux_portal_pick linux_eyedropper_pick PROPERTIES
-                     ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+# Each X11 run has a display of its own (eyedropper_pick.sh), so the tests
+# may run beside others.
+foreach(test linux_portal_pick linux_eyedropper_pick)
+  if(TEST ${test})
+    set_tests_properties(${test} PROPERTIES
+                         ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp")
+  endif()
+endforeach()
