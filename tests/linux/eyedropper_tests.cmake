@@ -1,24 +1,10 @@
 # The Linux eyedropper's Qt shell files and their test programs. Needs Qt 6
 # (Widgets, DBus) and xcb.
-find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 
 # The eyedropper and the portal client are in the Qt program's shell library
-# when it is built (every picker/*_qt.cpp); otherwise in a library of their
-# own for these tests. Either needs moc (the portal's Response receiver) and
-# QtDBus.
-if(TARGET tintra_qt)
-  set(tintra_eyedropper_qt tintra_qt)
-else()
-  add_library(tintra_eyedropper_qt STATIC ${PROJECT_SOURCE_DIR}/picker/eyedropper_qt.cpp
-                                          ${PROJECT_SOURCE_DIR}/picker/color_portal_qt.cpp)
-  tintra_target(tintra_eyedropper_qt)
-  target_link_libraries(tintra_eyedropper_qt PUBLIC tintra_core Qt6::Widgets PkgConfig::XCB)
-  set(tintra_eyedropper_qt tintra_eyedropper_qt)
-endif()
-set_target_properties(${tintra_eyedropper_qt} PROPERTIES AUTOMOC ON)
-target_link_libraries(${tintra_eyedropper_qt} PUBLIC Qt6::DBus)
+# (every picker/*_qt.cpp); the portal's Response receiver needs moc.
+set(tintra_eyedropper_qt tintra_qt)
+set_target_properties(tintra_qt PROPERTIES AUTOMOC ON)
 
 add_executable(portal_standin_tool ${CMAKE_CURRENT_LIST_DIR}/portal_standin_tool.cpp)
 tintra_target(portal_standin_tool)

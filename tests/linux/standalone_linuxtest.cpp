@@ -478,8 +478,10 @@ enum class Action {
   kTypeRed,     // `typed` over the red field's text, then OK
   kStripDrag,   // a press on strip `strip` at `value`, a drag far right of the window, OK
   kCancel,      // a strip press as kStripPress, then Cancel
-  // The eyedropper's rows come here.
+  kEyedropper,  // the eyedropper picks with a nudge (eyedropper_rows.inc), then OK
 };
+
+#include "tests/linux/eyedropper_rows.inc"
 
 struct DialogRow {
   const char* name;
@@ -503,6 +505,9 @@ const DialogRow kDialogRows[] = {
     {"red field typed", "RGB(1,2,3)", Action::kTypeRed, 0, 0, "200", "RGB(200, 2, 3)"},
     // Cancel gives the initial colour back, normalised.
     {"cancel after a press", "rgb(9,8,7)", Action::kCancel, 1, 250, nullptr, "RGB(9, 8, 7)"},
+    // The pixel (101, 90) of the root window's tile.
+    {"eyedropper pick with a nudge", "RGB(1,2,3)", Action::kEyedropper, 0, 0, nullptr,
+     "RGB(101, 90, 0)"},
 };
 
 void RunDialogRow(const DialogRow& row) {
@@ -535,6 +540,9 @@ void RunDialogRow(const DialogRow& row) {
       ClickIn(run.dialog, l.channel_fields[0].physical);
       Run({"xdotool", "key", "--clearmodifiers", "ctrl+a"});
       Run({"xdotool", "type", "--delay", "20", row.typed});
+      break;
+    case Action::kEyedropper:
+      PickWithNudge(run);
       break;
   }
   ClickIn(run.dialog,
