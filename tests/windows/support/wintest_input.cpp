@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
 
 namespace tintra::wintest {
@@ -63,8 +64,24 @@ void ClickAt(POINT screen) {
 }
 
 void PressChooserButton(HWND chooser, int id) {
-  const RECT r = RectInClient(GetDlgItem(chooser, id), chooser);
-  ClickAt(ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  const HWND button = GetDlgItem(chooser, id);
+  const RECT r = RectInClient(button, chooser);
+  const POINT at = ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  // Under a loaded Wine a late pointer event of an earlier move can put the
+  // pointer back where it was: it is moved again until it is over the button.
+  MovePointer(at);
+  WaitUntil(
+      [&] {
+        POINT p;
+        if (!GetCursorPos(&p) || p.x != at.x || p.y != at.y) {
+          MovePointer(at);
+          return false;
+        }
+        return WindowFromPoint(p) == button;
+      },
+      2000);
+  PressLeftButton();
+  ReleaseLeftButton();
 }
 
 void SendPointerPath(const std::vector<POINT>& screen_path) {
