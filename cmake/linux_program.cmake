@@ -12,6 +12,8 @@ list(FILTER TINTRA_QT_SOURCES EXCLUDE REGEX "_main_qt\\.cpp$")
 add_library(tintra_qt STATIC ${TINTRA_QT_SOURCES})
 tintra_target(tintra_qt)
 target_link_libraries(tintra_qt PUBLIC tintra_core Qt6::Widgets Qt6::DBus ${TINTRA_XCB_LIBRARY})
+# The portal client's reply receiver is a QObject slot.
+set_target_properties(tintra_qt PROPERTIES AUTOMOC ON)
 
 add_executable(tintra standalone/standalone_main_qt.cpp)
 tintra_target(tintra)

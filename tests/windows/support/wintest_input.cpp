@@ -64,22 +64,23 @@ void ClickAt(POINT screen) {
 }
 
 void PressChooserButton(HWND chooser, int id) {
-  const HWND button = GetDlgItem(chooser, id);
-  const RECT r = RectInClient(button, chooser);
-  const POINT at = ClientPointOnScreen(chooser, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  // Under a loaded Wine a late pointer event of an earlier move can put the
-  // pointer back where it was: it is moved again until it is over the button.
-  MovePointer(at);
-  WaitUntil(
-      [&] {
-        POINT p;
-        if (!GetCursorPos(&p) || p.x != at.x || p.y != at.y) {
-          MovePointer(at);
-          return false;
-        }
-        return WindowFromPoint(p) == button;
-      },
-      2000);
+  // The chooser is found by its title as soon as it exists: its buttons may
+  // not be made, shown or in their last place yet. And under a loaded Wine a
+  // late pointer event of an earlier move can put the pointer back where it
+  // was. So the press waits until the pointer is over the button's middle as
+  // it is now, moving it again as needed.
+  WaitUntil([&] {
+    const HWND button = GetDlgItem(chooser, id);
+    RECT r;
+    if (button == nullptr || !IsWindowVisible(button) || !GetWindowRect(button, &r)) return false;
+    const POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT p;
+    if (!GetCursorPos(&p) || p.x != at.x || p.y != at.y) {
+      MovePointer(at);
+      return false;
+    }
+    return WindowFromPoint(p) == button;
+  });
   PressLeftButton();
   ReleaseLeftButton();
 }
