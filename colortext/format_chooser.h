@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "picker/window_placement.h"
 
@@ -68,5 +70,17 @@ const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
 
 inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";
+
+// The chooser of the text filter and the Linux program's clipboard mode: one
+// button per label (8-bit ANSI, code page 1252), top to bottom, each wide
+// enough for its label at the chooser's DPI. Arrows and Tab move between the
+// buttons, Enter chooses the focused one, Escape and the close box choose
+// nothing. The window stays above other windows. Returns 1..labels.size()
+// for the chosen button, 0 for none. In the shells.
+struct ChooserList {
+  std::string title;
+  std::vector<std::string> labels;
+};
+int ChooseFromList(const ChooserList& list);
 
 }  // namespace tintra

@@ -1,6 +1,7 @@
 // The colour-picker dialog: one blocking call that edits a colour.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "picker/color_model.h"
@@ -21,5 +22,29 @@ using OwnerWindow = void*;
 // is released before it returns.
 ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                            OwnerWindow owner);
+
+// What the text filter and the Linux program's clipboard mode add to a
+// picker call; the defaults are the classic dialog.
+struct PickerOptions {
+  // Enter confirms (OK) and Escape cancels wherever the focus is, and the
+  // first focus is shown; false: the classic keys.
+  bool dialog_keys = false;
+  // When set, gives the text of each output field instead of the template
+  // expansion, at every refresh: `field_template` is the field's text from
+  // the descriptor, `color` the current colour. The classic placeholders are
+  // untouched by it.
+  std::string (*field_text)(const void* context, std::string_view field_template,
+                            ColorValue color) = nullptr;
+  const void* field_text_context = nullptr;
+};
+
+struct PickerAnswer {
+  ColorValue color;  // as OpenColorPicker returns it
+  bool confirmed;    // OK; false for Cancel, the close box or no window
+};
+
+// OpenColorPicker with the options, saying whether the user confirmed.
+PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
+                               OwnerWindow owner, const PickerOptions& options);
 
 }  // namespace tintra
