@@ -17,7 +17,17 @@ set_target_properties(tintra_qt PROPERTIES AUTOMOC ON)
 
 add_executable(tintra standalone/standalone_main_qt.cpp)
 tintra_target(tintra)
-target_link_libraries(tintra PRIVATE tintra_qt)
+target_link_libraries(tintra PRIVATE tintra_frontend tintra_qt)
+
+# The manual page, with the project's version, compressed as Debian has it.
+find_program(TINTRA_GZIP gzip REQUIRED)
+configure_file(resources/tintra.1 ${CMAKE_BINARY_DIR}/man/tintra.1 @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/man/tintra.1.gz
+  COMMAND ${TINTRA_GZIP} -9 -n -f -k ${CMAKE_BINARY_DIR}/man/tintra.1
+  DEPENDS ${CMAKE_BINARY_DIR}/man/tintra.1
+  VERBATIM)
+add_custom_target(tintra_man ALL DEPENDS ${CMAKE_BINARY_DIR}/man/tintra.1.gz)
 
 # The icon at the hicolor sizes, drawn from the SVG at build time.
 find_program(TINTRA_RSVG_CONVERT rsvg-convert REQUIRED)
@@ -43,6 +53,7 @@ add_custom_target(tintra_icons ALL DEPENDS ${icon_files})
 
 include(GNUInstallDirs)
 install(TARGETS tintra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_BINARY_DIR}/man/tintra.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES resources/tintra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/tintra.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

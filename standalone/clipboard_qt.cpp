@@ -11,10 +11,13 @@
 #include <QMimeData>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
-
-#include "colortext/windows_1252.h"
+#include <utility>
+#include <vector>
 
 extern char** environ;
 
@@ -155,27 +158,236 @@ std::string ReadKeptText() {
   return text;
 }
 
+// ---------------------------------------------------------------------------
+// The clipboard read on X11 as the ICCCM has it: the owner asked to convert
+// the selection into a property of a window of ours, each wait bounded.
+
+using Clock = std::chrono::steady_clock;
+
+// An X connection, closed with its holder.
+struct XcbConnection {
+  xcb_connection_t* connection;
+  explicit XcbConnection(xcb_connection_t* c) : connection(c) {}
+  XcbConnection(const XcbConnection&) = delete;
+  XcbConnection& operator=(const XcbConnection&) = delete;
+  ~XcbConnection() { xcb_disconnect(connection); }
+};
+
+template <typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+
+xcb_atom_t InternAtom(xcb_connection_t* x, std::string_view name) {
+  const XcbReply<xcb_intern_atom_reply_t> reply(
+      xcb_intern_atom_reply(
+          x, xcb_intern_atom(x, 0, static_cast<uint16_t>(name.size()), name.data()), nullptr),
+      &std::free);
+  return reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// The next event `wanted` accepts, or none once `deadline` has passed or the
+// connection broke; other events are dropped.
+template <typename Wanted>
+XcbReply<xcb_generic_event_t> WaitForEvent(xcb_connection_t* x, Clock::time_point deadline,
+                                           Wanted wanted) {
+  for (;;) {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
+      XcbReply<xcb_generic_event_t> event(e, &std::free);
+      if (wanted(*event)) return event;
+    }
+    if (xcb_connection_has_error(x) != 0) break;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) break;
+    pollfd p{xcb_get_file_descriptor(x), POLLIN, 0};
+    const int ready = ::poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno != EINTR) break;
+  }
+  return {nullptr, &std::free};
+}
+
+struct SelectionRead {
+  xcb_connection_t* x;
+  xcb_window_t window;   // ours, InputOnly, with PropertyChange events
+  xcb_atom_t selection;  // CLIPBOARD
+  xcb_atom_t property;   // where the owner puts its answer
+  xcb_atom_t incr;       // the type of an answer sent in parts
+  int timeout_ms;        // per answer of the owner
+};
+
+// The property's type and bytes, deleted once read; nothing when it is
+// missing or larger than `limit`.
+std::optional<std::pair<xcb_atom_t, std::string>> TakeProperty(const SelectionRead& r,
+                                                               std::size_t limit) {
+  const XcbReply<xcb_get_property_reply_t> reply(
+      xcb_get_property_reply(
+          r.x,
+          xcb_get_property(r.x, 1, r.window, r.property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                           static_cast<uint32_t>(limit / 4 + 1)),
+          nullptr),
+      &std::free);
+  if (reply == nullptr || reply->type == XCB_ATOM_NONE) return std::nullopt;
+  const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+  if (reply->bytes_after != 0 || length > limit) {
+    xcb_delete_property(r.x, r.window, r.property);
+    return std::nullopt;
+  }
+  const char* data = static_cast<const char*>(xcb_get_property_value(reply.get()));
+  return std::make_pair(reply->type, std::string(data, length));
+}
+
+// The rest of an answer sent in parts (INCR): each part a new value of the
+// property, the end an empty one. Nothing when the owner goes silent or the
+// whole grows beyond kMaxKeptText.
+std::optional<std::pair<xcb_atom_t, std::string>> TakeParts(const SelectionRead& r) {
+  std::string whole;
+  xcb_atom_t type = XCB_ATOM_NONE;
+  for (;;) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(r.timeout_ms);
+    const auto new_value = WaitForEvent(r.x, deadline, [&r](const xcb_generic_event_t& e) {
+      if ((e.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+      const auto& p = reinterpret_cast<const xcb_property_notify_event_t&>(e);
+      return p.window == r.window && p.atom == r.property && p.state == XCB_PROPERTY_NEW_VALUE;
+    });
+    if (new_value == nullptr) return std::nullopt;
+    auto part = TakeProperty(r, kMaxKeptText - whole.size());
+    xcb_flush(r.x);
+    if (!part) return std::nullopt;
+    if (part->second.empty()) return std::make_pair(type, std::move(whole));
+    type = part->first;
+    whole += part->second;
+  }
+}
+
+// The selection converted to `target`: the type the owner gave and the
+// bytes. Nothing when the owner refuses, does not answer in time (`silent`
+// then set), or the answer is too large.
+std::optional<std::pair<xcb_atom_t, std::string>> Convert(const SelectionRead& r, xcb_atom_t target,
+                                                          bool& silent) {
+  xcb_delete_property(r.x, r.window, r.property);
+  xcb_convert_selection(r.x, r.window, r.selection, target, r.property, XCB_CURRENT_TIME);
+  xcb_flush(r.x);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(r.timeout_ms);
+  const auto notify = WaitForEvent(r.x, deadline, [&r](const xcb_generic_event_t& e) {
+    if ((e.response_type & 0x7F) != XCB_SELECTION_NOTIFY) return false;
+    const auto& n = reinterpret_cast<const xcb_selection_notify_event_t&>(e);
+    return n.requestor == r.window && n.selection == r.selection;
+  });
+  if (notify == nullptr) {
+    silent = true;
+    return std::nullopt;
+  }
+  const auto& n = reinterpret_cast<const xcb_selection_notify_event_t&>(*notify);
+  if (n.property == XCB_ATOM_NONE) return std::nullopt;  // refused
+  auto answer = TakeProperty(r, kMaxKeptText);
+  // Deleting the INCR property asks for the first part.
+  xcb_flush(r.x);
+  if (answer && answer->first == r.incr) {
+    answer = TakeParts(r);
+    silent = !answer.has_value();
+  }
+  return answer;
+}
+
+// ISO 8859-1 bytes (the STRING type) as UTF-8.
+std::string Latin1ToUtf8(std::string_view latin1) {
+  std::string utf8;
+  utf8.reserve(latin1.size());
+  for (const char c : latin1) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (byte >> 6));
+      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+std::string ReadSelection(xcb_connection_t* x, int timeout_ms) {
+  const xcb_atom_t clipboard = InternAtom(x, "CLIPBOARD");
+  const XcbReply<xcb_get_selection_owner_reply_t> owner(
+      xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, clipboard), nullptr), &std::free);
+  if (owner == nullptr || owner->owner == XCB_WINDOW_NONE) return {};
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+  if (screen == nullptr) return {};
+  const xcb_window_t window = xcb_generate_id(x);
+  const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  xcb_create_window(x, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+  const SelectionRead r{
+      x, window, clipboard, InternAtom(x, "TINTRA_SELECTION"), InternAtom(x, "INCR"), timeout_ms};
+  const xcb_atom_t utf8_string = InternAtom(x, "UTF8_STRING");
+  const xcb_atom_t utf8_plain = InternAtom(x, "text/plain;charset=utf-8");
+  const xcb_atom_t text = InternAtom(x, "TEXT");
+  // The text forms in the order they are preferred.
+  const xcb_atom_t preferred[] = {utf8_string, utf8_plain, XCB_ATOM_STRING, text};
+  std::string result;
+  // Which of them the owner offers; an owner without TARGETS is asked each,
+  // a silent one nothing more.
+  std::vector<xcb_atom_t> offered(std::begin(preferred), std::end(preferred));
+  bool silent = false;
+  if (const auto targets = Convert(r, InternAtom(x, "TARGETS"), silent)) {
+    const auto* atoms = reinterpret_cast<const xcb_atom_t*>(targets->second.data());
+    const std::size_t count = targets->second.size() / sizeof(xcb_atom_t);
+    offered.clear();
+    for (const xcb_atom_t wanted : preferred) {
+      for (std::size_t i = 0; i < count; ++i) {
+        xcb_atom_t atom;
+        std::memcpy(&atom, atoms + i, sizeof atom);
+        if (atom == wanted) {
+          offered.push_back(wanted);
+          break;
+        }
+      }
+    }
+  } else if (silent) {
+    offered.clear();
+  }
+  for (const xcb_atom_t target : offered) {
+    const auto answer = Convert(r, target, silent);
+    if (silent) break;
+    if (!answer) continue;
+    if (answer->first == XCB_ATOM_STRING) {
+      result = Latin1ToUtf8(answer->second);
+    } else if (answer->first == utf8_string || answer->first == utf8_plain) {
+      result = answer->second;
+    } else {
+      continue;  // COMPOUND_TEXT and the like: not read
+    }
+    break;
+  }
+  xcb_destroy_window(x, window);
+  xcb_flush(x);
+  return result;
+}
+
 }  // namespace
 
-std::string ReadClipboardText() {
+std::string ReadClipboardUtf8() {
+  if (IsX11()) {
+    // Qt's own reader waits several seconds for a silent owner: ours does not.
+    const char* display = std::getenv("DISPLAY");
+    XcbConnection x(xcb_connect(display, nullptr));
+    if (xcb_connection_has_error(x.connection) != 0) return {};
+    return ReadSelection(x.connection, kClipboardReplyTimeoutMs);
+  }
   const QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
   if (data == nullptr || !data->hasText()) return {};
-  std::string text = Utf8ToWindows1252(data->text().toStdString());
-  // As the Windows clipboard's text ends at its first NUL.
-  text.resize(std::min(text.size(), text.find('\0')));
-  return text;
+  const QByteArray utf8 = data->text().toUtf8();
+  if (static_cast<std::size_t>(utf8.size()) > kMaxKeptText) return {};
+  return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
-bool WriteClipboardText(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  const std::string utf8 = Windows1252ToUtf8(text);
-  if (IsX11() && !ClipboardManagerRuns() && StartKeeper(utf8)) return true;
+bool WriteClipboardUtf8(std::string_view utf8) {
+  const std::string text(utf8);
+  if (IsX11() && !ClipboardManagerRuns() && StartKeeper(text)) return true;
   // A manager takes the text over when the program ends (Qt hands it on);
   // without one it lasts as long as the program.
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return false;
-  clipboard->setText(QString::fromStdString(utf8));
+  clipboard->setText(QString::fromStdString(text));
   return true;
 }
 
