@@ -13,6 +13,8 @@ endif()
 add_executable(standalone_linuxtest ${CMAKE_CURRENT_LIST_DIR}/standalone_linuxtest.cpp)
 tintra_target(standalone_linuxtest)
 target_link_libraries(standalone_linuxtest PRIVATE tintra_core ${TINTRA_XCB_LIBRARY})
+# What `tintra --version` must print.
+target_compile_definitions(standalone_linuxtest PRIVATE TINTRA_TEST_VERSION="${PROJECT_VERSION}")
 add_dependencies(standalone_linuxtest tintra)
 
 # At 96 DPI and at 192 DPI (a device pixel ratio of 2).
