@@ -283,10 +283,24 @@ int Dpi() {
   return kBaseDpi * g_scale;
 }
 
+// The pattern of a title (Windows-1252) that its window's name matches in
+// any encoding tintra's locale gives it: each non-ASCII letter any bytes.
+std::string TitlePattern(const char* title) {
+  std::string pattern = "^";
+  for (const char* c = title; *c != '\0'; ++c) {
+    if (static_cast<unsigned char>(*c) < 0x80) {
+      pattern += *c;
+    } else if (!pattern.ends_with(".+")) {
+      pattern += ".+";
+    }
+  }
+  return pattern + "$";
+}
+
 std::optional<std::string> WindowOf(pid_t pid, const char* title) {
   const std::optional<std::string> found =
       Output({"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--name",
-              std::string("^") + Windows1252ToUtf8(title) + "$"});
+              TitlePattern(title)});
   if (!found || found->empty()) return std::nullopt;
   return found->substr(0, found->find('\n'));
 }
@@ -530,7 +544,11 @@ bool StartTintra(TintraRun& run, int alpha_flag, const std::string& opaque_rgb,
     return opaque_rgb.empty() ? p != "<no picture>" && p != "0 0 0" : p == opaque_rgb;
   };
   const bool shown = WaitUntil(painted);
-  if (!opaque_rgb.empty()) CheckEqual("upper swatch", opaque_rgb, PixelOf(run.dialog, x, y));
+  if (!opaque_rgb.empty()) {
+    CheckEqual("upper swatch", opaque_rgb, PixelOf(run.dialog, x, y));
+  } else {
+    Check(shown, "dialog painted", "not black", "black");
+  }
   return shown;
 }
 
@@ -855,19 +873,21 @@ struct FilterDialogRow {
 
 const FilterDialogRow kFilterDialogRows[] = {
     // Only the token's digits change.
-    {"filter: OK after a red strip press", "color: #010203; /* \xc3\xa9 */\n", Action::kStripPress,
-     0, 100, nullptr, "color: #640203; /* \xc3\xa9 */\n", 0},
-    {"filter: Cancel echoes", "color: #010203;\n", Action::kCancel, 0, 100, nullptr,
+    {"filter: OK after a red strip press", "color: #010203; /* \xc3\xa9 */\n", "1 2 3",
+     Action::kStripPress, 0, 100, nullptr, "color: #640203; /* \xc3\xa9 */\n", 0},
+    {"filter: Cancel echoes", "color: #010203;\n", "1 2 3", Action::kCancel, 0, 100, nullptr,
      "color: #010203;\n", 1},
     // Empty input: black, then the chooser's second notation (css-rgb).
-    {"filter: empty input, chooser", "\n", Action::kOk, 0, 0, "Down Return", "rgb(0, 0, 0)\n", 0},
-    {"filter: empty input, chooser closed", "\n", Action::kOk, 0, 0, kCloseChooserKeys, "\n", 1},
+    {"filter: empty input, chooser", "\n", "0 0 0", Action::kOk, 0, 0, "Down Return",
+     "rgb(0, 0, 0)\n", 0},
+    {"filter: empty input, chooser closed", "\n", "0 0 0", Action::kOk, 0, 0, kCloseChooserKeys,
+     "\n", 1},
 };
 
 void RunFilterDialogRow(const FilterDialogRow& row) {
   std::printf("-- %s\n", row.name);
   TintraRun run;
-  if (!StartTintra(run, 0, "", {"--filter"}, std::string(row.input))) return;
+  if (!StartTintra(run, 0, row.swatch, {"--filter"}, std::string(row.input))) return;
   Act(run, row.action, row.strip, row.value, nullptr);
   if (row.chooser_keys != nullptr) UseChooser(run, false, row.chooser_keys);
   if (!FinishRun(run, row.status)) return;
