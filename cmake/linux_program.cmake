@@ -15,9 +15,27 @@ target_link_libraries(tintra_qt PUBLIC tintra_core Qt6::Widgets Qt6::DBus ${TINT
 # The portal client's reply receiver is a QObject slot.
 set_target_properties(tintra_qt PROPERTIES AUTOMOC ON)
 
+include(GNUInstallDirs)
+# The toolkit's part of tintra, a module the program loads only when it
+# shows a window or uses the clipboard (standalone/toolkit_module.h): a
+# filter run without a dialog loads no Qt library. Beside the program in the
+# build tree, in a private folder of the library directory once installed.
+set_target_properties(tintra_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
+add_library(tintra_toolkit MODULE standalone/toolkit_module_main_qt.cpp)
+tintra_target(tintra_toolkit)
+target_link_libraries(tintra_toolkit PRIVATE tintra_qt)
+# A symbol missing from the module fails the build, not the first dialog.
+target_link_options(tintra_toolkit PRIVATE -Wl,--no-undefined)
+set_target_properties(tintra_toolkit PROPERTIES PREFIX "" OUTPUT_NAME tintra-toolkit
+                      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(TINTRA_TOOLKIT_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/tintra)
+file(RELATIVE_PATH tintra_toolkit_from_bin /${CMAKE_INSTALL_BINDIR} /${TINTRA_TOOLKIT_INSTALL_DIR})
+
 add_executable(tintra standalone/standalone_main_qt.cpp)
 tintra_target(tintra)
-target_link_libraries(tintra PRIVATE tintra_frontend tintra_qt)
+target_link_libraries(tintra PRIVATE tintra_frontend ${TINTRA_XCB_LIBRARY} ${CMAKE_DL_LIBS})
+target_compile_definitions(tintra PRIVATE TINTRA_TOOLKIT_DIR="${tintra_toolkit_from_bin}")
+add_dependencies(tintra tintra_toolkit)
 
 # The manual page, with the project's version, compressed as Debian has it.
 find_program(TINTRA_GZIP gzip REQUIRED)
@@ -51,8 +69,8 @@ foreach(size IN LISTS TINTRA_ICON_SIZES)
 endforeach()
 add_custom_target(tintra_icons ALL DEPENDS ${icon_files})
 
-include(GNUInstallDirs)
 install(TARGETS tintra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tintra_toolkit LIBRARY DESTINATION ${TINTRA_TOOLKIT_INSTALL_DIR})
 install(FILES ${CMAKE_BINARY_DIR}/man/tintra.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES resources/tintra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/tintra.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

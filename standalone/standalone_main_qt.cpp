@@ -1,15 +1,17 @@
 // tintra, the Linux program. Without arguments: the first colour of the
 // clipboard's text edited in the picker and rewritten in place (or, without
 // one, a colour chosen from scratch). With --filter: standard input to
-// standard output for editors (frontend/filter.h), the toolkit started only
-// when a dialog is needed.
+// standard output for editors (frontend/filter.h). The toolkit lives in a
+// module loaded only when a window or the clipboard is needed, so that a
+// filter run without a dialog costs no more than a small program.
+#include <dlfcn.h>
 #include <errno.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-#include <QApplication>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,16 +22,50 @@
 #include <string_view>
 #include <vector>
 
-#include "colortext/format_chooser.h"
 #include "frontend/filter.h"
-#include "picker/color_picker.h"
 #include "standalone/clipboard_qt.h"
+#include "standalone/toolkit_module.h"
 
 namespace tintra {
 namespace {
 
 constexpr char kProgram[] = "tintra";
 constexpr int kInputError = 74;  // standard input or output failed (sysexits' EX_IOERR)
+
+// ---------------------------------------------------------------------------
+// Standard input and output.
+
+// Standard input to its end, in chunks; false when reading failed (what was
+// read is kept).
+bool ReadAllInput(std::string& input) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    input.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// All of `bytes`, through short writes and interruptions.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// A message for the person at the terminal, on its own line.
+void Tell(std::string_view message) {
+  if (message.empty()) return;
+  std::string line(message);
+  if (line.back() != '\n') line += '\n';
+  WriteAll(STDERR_FILENO, line);
+}
 
 // ---------------------------------------------------------------------------
 // The display, looked for before the toolkit starts: Qt aborts the process
@@ -83,30 +119,79 @@ bool DisplayReachable() {
 // ---------------------------------------------------------------------------
 // The shell the front-ends run over.
 
+// The folder of the program's own file, with its final "/".
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  const std::string file(path, static_cast<std::size_t>(n));
+  return file.substr(0, file.rfind('/') + 1);
+}
+
+// The toolkit module, loaded once: beside the program (the build tree), or
+// where the package puts it. Nothing when it cannot be loaded (`why` says).
+const ToolkitModule* LoadToolkit(std::string& why) {
+  static const ToolkitModule* module = nullptr;
+  if (module != nullptr) return module;
+  const std::string folder = ProgramFolder();
+  for (const std::string& path :
+       {folder + kToolkitModuleFile, folder + TINTRA_TOOLKIT_DIR + "/" + kToolkitModuleFile}) {
+    if (::access(path.c_str(), R_OK) != 0) continue;
+    // Never closed: the toolkit's code runs to the process's end.
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      why = ::dlerror();
+      return nullptr;
+    }
+    const auto entry = reinterpret_cast<ToolkitModuleEntry>(::dlsym(handle, kToolkitModuleEntry));
+    module = entry != nullptr ? entry() : nullptr;
+    if (module == nullptr) why = path + ": no toolkit entry";
+    return module;
+  }
+  why = std::string("cannot find ") + kToolkitModuleFile;
+  return nullptr;
+}
+
 // The toolkit of one run, started on demand; it outlives every window.
 struct Toolkit {
   int argc = 1;
-  char** argv = nullptr;  // QApplication keeps references to both
-  std::unique_ptr<QApplication> application;
+  char** argv = nullptr;  // the toolkit keeps references to both
+  bool quiet = false;     // its own messages dropped
+  bool tell = true;       // a failure to load it said on standard error
+  const ToolkitModule* module = nullptr;
+  Toolkit() = default;
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+  ~Toolkit() {
+    if (module != nullptr) module->stop();
+  }
 };
 
 bool OpenDisplay(void* context) {
   Toolkit& toolkit = *static_cast<Toolkit*>(context);
-  if (toolkit.application != nullptr) return true;
+  if (toolkit.module != nullptr) return true;
   if (!DisplayReachable()) return false;
-  toolkit.application = std::make_unique<QApplication>(toolkit.argc, toolkit.argv);
-  // No window closing ends the program: its one pass does.
-  QApplication::setQuitOnLastWindowClosed(false);
+  std::string why;
+  const ToolkitModule* module = LoadToolkit(why);
+  if (module == nullptr) {
+    if (toolkit.tell) Tell(std::string(kProgram) + ": " + why);
+    return false;
+  }
+  module->start(&toolkit.argc, toolkit.argv, toolkit.quiet);
+  toolkit.module = module;
   return true;
 }
 
-PickerAnswer Edit(void* /*context*/, ColorValue initial, std::string_view descriptor,
-                  int alpha_flag, const PickerOptions& options) {
-  return EditColorInPicker(initial, descriptor, alpha_flag, nullptr, options);
+PickerAnswer Edit(void* context, ColorValue initial, std::string_view descriptor, int alpha_flag,
+                  const PickerOptions& options) {
+  const Toolkit& toolkit = *static_cast<Toolkit*>(context);
+  if (toolkit.module == nullptr) return {initial, false};
+  return toolkit.module->edit(initial, descriptor, alpha_flag, options);
 }
 
-int Choose(void* /*context*/, const ChooserList& list) {
-  return ChooseFromList(list);
+int Choose(void* context, const ChooserList& list) {
+  const Toolkit& toolkit = *static_cast<Toolkit*>(context);
+  return toolkit.module != nullptr ? toolkit.module->choose(list) : 0;
 }
 
 FrontEndShell ShellOver(Toolkit& toolkit) {
@@ -116,45 +201,6 @@ FrontEndShell ShellOver(Toolkit& toolkit) {
 Language LanguageOfLocale() {
   return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
-
-// ---------------------------------------------------------------------------
-// Standard input and output.
-
-// Standard input to its end, in chunks; false when reading failed (what was
-// read is kept).
-bool ReadAllInput(std::string& input) {
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    input.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
-// All of `bytes`, through short writes and interruptions.
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// A message for the person at the terminal, on its own line.
-void Tell(std::string_view message) {
-  if (message.empty()) return;
-  std::string line(message);
-  if (line.back() != '\n') line += '\n';
-  WriteAll(STDERR_FILENO, line);
-}
-
-// Toolkit messages dropped: in an editor's pipe nobody reads them, and
-// several editors put standard error into the text.
-void DropToolkitMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 bool HasFilterFlag(const std::vector<std::string_view>& arguments) {
   for (const std::string_view a : arguments) {
@@ -170,7 +216,6 @@ bool HasFilterFlag(const std::vector<std::string_view>& arguments) {
 // contract (kInputError when standard input or output failed).
 int RunFilterMode(const FilterArguments& arguments, char* program) {
   const bool tell = arguments.verbose || ::isatty(STDERR_FILENO) == 1;
-  if (!arguments.verbose) qInstallMessageHandler(&DropToolkitMessage);
   std::string input;
   if (!ReadAllInput(input)) {
     const int error = errno;
@@ -182,6 +227,8 @@ int RunFilterMode(const FilterArguments& arguments, char* program) {
   char* toolkit_arguments[] = {program, nullptr};
   Toolkit toolkit;
   toolkit.argv = toolkit_arguments;
+  toolkit.quiet = !arguments.verbose;
+  toolkit.tell = tell;
   FilterOutcome outcome;
   try {
     outcome = RunFilter(input, arguments, LanguageOfLocale(), ShellOver(toolkit));
@@ -226,17 +273,19 @@ int RunClipboardMode(int argc, char** argv) {
   toolkit.argc = argc;
   toolkit.argv = argv;
   if (!OpenDisplay(&toolkit)) return 1;
-  const std::string text = ReadClipboardUtf8();
+  const std::string text = toolkit.module->read_clipboard();
   const std::optional<std::string> result =
       RunClipboardPass(text, LanguageOfLocale(), ShellOver(toolkit));
   // A clipboard that refuses loses the result silently.
-  if (result) WriteClipboardUtf8(*result);
+  if (result) toolkit.module->write_clipboard(*result);
   return 0;
 }
 
 int Run(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], kClipboardKeeperFlag) == 0) {
-    return RunClipboardKeeper(argc, argv);
+    std::string why;
+    const ToolkitModule* module = LoadToolkit(why);
+    return module != nullptr ? module->run_keeper(argc, argv) : 1;
   }
   const std::vector<std::string_view> words(argv + 1, argv + argc);
   const FilterArguments arguments = ReadFilterArguments(words);
