@@ -863,6 +863,7 @@ void Act(TintraRun& run, Action action, int strip, int value, const char* typed)
 struct FilterDialogRow {
   const char* name;
   std::string_view input;
+  const char* swatch;  // "r g b" the dialog opens on
   Action action;
   int strip;
   int value;
