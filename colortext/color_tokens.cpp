@@ -413,17 +413,19 @@ Hsl RgbToHsl(ColorValue color) {
 struct Scanner {
   std::string_view text;
   const TokenOptions& options;
-  // The first ")" or line break at or after `stop_from` is at `stop_at`
-  // (text.size() when none): each byte is looked at once however many
-  // openings share the stretch.
+  // The first ")", line break or non-ASCII byte at or after `stop_from` is
+  // at `stop_at` (text.size() when none): each byte is looked at once however
+  // many openings share the stretch.
   std::size_t stop_from = 1, stop_at = 0;
 
-  // The first ")" on the line at or after `pos`; kNone when the line ends first.
+  // The first ")" on the line at or after `pos`; kNone when the line ends
+  // first or a non-ASCII byte comes before it (tokens are ASCII only).
   std::size_t CloseAfter(std::size_t pos) {
     if (pos < stop_from || pos > stop_at) {
       stop_from = pos;
       stop_at = pos;
-      while (stop_at < text.size() && text[stop_at] != ')' && !IsLineBreak(text[stop_at])) {
+      while (stop_at < text.size() && text[stop_at] != ')' && !IsLineBreak(text[stop_at]) &&
+             static_cast<unsigned char>(text[stop_at]) < 0x80) {
         ++stop_at;
       }
     }
