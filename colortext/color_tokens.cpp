@@ -139,7 +139,6 @@ bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number&
     ++pos;
   }
   bool any_digit = false;
-  bool dropped_nonzero = false;
   std::int64_t integer_digits_after_first = 0;  // integer digits past the first significant one
   std::int64_t leading_fraction_zeros = 0;      // fraction zeros before the first significant digit
   bool significant = false;
@@ -154,17 +153,14 @@ bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number&
     } else if (!in_fraction) {
       ++integer_digits_after_first;
     }
-    if (n.digit_count < kMaxDigits) {
-      n.digits[n.digit_count++] = static_cast<unsigned char>(c - '0');
-    } else if (c != '0') {
-      dropped_nonzero = true;
-    }
+    // Digits past the kept ones only lower the value by less than one unit
+    // of the last kept digit: a byte can differ only for a number that
+    // matches a rounding threshold in its first kMaxDigits digits.
+    if (n.digit_count < kMaxDigits) n.digits[n.digit_count++] = static_cast<unsigned char>(c - '0');
   };
   while (pos < end && IsDigit(text[pos])) take(text[pos++], false);
   const bool integer_part = any_digit;
-  // The digits read while the value was still zero or within the first kept
-  // ones give the power of ten below.
-  const bool first_in_integer = significant;
+  const bool first_in_integer = significant;  // where the power of ten below counts from
   std::int64_t fraction_digits = 0;
   if (pos < end && text[pos] == '.') {
     n.has_dot = true;
@@ -174,7 +170,6 @@ bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number&
       ++fraction_digits;
     }
   }
-  (void)dropped_nonzero;  // more digits than kept: read as their first kMaxDigits
   if (!any_digit) return false;
   n.leading_dot = n.has_dot && !integer_part;
   n.trailing_dot = n.has_dot && fraction_digits == 0;
