@@ -72,6 +72,7 @@ const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
 
 inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";
+inline constexpr char kListChooserClass[] = "TintraListChooser";  // ChooseFromList's window
 
 // The chooser of the text filter and the Linux program's clipboard mode: one
 // button per label (8-bit ANSI, code page 1252), top to bottom, each wide
