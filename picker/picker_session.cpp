@@ -25,11 +25,8 @@ bool RunSessionRefresh(PickerSession& session) {
   const ColorValue color = session.ui.picker.current;
   for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
     const TemplateField& field = session.descriptor.fields[i];
-    if (field.placeholder_count == 0) continue;
-    const PickerOptions& o = session.options;
-    session.field_texts[i] = o.field_text != nullptr
-                                 ? o.field_text(o.field_text_context, field.text, color)
-                                 : ExpandForColor(field.text, color);
+    if (field.placeholder_count > 0)
+      session.field_texts[i] = OutputFieldText(session, field, color);
   }
   session.field_texts_changed = true;
   return true;
@@ -68,6 +65,13 @@ void RescaleSession(PickerSession& session, int dpi) {
   // on reading the same colours; the marker row and the hue stay.
   RedrawHueBars(session.images, session.ui.picker.hue_offset);
   session.ui.picker.flags.canvas = true;
+}
+
+std::string OutputFieldText(const PickerSession& session, const TemplateField& field,
+                            ColorValue color) {
+  const PickerOptions& o = session.options;
+  if (o.field_text != nullptr) return o.field_text(o.field_text_context, field.text, color);
+  return ExpandForColor(field.text, color);
 }
 
 PickerAnswer SessionAnswer(const PickerSession& session) {

@@ -49,6 +49,11 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
                  const SessionObserver* observer = nullptr,
                  const PickerOptions& options = PickerOptions{});
 
+// The text output field `field` shows for `color`: the options' field_text,
+// or the template expanded. For the shells' font sizing too.
+std::string OutputFieldText(const PickerSession& session, const TemplateField& field,
+                            ColorValue color);
+
 // What the dialog call hands back once the session's dialog has ended.
 PickerAnswer SessionAnswer(const PickerSession& session);
 
