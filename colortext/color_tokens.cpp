@@ -1144,24 +1144,22 @@ bool ValidSpan(std::string_view text, const ColorToken& t) {
 }  // namespace
 
 std::vector<ColorToken> FindColorTokens(std::string_view text, const TokenOptions& options) {
-  // Gathered in small blocks, then copied once into a list of the exact
-  // size: a growing list of a large text touched several times its final
-  // memory, fresh from the system each time, which cost more than the scan.
-  constexpr std::size_t kBlock = 256;
-  std::vector<std::vector<ColorToken>> blocks;
-  std::size_t count = 0;
+  // Where the tokens begin first, then each read again straight into a list
+  // of the exact size: a growing list of a large text touched several times
+  // its final memory, fresh from the system each time, which cost more than
+  // the scan; reading a token again costs less than copying it.
+  std::vector<std::size_t> starts;
   ScanTokens(text, options, [&](const ColorToken& t) {
-    if (blocks.empty() || blocks.back().size() == kBlock) {
-      blocks.emplace_back();
-      blocks.back().reserve(kBlock);
-    }
-    blocks.back().push_back(t);
-    ++count;
+    starts.push_back(t.begin);
     return true;
   });
   std::vector<ColorToken> tokens;
-  tokens.reserve(count);
-  for (const auto& block : blocks) tokens.insert(tokens.end(), block.begin(), block.end());
+  tokens.reserve(starts.size());
+  Scanner scanner{text, options};
+  for (const std::size_t begin : starts) {
+    tokens.emplace_back();
+    scanner.TryAt(begin, tokens.back());
+  }
   ColorToken whole;
   if (tokens.empty() && WholeInputToken(text, whole)) tokens.push_back(whole);
   return tokens;
