@@ -59,16 +59,14 @@ int PrintInformation(const FilterArguments& arguments) {
   return Deliver(kFilterWritten, text, {}, arguments.verbose);
 }
 
-// One pass over the whole input. Every path but a delivered result gives the
-// input back, so that an editor replacing its selection keeps the text.
+// One pass over the whole input (a wrong option included: the pass gives it
+// back with its status). Every path but a delivered result gives the input
+// back, so that an editor replacing its selection keeps the text.
 int FilterInput(const FilterArguments& arguments) {
   const StreamInput input = ReadStandardInput();
   if (!input.complete) {
     return Deliver(kFilterIoError, input.bytes, "Tintra.exe: standard input could not be read",
                    arguments.verbose);
-  }
-  if (!arguments.error.empty()) {
-    return Deliver(kFilterUsage, input.bytes, arguments.error, arguments.verbose);
   }
   try {
     const FilterOutcome outcome =
@@ -86,8 +84,9 @@ int AnswerWithoutFilter(const FilterArguments& arguments) {
     return PrintInformation(arguments);
   }
   const std::string message =
-      arguments.error.empty() ? std::string("Tintra.exe: the options need --filter (see --help)")
-                              : arguments.error;
+      "Tintra.exe: " + (arguments.error.empty()
+                            ? std::string("the options need --filter (see --help)")
+                            : arguments.error);
   return Deliver(kFilterUsage, {}, message, arguments.verbose);
 }
 

@@ -22,8 +22,13 @@ StreamInput ReadWholeStream(HANDLE handle) {
     for (;;) {
       DWORD got = 0;
       if (!ReadFile(handle, chunk.data(), kStreamChunkBytes, &got, nullptr)) {
-        // The writer closing its end of a pipe is the pipe's end of file.
-        input.complete = GetLastError() == ERROR_BROKEN_PIPE;
+        // The writer closing its end of a pipe is the pipe's end of file. A
+        // handle that cannot be read from the first call on is no input at
+        // all (Wine gives a closed descriptor 0 as such a handle).
+        const DWORD error = GetLastError();
+        input.complete = error == ERROR_BROKEN_PIPE ||
+                         (input.bytes.empty() &&
+                          (error == ERROR_INVALID_HANDLE || error == ERROR_INVALID_FUNCTION));
         return input;
       }
       if (got == 0) return input;  // end of file

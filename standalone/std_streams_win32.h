@@ -19,7 +19,8 @@ struct StreamInput {
 };
 
 // Reads `handle` to its end: end of file, or the writer's end of the pipe
-// closed. A null or invalid handle reads as complete and empty.
+// closed. A null or invalid handle, or one refused by the first read as no
+// handle or not readable, reads as complete and empty.
 StreamInput ReadWholeStream(HANDLE handle);
 
 // ReadWholeStream of the standard input.
