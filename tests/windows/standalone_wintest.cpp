@@ -16,7 +16,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +30,6 @@
 #include "tests/windows/support/wintest_usage.h"
 #include "tests/windows/support/wintest_wait.h"
 #include "tests/windows/support/wintest_windows.h"
-#include "tests/windows/support/wintest_wine.h"
 
 namespace tintra::wintest {
 namespace {
@@ -482,12 +480,25 @@ struct FilterCase {
   std::optional<std::string> input;  // written, then closed; nothing: no input handle at all
   FilterUser user;                   // kNone: no window may show
   DWORD status;
-  std::string output;              // standard output, byte for byte
-  bool contains = false;           // standard output need only hold `output`
-  bool error_text = false;         // a message on standard error (a pipe, not a console)
-  const char* variable = nullptr;  // "NAME=VALUE" set ("NAME=": unset) for it; Wine only
-  const char* title = nullptr;     // the dialog's title, when checked
+  std::string output;             // standard output, byte for byte
+  bool contains = false;          // standard output need only hold `output`
+  bool error_text = false;        // a message on standard error (a pipe, not a console)
+  const char* desktop = nullptr;  // "STATION\\DESKTOP" to start it in
+  bool title = false;             // the dialog's title is checked
 };
+
+// A window station of the test's own, which nobody sees (as a service's).
+constexpr char kHiddenDesktop[] = "TintraHidden\\Default";
+
+// The dialog's title in the interface language this process has: the ctest
+// entry with LC_ALL=fr_FR.UTF-8 (tests.cmake) sets TINTRA_EXPECT_FRENCH.
+std::string InterfaceTitle(TestReport& report) {
+  const bool french = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH;
+  if (std::getenv("TINTRA_EXPECT_FRENCH") != nullptr) {
+    CheckEqual(report, "the test's interface language is French", true, french);
+  }
+  return french ? "S\xE9lection de couleur" : "Color";
+}
 
 // Gathers a pipe's bytes until every writer has closed it.
 std::thread Drain(HANDLE pipe, std::string& bytes) {
@@ -506,19 +517,6 @@ bool MakePipe(bool child_reads, OwnedKernelHandle& child, OwnedKernelHandle& own
   child.reset(ends[child_reads ? 0 : 1]);
   own.reset(ends[child_reads ? 1 : 0]);
   return SetHandleInformation(own.get(), HANDLE_FLAG_INHERIT, 0) != FALSE;
-}
-
-// This process's environment, `variable` set or unset, for CreateProcess.
-std::string EnvironmentWith(std::string_view variable) {
-  const std::string_view name = variable.substr(0, variable.find('=') + 1);
-  std::string block;
-  char* strings = GetEnvironmentStringsA();
-  for (const char* s = strings; s != nullptr && *s != '\0'; s += std::strlen(s) + 1) {
-    if (!std::string_view(s).starts_with(name)) block.append(s).push_back('\0');
-  }
-  if (strings != nullptr) FreeEnvironmentStringsA(strings);
-  if (variable.size() > name.size()) block.append(variable).push_back('\0');
-  return block + '\0';
 }
 
 // What the user does once the dialog shows its colour.
@@ -564,11 +562,11 @@ void RunFilterCase(TestReport& report, const FilterCase& c) {
   startup.hStdError = err.get();
   const std::string path = ProgramFolder() + "Tintra.exe";
   std::string command_line = "\"" + path + "\" " + c.arguments;
-  std::string environment = c.variable ? EnvironmentWith(c.variable) : std::string();
+  std::string desktop = c.desktop ? c.desktop : "";
+  startup.lpDesktop = c.desktop ? desktop.data() : nullptr;
   StartedProcess process;
   process.started = CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
-                                   c.variable ? environment.data() : nullptr, nullptr, &startup,
-                                   &process.info) != FALSE;
+                                   nullptr, nullptr, &startup, &process.info) != FALSE;
   in.reset();
   out.reset();
   err.reset();
@@ -591,7 +589,7 @@ void RunFilterCase(TestReport& report, const FilterCase& c) {
       const std::string red = ControlText(ChildAt(dialog, kRedField));
       return !red.empty() && red != "<no control>";
     });
-    if (c.title) CheckEqual(report, "dialog title", std::string(c.title), WindowText(dialog));
+    if (c.title) CheckEqual(report, "dialog title", InterfaceTitle(report), WindowText(dialog));
     ActInDialog(report, c, process, dialog);
   }
   const bool ended = WaitForProcessEnd(process, kExitTimeoutMs);
@@ -638,22 +636,17 @@ std::vector<FilterCase> FilterCases() {
        kNone, 0, "rgb(255, 128, 0)"},
       // Blank input: black, then the chooser, whose second notation is css-rgb.
       {"filter: blank input", "--filter", "\r\n", kSecondLabel, 0, "rgb(0, 0, 0)\r\n"},
-      {"filter: French", "--filter", css, kCancel, 1, css, false, false, "LC_ALL=fr_FR.UTF-8",
-       "S\xE9lection de couleur"},
-      {"filter: English", "--filter", css, kCancel, 1, css, false, false, "LC_ALL=en_US.UTF-8",
-       "Color"},
-      // No display: the input is searched first.
-      {"filter: no display", "--filter", css, kNone, 3, css, false, false, "DISPLAY="},
+      {"filter: interface language", "--filter", css, kCancel, 1, css, false, false, nullptr, true},
+      // Where nobody sees windows the picker cannot open; the input is searched first.
+      {"filter: no display", "--filter", css, kNone, 3, css, false, false, kHiddenDesktop},
       {"filter: no display, no colour", "--filter", "none\n", kNone, 2, "none\n", false, false,
-       "DISPLAY="},
+       kHiddenDesktop},
   };
 }
 
 void RunFilterCases(TestReport& report, const TestSelection& selection) {
   for (const FilterCase& c : FilterCases()) {
-    if (Wanted(selection, c.name) && (c.variable == nullptr || RunningUnderWine())) {
-      RunFilterCase(report, c);
-    }
+    if (Wanted(selection, c.name)) RunFilterCase(report, c);
   }
 }
 
