@@ -65,7 +65,7 @@ int PrintInformation(const FilterArguments& arguments) {
 int FilterInput(const FilterArguments& arguments) {
   const StreamInput input = ReadStandardInput();
   if (!input.complete) {
-    return Deliver(kFilterIoError, input.bytes, "Tintra.exe: standard input could not be read",
+    return Deliver(kFilterIoError, input.bytes, "tintra: standard input could not be read",
                    arguments.verbose);
   }
   try {
@@ -73,7 +73,7 @@ int FilterInput(const FilterArguments& arguments) {
         RunFilter(input.bytes, arguments, UserInterfaceLanguage(), FilterShell());
     return Deliver(outcome.status, outcome.output, outcome.message, arguments.verbose);
   } catch (...) {
-    return Deliver(kFilterFailed, input.bytes, "Tintra.exe: out of memory", arguments.verbose);
+    return Deliver(kFilterFailed, input.bytes, "tintra: out of memory", arguments.verbose);
   }
 }
 
@@ -84,9 +84,8 @@ int AnswerWithoutFilter(const FilterArguments& arguments) {
     return PrintInformation(arguments);
   }
   const std::string message =
-      "Tintra.exe: " + (arguments.error.empty()
-                            ? std::string("the options need --filter (see --help)")
-                            : arguments.error);
+      "tintra: " + (arguments.error.empty() ? std::string("the options need --filter (see --help)")
+                                            : arguments.error);
   return Deliver(kFilterUsage, {}, message, arguments.verbose);
 }
 
