@@ -77,16 +77,14 @@ int FilterInput(const FilterArguments& arguments) {
   }
 }
 
-// Arguments without --filter: only --help and --version mean something;
-// standard input is not touched.
+// Arguments without --filter: --help and --version answer; anything else
+// (a file dropped on the program, an old shortcut's arguments) is ignored,
+// as the clipboard program always ignored its command line.
 int AnswerWithoutFilter(const FilterArguments& arguments) {
   if (arguments.error.empty() && (arguments.help || arguments.version)) {
     return PrintInformation(arguments);
   }
-  const std::string message =
-      "tintra: " + (arguments.error.empty() ? std::string("the options need --filter (see --help)")
-                                            : arguments.error);
-  return Deliver(kFilterUsage, {}, message, arguments.verbose);
+  return RunPass(RunStandalone);
 }
 
 int RunWithArguments(const std::vector<std::string_view>& command_arguments) {

@@ -630,8 +630,6 @@ std::vector<FilterCase> FilterCases() {
        false, true},
       {"filter: --help", "--filter --help", "", kNone, 0, "--filter", true},
       {"filter: --version alone", "--version", "", kNone, 0, "Tintra", true},
-      // Options without --filter: standard input is not the program's to echo.
-      {"filter: options without --filter", "--to css-rgb", css, kNone, 64, ""},
       {"filter: no input handle", "--filter --no-dialog --set #ff8000 --to css-rgb", std::nullopt,
        kNone, 0, "rgb(255, 128, 0)"},
       // Blank input: black, then the chooser, whose second notation is css-rgb.
