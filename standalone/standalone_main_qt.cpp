@@ -247,23 +247,21 @@ int RunFilterMode(const FilterArguments& arguments, char* program) {
   return outcome.status;
 }
 
-// A wrong command line: the input echoed when it may be an editor's text
-// (under --filter, or standard input not a terminal), the error told.
-int RunUsageError(const FilterArguments& arguments, bool filter) {
-  const bool tell = !filter || arguments.verbose || ::isatty(STDERR_FILENO) == 1;
-  if (filter || ::isatty(STDIN_FILENO) != 1) {
-    std::string input;
-    ReadAllInput(input);
-    WriteAll(STDOUT_FILENO, input);
-  }
-  if (tell) {
+// A wrong command line under --filter: the input echoed (it is an editor's
+// text), the error told where a person reads it.
+int RunUsageError(const FilterArguments& arguments) {
+  std::string input;
+  ReadAllInput(input);
+  WriteAll(STDOUT_FILENO, input);
+  if (arguments.verbose || ::isatty(STDERR_FILENO) == 1) {
     Tell(std::string(kProgram) + ": " + arguments.error + "\nTry '" + kProgram + " --help'.");
   }
   return kFilterUsage;
 }
 
-// Without arguments: the clipboard's text in, the same text with its colour
-// rewritten out. 0 on every path but a missing display (1), as before.
+// Without --filter: the clipboard's text in, the same text with its colour
+// rewritten out (other arguments are ignored, as they always were). 0 on every path but a missing
+// display (1), as before.
 int RunClipboardMode(int argc, char** argv) {
   if (!DisplayReachable()) {
     Tell(std::string(kProgram) + ": cannot open display");
@@ -290,7 +288,7 @@ int Run(int argc, char** argv) {
   const std::vector<std::string_view> words(argv + 1, argv + argc);
   const FilterArguments arguments = ReadFilterArguments(words);
   const bool filter = HasFilterFlag(words);
-  if (!arguments.error.empty()) return RunUsageError(arguments, filter);
+  if (filter && !arguments.error.empty()) return RunUsageError(arguments);
   if (arguments.help) return WriteAll(STDOUT_FILENO, FilterHelpText(kProgram)) ? 0 : kInputError;
   if (arguments.version) return WriteAll(STDOUT_FILENO, VersionText(kProgram)) ? 0 : kInputError;
   static char kFallbackName[] = "tintra";
