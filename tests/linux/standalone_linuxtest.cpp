@@ -1079,6 +1079,7 @@ int main(int argc, char** argv) {
   // A reader that goes away makes writes fail, not the test end; the
   // programs it starts get the default back (StartProcess).
   signal(SIGPIPE, SIG_IGN);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each row's lines as they come, even in a pipe
   std::printf("tintra %s at %d DPI\n", g_tintra.c_str(), Dpi());
   const auto selected = [&](const char* name) {
     return wanted.empty() || std::string(name).find(wanted) != std::string::npos;
