@@ -46,6 +46,8 @@ add_custom_command(
   DEPENDS ${CMAKE_BINARY_DIR}/man/tintra.1
   VERBATIM)
 add_custom_target(tintra_man ALL DEPENDS ${CMAKE_BINARY_DIR}/man/tintra.1.gz)
+# Built with the program, so that installing it finds the page.
+add_dependencies(tintra tintra_man)
 
 # The icon at the hicolor sizes, drawn from the SVG at build time.
 find_program(TINTRA_RSVG_CONVERT rsvg-convert REQUIRED)
