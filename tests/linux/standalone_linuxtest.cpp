@@ -192,8 +192,20 @@ std::optional<std::string> Output(const std::vector<std::string>& args) {
   if (!StartProcess(args, "", p, &fd)) return std::nullopt;
   std::string text;
   char buffer[4096];
+  // A helper stuck on the display (import on a window that went away holds
+  // the server) is ended at the deadline: it would freeze every client.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
   for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          end - std::chrono::steady_clock::now())
+                          .count();
+    pollfd ready{fd, POLLIN, 0};
+    if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) == 0) {
+      close(fd);
+      return std::nullopt;  // `p` ends the helper
+    }
     const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     text.append(buffer, static_cast<std::size_t>(n));
   }
