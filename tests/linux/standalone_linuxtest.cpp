@@ -5,9 +5,9 @@
 // once the program has ended. Runs on the display in $DISPLAY, with a window
 // manager (tests/linux/x-run.sh starts both).
 //
-//   standalone_linuxtest --tintra PATH [--scale N] [NAME]
+//   standalone_linuxtest --tintra PATH [--scale N] [NAME...]
 // --scale N runs tintra with QT_SCALE_FACTOR=N (a layout at 96 x N DPI);
-// NAME runs only the rows whose name contains it.
+// NAME runs only the rows whose name contains it (or one of them).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -1070,14 +1070,14 @@ void RunSilentOwnerRow() {
 
 int main(int argc, char** argv) {
   using namespace tintra::linuxtest;
-  std::string wanted;
+  std::vector<std::string> wanted;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--tintra") == 0 && i + 1 < argc) {
       g_tintra = argv[++i];
     } else if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
       g_scale = std::atoi(argv[++i]);
     } else {
-      wanted = argv[i];
+      wanted.push_back(argv[i]);
     }
   }
   if (g_tintra.empty() || g_scale < 1 || g_scale > 8 || std::getenv("DISPLAY") == nullptr) {
@@ -1092,7 +1092,10 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each row's lines as they come, even in a pipe
   std::printf("tintra %s at %d DPI\n", g_tintra.c_str(), Dpi());
   const auto selected = [&](const char* name) {
-    return wanted.empty() || std::string(name).find(wanted) != std::string::npos;
+    for (const std::string& w : wanted) {
+      if (std::string(name).find(w) != std::string::npos) return true;
+    }
+    return wanted.empty();
   };
   // The rows without a display do not depend on the scale: run at 1 only.
   for (const FilterRow& row : kFilterRows) {
