@@ -601,8 +601,9 @@ void UseChooser(TintraRun& run, bool french, const char* keys) {
     Check(closed, "chooser closed by its close request", "closed", "still shown");
     return;
   }
-  Run({"xdotool", "windowactivate", "--sync", *chooser});
-  std::vector<std::string> press = {"xdotool", "key", "--window", *chooser, "--delay", "50"};
+  // Real key presses and releases (XTEST) to the focused window, which the
+  // chooser must be: keys sent to a window instead leave a key held down.
+  std::vector<std::string> press = {"xdotool", "key", "--delay", "50"};
   for (const char* k = keys; *k != '\0';) {
     const char* space = std::strchr(k, ' ');
     press.emplace_back(k, space != nullptr ? space : k + std::strlen(k));
