@@ -44,15 +44,22 @@
     (3 . "no display"))
   "What the filter's exit statuses other than 0 and failures mean.")
 
-;; The text goes out and comes back in UTF-8 with its line breaks as they
-;; are (CR and NUL included), so `--at' counts the bytes the program reads
-;; and every character outside the colour comes back the same.
-(defconst tintra--coding 'utf-8-unix)
+;; The text goes out and comes back with its line breaks as they are (CR and
+;; NUL included), so `--at' counts the bytes the program reads and every
+;; character outside the colour comes back the same: in UTF-8, or byte for
+;; byte in a buffer read as binary (its letters are raw bytes).
+(defun tintra--coding ()
+  "The coding system for the text sent and read back."
+  (if (or (not enable-multibyte-characters)
+          (memq (coding-system-base buffer-file-coding-system)
+                '(no-conversion raw-text)))
+      'no-conversion
+    'utf-8-unix))
 
 (defun tintra--bytes (start end)
   "The number of bytes of the text between START and END as sent."
   (length (encode-coding-string (buffer-substring-no-properties start end)
-                                tintra--coding t)))
+                                (tintra--coding) t)))
 
 (defun tintra--directory ()
   "A local, existing directory to run the program in."
@@ -68,8 +75,8 @@ NOTATION, when not nil, is given to `--to'.  Returns (STATUS OUTPUT ERRORS)."
         (errors (make-temp-file "tintra-errors"))
         (default-directory (tintra--directory)))
     (unwind-protect
-        (let* ((coding-system-for-write tintra--coding)
-               (coding-system-for-read tintra--coding)
+        (let* ((coding-system-for-write (tintra--coding))
+               (coding-system-for-read coding-system-for-write)
                (arguments (append (list "--filter" "--at" (number-to-string at))
                                   (and notation (list "--to" notation))
                                   tintra-arguments))
