@@ -93,7 +93,8 @@ rows=(
   'text|line without a colour|3|3|||none||tintra: no colour here'
   'text|no dialog, converted|2|14|css-rgb|"--no-dialog", "--set", "#102030"|none|SetColor(rgb(16, 32, 48));|rgb(16, 32, 48)'
   'text|byte offset past multi-byte letters|4|17||"--no-dialog", "--set", "#102030"|none|éééé #00ff00 #102030|#102030'
-  'binary|the same in a binary file|4|17||"--no-dialog", "--set", "#102030"|none|éééé #00ff00 #102030|#102030'
+  # The cursor just after the first colour: its end belongs to it.
+  'binary|the same in a binary file|4|16||"--no-dialog", "--set", "#102030"|none|éééé #102030 #0000ff|#102030'
   'binary|NUL and CR kept|5|5||"--no-dialog", "--set", "#102030"|none|x\0y #102030\r|#102030'
 )
 
