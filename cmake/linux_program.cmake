@@ -17,7 +17,7 @@ set_target_properties(tintra_qt PROPERTIES AUTOMOC ON)
 
 add_executable(tintra standalone/standalone_main_qt.cpp)
 tintra_target(tintra)
-target_link_libraries(tintra PRIVATE tintra_qt)
+target_link_libraries(tintra PRIVATE tintra_frontend tintra_qt)
 
 # The icon at the hicolor sizes, drawn from the SVG at build time.
 find_program(TINTRA_RSVG_CONVERT rsvg-convert REQUIRED)

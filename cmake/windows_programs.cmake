@@ -21,7 +21,7 @@ function(tintra_program name main)
   set(rc ${PROJECT_SOURCE_DIR}/resources/tintra.rc)
   add_executable(${name} WIN32 ${PROJECT_SOURCE_DIR}/${main} ${rc})
   tintra_target(${name})
-  target_link_libraries(${name} PRIVATE tintra_win32)
+  target_link_libraries(${name} PRIVATE tintra_frontend tintra_win32)
   # Per target, not on the .rc file: both programs compile the same file.
   set(version_numbers
       ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0)

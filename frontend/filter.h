@@ -26,16 +26,16 @@ inline constexpr int kFilterUsage = 64;     // a wrong option
 
 // The command line after the program's name.
 struct FilterArguments {
-  bool filter = false;                // --filter
-  std::optional<std::size_t> at;      // --at N: the cursor, a byte offset
-  std::optional<Notation> to;         // --to NOTATION
-  std::optional<std::string> set;     // --set COLOUR
-  bool no_dialog = false;             // --no-dialog
-  TokenOptions token_options;         // --hex-order argb|rgba
-  bool verbose = false;               // --verbose
-  bool help = false;                  // --help
-  bool version = false;               // --version
-  std::string error;                  // not empty: what is wrong with the command line
+  bool filter = false;             // --filter
+  std::optional<std::size_t> at;   // --at N: the cursor, a byte offset
+  std::optional<Notation> to;      // --to NOTATION
+  std::optional<std::string> set;  // --set COLOUR
+  bool no_dialog = false;          // --no-dialog
+  TokenOptions token_options;      // --hex-order argb|rgba
+  bool verbose = false;            // --verbose
+  bool help = false;               // --help
+  bool version = false;            // --version
+  std::string error;               // not empty: what is wrong with the command line
 };
 
 // Reads the arguments (each one whole; `--at=N` and `--at N` alike). Any
@@ -62,8 +62,8 @@ struct FilterOutcome {
 
 // One filter pass over the input (any bytes). The input is searched before
 // any display is opened; every status but 0 gives the input back unchanged.
-FilterOutcome RunFilter(std::string_view input, const FilterArguments& arguments,
-                        Language language, const FrontEndShell& shell);
+FilterOutcome RunFilter(std::string_view input, const FilterArguments& arguments, Language language,
+                        const FrontEndShell& shell);
 
 // The Linux program's clipboard pass: the first token of the text edited in
 // place, or, without one, opaque black and the chooser. Gives the text to put
