@@ -42,6 +42,16 @@ struct TokenOptions {
   HexOrder hex_order = HexOrder::kDefault;
 };
 
+// What a value of a functional token holds, and so how it is written back.
+enum class ValueScale : unsigned char {
+  kInteger,     // a byte as a decimal integer (classic-rgb, constructor)
+  kByte,        // a number on the 0..255 scale (css-rgb): fewest decimals up to 3
+  kUnit,        // a number on the 0..1 scale: fewest decimals up to 3 (css, opacity) or 4 (vectors)
+  kPercent,     // a percentage of 255: fewest decimals up to 2
+  kHue,         // css-hsl's hue in degrees
+  kHslPercent,  // css-hsl's saturation or lightness, with or without its "%"
+};
+
 // Up to four numbers (or digit runs) of a token, where they stand in the
 // text and how they were written; what writing back needs besides the span.
 struct TokenValue {
@@ -51,6 +61,9 @@ struct TokenValue {
   int decimals = 0;                // digits after the "." (an exponent: at least 1)
   bool leading_dot = false;        // ".5": written back without its leading zero
   bool trailing_dot = false;       // "1.": keeps its "." when no decimals are needed
+  int channel = 0;                 // the byte it holds: 0 red, 1 green, 2 blue, 3 alpha
+  ValueScale scale = ValueScale::kInteger;
+  int max_decimals = 0;  // the most decimals a written value takes beyond its own
 };
 
 struct ColorToken {

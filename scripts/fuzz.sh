@@ -31,11 +31,13 @@ artifacts=build/fuzz-artifacts
 scratch=build/fuzz-corpus
 
 # Longest input per target: whole files for the descriptor and the
-# preference file, a few icon entries, short texts and event runs elsewhere.
+# preference file, a few icon entries, a few lines of source text for the
+# text engine, short texts and event runs elsewhere.
 max_len() {
   case "$1" in
     descriptor | preferences) echo 65536 ;;
     icon_file) echo 8192 ;;
+    color_tokens) echo 8192 ;;
     *) echo 4096 ;;
   esac
 }
