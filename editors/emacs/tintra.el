@@ -132,7 +132,7 @@ With a prefix argument, ask for NOTATION: the colour is written in it."
      ((assq status tintra--status-messages)
       (message "tintra: %s" (cdr (assq status tintra--status-messages))))
      (t
-      (user-error "tintra: %s failed (%s)%s" tintra-program status
+      (user-error "tintra: %s failed (exit status %s)%s" tintra-program status
                   (if (string= (nth 2 result) "") ""
                     (concat ": " (nth 2 result))))))))
 

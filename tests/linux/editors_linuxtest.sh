@@ -91,6 +91,7 @@ rows=(
   'text|C colour, red from the dialog|2|14|||confirm|SetColor(RGB(16, 128, 0));|RGB(16, 128,'
   'text|cancelled dialog|1|12|||cancel||tintra: cancelled'
   'text|line without a colour|3|3|||none||tintra: no colour here'
+  'text|wrong option|1|12||"--bogus"|none||(exit status 64)'
   'text|no dialog, converted|2|14|css-rgb|"--no-dialog", "--set", "#102030"|none|SetColor(rgb(16, 32, 48));|rgb(16, 32, 48)'
   'text|byte offset past multi-byte letters|4|17||"--no-dialog", "--set", "#102030"|none|éééé #00ff00 #102030|#102030'
   # The cursor just after the first colour: its end belongs to it.
