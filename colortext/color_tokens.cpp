@@ -17,7 +17,6 @@ constexpr std::size_t kNone = std::string_view::npos;
 
 // Byte classes of the scan: one table look-up per byte.
 constexpr unsigned char kIdentClass = 1;  // A-Z a-z 0-9 _
-constexpr unsigned char kStartClass = 2;  // may begin a token of notations 1..8
 constexpr unsigned char kHexClass = 4;
 
 struct ByteClasses {
@@ -29,12 +28,34 @@ struct ByteClasses {
     for (int c = 'a'; c <= 'f'; ++c) of[c] |= kHexClass;
     for (int c = 'A'; c <= 'F'; ++c) of[c] |= kHexClass;
     of[static_cast<unsigned char>('_')] |= kIdentClass;
-    for (const char c : {'R', 'r', '$', '#', '0', 'h', 'H', 'C', 'Q', 'v', 'f'}) {
-      of[static_cast<unsigned char>(c)] |= kStartClass;
-    }
   }
 };
 constexpr ByteClasses kClasses;
+
+// The first two bytes of every token of notations 1..8, as pairs of classes:
+// a pair may begin a token when first[a] & second[b] is not 0. Skipping on
+// the pair leaves few candidates, so the scan's one branch is well predicted.
+// One table: the first byte's classes in the low 16 bits, the second's in
+// the high 16, so each byte is looked up once.
+struct PairClasses {
+  std::uint32_t of[256] = {};
+  constexpr void Pair(std::string_view a, std::string_view b, std::uint32_t bit) {
+    for (const char c : a) of[static_cast<unsigned char>(c)] |= bit;
+    for (const char c : b) of[static_cast<unsigned char>(c)] |= bit << 16;
+  }
+  constexpr PairClasses() {
+    Pair("Rr", "Gg", 1 << 0);                      // RGB(, rgb(
+    Pair("Hh", "Ss", 1 << 1);                      // hsl(
+    Pair("h", "a", 1 << 2);                        // half3(
+    Pair("$#", "0123456789abcdefABCDEF", 1 << 3);  // $0080FF, #f80
+    Pair("0", "xX", 1 << 4);                       // 0xFF8000
+    Pair("C", "o", 1 << 5);                        // Color(, Color.FromArgb(, Color32(
+    Pair("Q", "C", 1 << 6);                        // QColor(
+    Pair("v", "e", 1 << 7);                        // vec3(
+    Pair("f", "l", 1 << 8);                        // float3(
+  }
+};
+constexpr PairClasses kPairs;
 
 unsigned char ClassOf(char c) {
   return kClasses.of[static_cast<unsigned char>(c)];
@@ -93,10 +114,10 @@ struct Number {
   bool negative = false;
   bool has_dot = false, has_exponent = false;
   bool leading_dot = false, trailing_dot = false;
-  std::size_t decimals = 0;  // the own count
-  int digit_count = 0;       // significant digits kept in `digits` (0: the value is zero)
-  unsigned char digits[kMaxDigits] = {};
-  std::int64_t exponent = 0;  // value = digits (as an integer) x 10^exponent
+  std::size_t decimals = 0;          // the own count
+  int digit_count = 0;               // significant digits kept in `digits` (0: the value is zero)
+  unsigned char digits[kMaxDigits];  // the first digit_count are set
+  std::int64_t exponent = 0;         // value = digits (as an integer) x 10^exponent
 };
 
 std::int64_t SaturatedAdd(std::int64_t a, std::int64_t b) {
@@ -107,14 +128,17 @@ std::int64_t SaturatedAdd(std::int64_t a, std::int64_t b) {
 // A number at `pos` (optional sign, digits with an optional "." and
 // fraction, optional exponent), reading no byte at or after `end`.
 bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number& n) {
-  n = Number{};
-  n.begin = pos;
+  // Field by field: the digits need no clearing.
+  n.begin = n.end = pos;
+  n.negative = n.has_dot = n.has_exponent = n.leading_dot = n.trailing_dot = false;
+  n.decimals = 0;
+  n.digit_count = 0;
+  n.exponent = 0;
   if (pos < end && (text[pos] == '+' || text[pos] == '-')) {
     n.negative = text[pos] == '-';
     ++pos;
   }
   bool any_digit = false;
-  bool dropped_nonzero = false;
   std::int64_t integer_digits_after_first = 0;  // integer digits past the first significant one
   std::int64_t leading_fraction_zeros = 0;      // fraction zeros before the first significant digit
   bool significant = false;
@@ -129,17 +153,14 @@ bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number&
     } else if (!in_fraction) {
       ++integer_digits_after_first;
     }
-    if (n.digit_count < kMaxDigits) {
-      n.digits[n.digit_count++] = static_cast<unsigned char>(c - '0');
-    } else if (c != '0') {
-      dropped_nonzero = true;
-    }
+    // Digits past the kept ones only lower the value by less than one unit
+    // of the last kept digit: a byte can differ only for a number that
+    // matches a rounding threshold in its first kMaxDigits digits.
+    if (n.digit_count < kMaxDigits) n.digits[n.digit_count++] = static_cast<unsigned char>(c - '0');
   };
   while (pos < end && IsDigit(text[pos])) take(text[pos++], false);
   const bool integer_part = any_digit;
-  // The digits read while the value was still zero or within the first kept
-  // ones give the power of ten below.
-  const bool first_in_integer = significant;
+  const bool first_in_integer = significant;  // where the power of ten below counts from
   std::int64_t fraction_digits = 0;
   if (pos < end && text[pos] == '.') {
     n.has_dot = true;
@@ -149,7 +170,6 @@ bool ReadNumber(std::string_view text, std::size_t pos, std::size_t end, Number&
       ++fraction_digits;
     }
   }
-  (void)dropped_nonzero;  // more digits than kept: read as their first kMaxDigits
   if (!any_digit) return false;
   n.leading_dot = n.has_dot && !integer_part;
   n.trailing_dot = n.has_dot && fraction_digits == 0;
@@ -388,17 +408,19 @@ Hsl RgbToHsl(ColorValue color) {
 struct Scanner {
   std::string_view text;
   const TokenOptions& options;
-  // The first ")" or line break at or after `stop_from` is at `stop_at`
-  // (text.size() when none): each byte is looked at once however many
-  // openings share the stretch.
+  // The first ")", line break or non-ASCII byte at or after `stop_from` is
+  // at `stop_at` (text.size() when none): each byte is looked at once however
+  // many openings share the stretch.
   std::size_t stop_from = 1, stop_at = 0;
 
-  // The first ")" on the line at or after `pos`; kNone when the line ends first.
+  // The first ")" on the line at or after `pos`; kNone when the line ends
+  // first or a non-ASCII byte comes before it (tokens are ASCII only).
   std::size_t CloseAfter(std::size_t pos) {
     if (pos < stop_from || pos > stop_at) {
       stop_from = pos;
       stop_at = pos;
-      while (stop_at < text.size() && text[stop_at] != ')' && !IsLineBreak(text[stop_at])) {
+      while (stop_at < text.size() && text[stop_at] != ')' && !IsLineBreak(text[stop_at]) &&
+             static_cast<unsigned char>(text[stop_at]) < 0x80) {
         ++stop_at;
       }
     }
@@ -566,7 +588,7 @@ bool Scanner::ClassicRgb(std::size_t pos, ColorToken& t) {
     v = TokenValue{};
     v.begin = b;
     v.end = e;
-    v.channel = k;
+    v.channel = static_cast<unsigned char>(k);
     v.scale = ValueScale::kInteger;
     field_begin = field_end + 1;
   }
@@ -652,7 +674,7 @@ bool Scanner::CssFunction(std::size_t pos, ColorToken& t) {
     v = TokenValue{};
     CopyFlags(numbers[k], v);
     v.percent = units[k] == Unit::kPercent;
-    v.channel = k;
+    v.channel = static_cast<unsigned char>(k);
     if (k == 3) {
       v.scale = v.percent ? ValueScale::kPercent : ValueScale::kUnit;
       v.max_decimals = v.percent ? 2 : 3;
@@ -758,7 +780,8 @@ bool Scanner::Constructor(std::size_t pos, ColorToken& t) {
   });
   if (count < 0 || (name->counts & (1 << count)) == 0) return false;
   const bool alpha_first = count == 4 && name->alpha_first;
-  for (int k = 0; k < count; ++k) t.values[k].channel = alpha_first ? (k + 3) % 4 : k;
+  for (int k = 0; k < count; ++k)
+    t.values[k].channel = static_cast<unsigned char>(alpha_first ? (k + 3) % 4 : k);
   t.notation = Notation::kConstructor;
   t.begin = pos;
   t.end = close + 1;
@@ -804,7 +827,7 @@ bool Scanner::FloatVector(std::size_t pos, ColorToken& t) {
     TokenValue& v = t.values[k];
     v = TokenValue{};
     CopyFlags(n, v);
-    v.channel = k;
+    v.channel = static_cast<unsigned char>(k);
     v.scale = ValueScale::kUnit;
     v.max_decimals = 4;
     bytes[k] = ByteOfNumber(n, Scale::kUnit);
@@ -847,25 +870,42 @@ bool Scanner::TryAt(std::size_t pos, ColorToken& t) {
 template <class Found>
 void ScanTokens(std::string_view text, const TokenOptions& options, Found found) {
   Scanner scanner{text, options};
-  const char* const data = text.data();
+  const auto* const data = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
+  // One token filled by every attempt: clearing its values for each candidate
+  // cost more than the whole scan.
+  ColorToken token;
+  // Whether the pair at `pos` may begin a token, after no identifier character.
+  auto candidate = [&](std::size_t pos) {
+    return (kPairs.of[data[pos]] & (kPairs.of[data[pos + 1]] >> 16)) != 0 &&
+           (pos == 0 || !IsIdent(static_cast<char>(data[pos - 1])));
+  };
   std::size_t pos = 0;
-  bool after_ident = false;  // the byte before `pos` is an identifier character
-  while (pos < size) {
-    // Skip to a byte that may start a token and follows no identifier character.
-    unsigned char cls = kClasses.of[static_cast<unsigned char>(data[pos])];
-    while ((cls & kStartClass) == 0 || after_ident) {
-      after_ident = (cls & kIdentClass) != 0;
-      if (++pos == size) return;
-      cls = kClasses.of[static_cast<unsigned char>(data[pos])];
+  while (size >= 2 && pos < size - 1) {
+    // Eight pairs at a time with one branch: most blocks hold no candidate.
+    if (size - pos > 8) {
+      std::uint32_t any = 0, previous = kPairs.of[data[pos]];
+      for (std::size_t k = 1; k <= 8; ++k) {
+        const std::uint32_t next = kPairs.of[data[pos + k]];
+        any |= previous & (next >> 16);
+        previous = next;
+      }
+      if (any == 0) {
+        pos += 8;
+        continue;
+      }
     }
-    ColorToken token;
+    const std::size_t block_end = std::min(pos + 8, size - 1);
+    while (pos < block_end && !candidate(pos)) ++pos;
+    if (pos == block_end) continue;
+    token.digit_count = 0;
+    token.upper_case = false;
+    token.value_count = 0;
     if (scanner.TryAt(pos, token)) {
+      for (int k = token.value_count; k < 5; ++k) token.values[k] = TokenValue{};
       if (!found(token)) return;
       pos = token.end;
-      after_ident = IsIdent(data[pos - 1]);
     } else {
-      after_ident = (cls & kIdentClass) != 0;
       ++pos;
     }
   }
@@ -1104,11 +1144,22 @@ bool ValidSpan(std::string_view text, const ColorToken& t) {
 }  // namespace
 
 std::vector<ColorToken> FindColorTokens(std::string_view text, const TokenOptions& options) {
-  std::vector<ColorToken> tokens;
+  // Where the tokens begin first, then each read again straight into a list
+  // of the exact size: a growing list of a large text touched several times
+  // its final memory, fresh from the system each time, which cost more than
+  // the scan; reading a token again costs less than copying it.
+  std::vector<std::size_t> starts;
   ScanTokens(text, options, [&](const ColorToken& t) {
-    tokens.push_back(t);
+    starts.push_back(t.begin);
     return true;
   });
+  std::vector<ColorToken> tokens;
+  tokens.reserve(starts.size());
+  Scanner scanner{text, options};
+  for (const std::size_t begin : starts) {
+    tokens.emplace_back();
+    scanner.TryAt(begin, tokens.back());
+  }
   ColorToken whole;
   if (tokens.empty() && WholeInputToken(text, whole)) tokens.push_back(whole);
   return tokens;

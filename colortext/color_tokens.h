@@ -56,14 +56,14 @@ enum class ValueScale : unsigned char {
 // text and how they were written; what writing back needs besides the span.
 struct TokenValue {
   std::size_t begin = 0, end = 0;  // byte span of the number in the text
+  int decimals = 0;                // digits after the "." (an exponent: at least 1)
   bool percent = false;            // followed by % (css-rgb, css-hsl)
   bool decimal = false;            // written with "." or an exponent
-  int decimals = 0;                // digits after the "." (an exponent: at least 1)
   bool leading_dot = false;        // ".5": written back without its leading zero
   bool trailing_dot = false;       // "1.": keeps its "." when no decimals are needed
-  int channel = 0;                 // the byte it holds: 0 red, 1 green, 2 blue, 3 alpha
+  unsigned char channel = 0;       // the byte it holds: 0 red, 1 green, 2 blue, 3 alpha
   ValueScale scale = ValueScale::kInteger;
-  int max_decimals = 0;  // the most decimals a written value takes beyond its own
+  unsigned char max_decimals = 0;  // the notation's most decimals (a larger own count wins)
 };
 
 struct ColorToken {

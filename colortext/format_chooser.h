@@ -5,7 +5,9 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "picker/window_placement.h"
@@ -70,17 +72,77 @@ const char* ChooserButtonText(const FormatChooserTexts& texts, int id);
 int FormatChooser(const FormatChooserTexts& texts, int alpha_flag);
 
 inline constexpr char kFormatChooserClass[] = "TintraFormatChooser";
+inline constexpr char kListChooserClass[] = "TintraListChooser";  // ChooseFromList's window
 
 // The chooser of the text filter and the Linux program's clipboard mode: one
 // button per label (8-bit ANSI, code page 1252), top to bottom, each wide
 // enough for its label at the chooser's DPI. Arrows and Tab move between the
 // buttons, Enter chooses the focused one, Escape and the close box choose
 // nothing. The window stays above other windows. Returns 1..labels.size()
-// for the chosen button, 0 for none. In the shells.
+// for the chosen button, 0 for none (also for no labels, without a window).
+// Centred on the primary screen. In the shells.
 struct ChooserList {
   std::string title;
   std::vector<std::string> labels;
 };
 int ChooseFromList(const ChooserList& list);
+
+// Room between a list button's label and each of its sides, at 96 DPI: the
+// push button's frame and its focus rectangle.
+constexpr int kListLabelPadding = 10;
+
+// The list chooser's geometry, in physical client pixels at `dpi`. Button i
+// (0-based) has the id i + 1.
+struct ListChooserLayout {
+  int dpi = 96;
+  int client_width = 0;
+  int client_height = 0;
+  std::vector<ChooserButton> buttons;  // top to bottom
+};
+
+// The classic chooser's margins and button height, scaled as its layout
+// scales, one button per entry of `label_widths` (the labels' text widths in
+// physical pixels at `dpi`, measured with the chooser's font). The buttons
+// are all as wide as the widest label with its padding needs, and no
+// narrower than the classic chooser's; the client area is at least
+// `title_width` wide (physical pixels the title needs beside the window's
+// caption buttons; 0 for none). Negative widths count as 0; sizes saturate
+// at the int range.
+ListChooserLayout LayoutListChooser(std::span<const int> label_widths, int title_width,
+                                    int dpi = 96);
+
+// A label as a push button shows it: "&" doubled, so that the toolkit draws
+// it instead of taking it for a mnemonic.
+std::string ButtonLabel(std::string_view label);
+
+// The list chooser's keys, as the shells translate them.
+enum class ListKey { kUp, kDown, kTab, kShiftTab, kEnter, kEscape };
+
+// The list chooser's state between events. `focus` is the index of the
+// button that has the keyboard focus (0-based); the shell moves the focus
+// there after each handler.
+struct ListChooserState {
+  int count = 0;
+  int focus = 0;
+  bool done = false;
+  int choice = 0;  // 1..count, or 0 for none; valid once done
+};
+
+// The first button focused; with no buttons, done at once with no choice.
+ListChooserState StartListChooser(int count);
+
+// Up and Shift+Tab move to the previous button, Down and Tab to the next,
+// wrapping around; Enter chooses the focused button, Escape nothing. Keys
+// after the end do nothing.
+void OnListKey(ListChooserState& state, ListKey key);
+
+// Button `id` (1..count) pressed by the pointer or Space; other ids do nothing.
+void OnListButton(ListChooserState& state, int id);
+
+// The platform moved the focus to button `index` (a click); mirror only.
+void OnListFocus(ListChooserState& state, int index);
+
+// The close box or the system asked the window to close: no choice.
+void OnListClose(ListChooserState& state);
 
 }  // namespace tintra

@@ -23,19 +23,27 @@ using OwnerWindow = void*;
 ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                            OwnerWindow owner);
 
+// The language of the image buttons' tips and accessible names.
+enum class TipLanguage {
+  kFromTitle,  // French for the French descriptor title, English for any other
+  kEnglish,
+  kFrench,
+};
+
 // What the text filter and the Linux program's clipboard mode add to a
 // picker call; the defaults are the classic dialog.
 struct PickerOptions {
   // Enter confirms (OK) and Escape cancels wherever the focus is, and the
   // first focus is shown; false: the classic keys.
   bool dialog_keys = false;
-  // When set, gives the text of each output field instead of the template
-  // expansion, at every refresh: `field_template` is the field's text from
-  // the descriptor, `color` the current colour. The classic placeholders are
-  // untouched by it.
+  // When set, gives the text of each output field (a field whose template
+  // holds a "?") instead of the template expansion, at every refresh:
+  // `field_template` is the field's text from the descriptor, `color` the
+  // current colour. The classic placeholders are untouched by it.
   std::string (*field_text)(const void* context, std::string_view field_template,
                             ColorValue color) = nullptr;
   const void* field_text_context = nullptr;
+  TipLanguage tip_language = TipLanguage::kFromTitle;
 };
 
 struct PickerAnswer {

@@ -1,4 +1,4 @@
-// OpenColorPicker on Qt: a tool window over the portable picker session.
+// EditColorInPicker on Qt: a dialog window over the portable picker session.
 // Qt delivers the events; one event filter translates them into the
 // session's handlers and carries out the requests those record; all state
 // and drawing live in the session (picker/picker_session.h).
@@ -8,7 +8,7 @@
 // already waiting, so that a burst of pointer moves is drawn once.
 //
 // Ownership: everything the dialog makes lives in one Dialog record on the
-// stack of OpenColorPicker; the window owns its widgets and goes first.
+// stack of EditColorInPicker; the window owns its widgets and goes first.
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -63,7 +63,8 @@ class DialogFilter : public QObject {
 
 struct Dialog {
   PickerSession session;
-  std::unique_ptr<QWidget> window;  // owns every widget below
+  std::unique_ptr<QWindow> terminal;  // the window is transient for it; outlives the window
+  std::unique_ptr<QWidget> window;    // owns every widget below
   QWidget* canvas = nullptr;
   QComboBox* preset_combo = nullptr;
   std::array<QLineEdit*, 4> channel_fields{};  // by Channel; alpha only with the alpha flag
@@ -314,6 +315,20 @@ bool RefusesKey(QKeyEvent* e) {
   return false;
 }
 
+// Enter and Escape on any widget, for the session's key rule; true when the
+// rule took the key (it goes no further, so no widget acts on it too). The
+// preset list, while dropped, is a window of its own and keeps its keys.
+bool HandleDialogKey(Dialog& d, QKeyEvent* e) {
+  const int key = e->key();
+  if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) return false;
+  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+  const bool list_open = d.preset_combo != nullptr && d.preset_combo->view()->isVisible();
+  const DialogKey which = key == Qt::Key_Escape ? DialogKey::kEscape : DialogKey::kEnter;
+  if (!OnDialogKey(Ui(d), which, list_open)) return false;
+  CarryOutRequests(d);
+  return true;
+}
+
 bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
   Dialog& d = dialog_;
   // Pointer events as the dialog's window gets them from the system, once
@@ -384,8 +399,11 @@ bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
       CarryOutRequests(d);
       return false;
     }
-    case QEvent::KeyPress:
-      return ChannelOf(d, watched) >= 0 && RefusesKey(static_cast<QKeyEvent*>(event));
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (HandleDialogKey(d, key)) return true;
+      return ChannelOf(d, watched) >= 0 && RefusesKey(key);
+    }
     default:
       return false;
   }
@@ -508,6 +526,16 @@ void CreateWidgets(Dialog& d) {
   d.cancel_button = MakeButton(d, l.cancel_button);
   d.eyedropper_button = MakeButton(d, l.eyedropper_button);
   ShowWidgetImages(d);
+  // The image buttons show no text: the tips say what they do, and name
+  // them to assistive tools.
+  const ButtonTips& tips = d.session.tips;
+  const std::pair<QPushButton*, const char*> named[] = {{d.ok_button, tips.ok},
+                                                        {d.cancel_button, tips.cancel},
+                                                        {d.eyedropper_button, tips.eyedropper}};
+  for (const auto& [button, text] : named) {
+    button->setToolTip(QtText(text));
+    button->setAccessibleName(QtText(text));
+  }
   const std::pair<QPushButton*, WidgetId> buttons[] = {
       {d.ok_button, WidgetId::kOkButton},
       {d.cancel_button, WidgetId::kCancelButton},
@@ -530,8 +558,8 @@ void CreateWidgets(Dialog& d) {
       QLineEdit* output = MakeField(d, place);
       output->setReadOnly(true);
       output->setAlignment(Qt::AlignCenter);
-      output->setFont(FontFitting({QtText(ExpandForColor(field.text, 0xFFFFFFFF)),
-                                   QtText(ExpandForColor(field.text, 0xFFC8C8C8))},
+      output->setFont(FontFitting({QtText(OutputFieldText(d.session, field, 0xFFFFFFFF)),
+                                   QtText(OutputFieldText(d.session, field, 0xFFC8C8C8))},
                                   place.logical.width - 6));
       widget = output;
     } else {
@@ -546,12 +574,10 @@ void CreateWidgets(Dialog& d) {
   }
 }
 
-// The window: a tool window with its title and a close box, always on top,
+// The window: a dialog window with its title and a close box, always on top,
 // modal, of the layout's fixed size.
 void CreateWindow(Dialog& d) {
-  d.window = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint |
-                                                    Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                                    Qt::WindowCloseButtonHint);
+  d.window = std::make_unique<QWidget>(nullptr, kDialogWindowFlags | Qt::WindowStaysOnTopHint);
   QWidget* w = d.window.get();
   w->setWindowTitle(QtText(d.session.descriptor.title));
   w->setWindowModality(Qt::ApplicationModal);
@@ -571,15 +597,26 @@ int ScreenDpi(const QWidget* window) {
   return DpiOfPixelRatio(screen != nullptr ? screen->devicePixelRatio() : 1.0);
 }
 
+// The widget the session gives the first focus to.
+QWidget* FirstFocusWidget(const Dialog& d) {
+  if (FirstFocus(d.session.ui) == WidgetId::kOkButton) return d.ok_button;
+  return d.preset_combo;
+}
+
 }  // namespace
 
 ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
-                           OwnerWindow /*owner*/) {
-  if (QApplication::instance() == nullptr) return initial;
+                           OwnerWindow owner) {
+  return EditColorInPicker(initial, descriptor, alpha_flag, owner, PickerOptions{}).color;
+}
+
+PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
+                               OwnerWindow /*owner*/, const PickerOptions& options) {
+  if (QApplication::instance() == nullptr) return PickerAnswer{initial, false};
   Dialog d;
   const ColorValue window_color = ColorOf(QApplication::palette().color(QPalette::Window));
   OpenSession(d.session, initial, descriptor, alpha_flag, window_color, ScreenDpi(nullptr),
-              InstalledSessionObserver());
+              InstalledSessionObserver(), options);
   d.filter = std::make_unique<DialogFilter>(d);
   CreateWindow(d);
   // On a screen of another ratio than the primary one: laid out for that one.
@@ -588,19 +625,22 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     d.window->setFixedSize(d.session.layout.client.logical.width, d.session.client_height);
   }
   CreateWidgets(d);
+  d.terminal = MakeTransientForTerminal(d.window.get());
   ReportWindowCreated(d.session, d.window.get());
   qApp->installEventFilter(d.filter.get());
   // The first refresh before the window shows: its first paint has the
   // colour, the texts and the preset as they are.
   Refresh(d);
   CenterOnPrimaryScreen(d.window.get());
-  d.window->show();
+  ShowInFront(d.window.get());
   if (QWindow* handle = d.window->windowHandle()) {
     QObject::connect(handle, &QWindow::screenChanged, d.filter.get(),
                      [&d](QScreen*) { OnScreenChanged(d); });
   }
-  d.window->activateWindow();
-  if (d.preset_combo != nullptr) d.preset_combo->setFocus(Qt::TabFocusReason);
+  if (QWidget* first = FirstFocusWidget(d)) first->setFocus(Qt::TabFocusReason);
+  // With dialog keys the first focus is drawn as the keyboard's from the
+  // start (the style draws focus frames only after keyboard use).
+  if (Ui(d).dialog_keys) d.window->setAttribute(Qt::WA_KeyboardFocusChange);
   CarryOutRequests(d);
   ScheduleRefresh(d);  // and then the loop is idle, with the window up
 
@@ -616,7 +656,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   while (d.pointer_hidden > 0) ShowPointer(d);
   qApp->removeEventFilter(d.filter.get());
   d.window.reset();
-  return Ui(d).result;
+  return SessionAnswer(d.session);
 }
 
 }  // namespace tintra

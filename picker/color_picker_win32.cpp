@@ -1,10 +1,10 @@
-// OpenColorPicker on Win32: a tool window over the portable picker session.
+// EditColorInPicker on Win32: a tool window over the portable picker session.
 // The window procedure and the event loop only translate messages into the
 // session's handlers and carry out the requests those handlers record; all
 // state and drawing live in the session (picker/picker_session.h).
 //
 // Ownership: everything the dialog makes lives in one Dialog record on the
-// stack of OpenColorPicker; the holders release it, window first, on every
+// stack of EditColorInPicker; the holders release it, window first, on every
 // path out of the call.
 
 #include <windows.h>
@@ -350,9 +350,29 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// Whether the preset combo's list is dropped (it takes Enter and Escape).
+bool PresetListOpen(const Dialog& d) {
+  if (d.widgets.preset_combo == nullptr) return false;
+  const auto inner =
+      reinterpret_cast<HWND>(SendMessageA(d.widgets.preset_combo, CBEM_GETCOMBOCONTROL, 0, 0));
+  return inner != nullptr && SendMessageA(inner, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+// Enter and Escape on any widget, for the session's key rule; true when the
+// rule took the key (it goes no further, so no widget acts on it too).
+bool HandleDialogKey(Dialog& d, WPARAM key) {
+  if (key != VK_RETURN && key != VK_ESCAPE) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+  const DialogKey which = key == VK_RETURN ? DialogKey::kEnter : DialogKey::kEscape;
+  if (!OnDialogKey(Ui(d), which, PresetListOpen(d))) return false;
+  CarryOutRequests(d);
+  return true;
+}
+
 // Handles one message taken from the queue. Pointer messages of the dialog
 // and of its widgets go to the session first (the widget still gets them);
-// Tab moves the focus and goes no further.
+// Tab moves the focus and goes no further, nor do Enter and Escape when the
+// dialog keys take them.
 void HandleMessage(Dialog& d, MSG& msg) {
   InteractionState& ui = Ui(d);
   if (msg.message == WM_QUIT) {
@@ -394,6 +414,7 @@ void HandleMessage(Dialog& d, MSG& msg) {
           MoveFocus(d, GetKeyState(VK_SHIFT) < 0);
           return;
         }
+        if (HandleDialogKey(d, msg.wParam)) return;
         break;
       case WM_CHAR:
         if (msg.wParam == '\t') return;  // Tab was handled at its key-down
@@ -482,12 +503,40 @@ void OnDpiChanged(Dialog& d, int dpi, const RECT* suggested) {
   InvalidateRect(d.window, nullptr, TRUE);
 }
 
+// The widget the session gives the first focus to. The classic dialog's
+// first focus is the first widget that takes one.
+HWND FirstFocusWidget(const Dialog& d) {
+  if (FirstFocus(d.session.ui) == WidgetId::kOkButton && d.widgets.ok_button != nullptr) {
+    return d.widgets.ok_button;
+  }
+  return d.widgets.focus_order.empty() ? nullptr : d.widgets.focus_order.front();
+}
+
+// Shows the first focus: with dialog keys the focus rectangle is drawn from
+// the start, not only once the keyboard was used.
+void ShowFirstFocus(Dialog& d) {
+  HWND first = FirstFocusWidget(d);
+  if (first == nullptr) return;
+  if (d.session.ui.dialog_keys) {
+    SendMessageA(d.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  }
+  SetFocus(first);
+}
+
 }  // namespace
 
 ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                            OwnerWindow owner) {
+  return EditColorInPicker(initial, descriptor, alpha_flag, owner, PickerOptions{}).color;
+}
+
+PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
+                               OwnerWindow owner, const PickerOptions& options) {
+  const PickerAnswer declined{initial, false};
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
+  // ICC_TAB_CLASSES: the tooltip control.
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
 
   // Set-up that needs no window: images, hue table, descriptor, colour state,
@@ -497,11 +546,11 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
   const int dpi = IsWindow(owner_window) ? WindowDpi(owner_window) : SystemDpi();
   const ColorValue window_color = ColorOfColorRef(GetSysColor(COLOR_BTNFACE));
   OpenSession(d.session, initial, descriptor, alpha_flag, window_color, dpi,
-              InstalledSessionObserver());
+              InstalledSessionObserver(), options);
   d.client_height = std::min(d.session.layout.client.physical.height, kMaxClientHeight);
   BuildWidgetImages(d.widget_images, d.session.layout);
   const RegisteredClass window_class(DialogClass());
-  if (!window_class.usable) return initial;
+  if (!window_class.usable) return declined;
 
   {
     // Declared in this order so that they end in the reverse one: window
@@ -512,7 +561,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
         CreateWindowExA(kWindowExStyle, kWindowClass, d.session.descriptor.title.c_str(),
                         kWindowStyle, place.left, place.top, place.right - place.left,
                         place.bottom - place.top, disabled.owner, nullptr, instance, &d));
-    if (window.get() == nullptr) return initial;
+    if (window.get() == nullptr) return declined;
     d.window = window.get();
     // On a monitor of another DPI than foreseen: laid out for that one, and
     // placed again for the new size.
@@ -527,7 +576,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     ReportWindowCreated(d.session, d.window);
 
     ShowWindow(d.window, SW_SHOW);
-    if (!d.widgets.focus_order.empty()) SetFocus(d.widgets.focus_order.front());
+    ShowFirstFocus(d);
     CarryOutRequests(d);
 
     RunEventLoop(d);
@@ -543,7 +592,7 @@ ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int 
     window.reset();
     d.window = nullptr;
   }
-  return Ui(d).result;
+  return SessionAnswer(d.session);
 }
 
 }  // namespace tintra

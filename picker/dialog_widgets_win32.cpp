@@ -72,13 +72,44 @@ HWND CreatePresetCombo(HWND dialog, const DialogLayout& l, const WidgetImages& i
   return combo;
 }
 
-HWND CreateImageButton(HWND dialog, const LaidRect& r, WidgetId id, HICON face, HFONT font) {
-  HWND button = CreateChild(dialog, 0, "BUTTON", "", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON,
+// The text of a BS_ICON button is not drawn: it is the button's name for
+// assistive tools.
+HWND CreateImageButton(HWND dialog, const LaidRect& r, WidgetId id, HICON face, HFONT font,
+                       const char* name) {
+  HWND button = CreateChild(dialog, 0, "BUTTON", name, WS_TABSTOP | BS_PUSHBUTTON | BS_ICON,
                             r.physical, id, font);
   if (button != nullptr && face != nullptr) {
     SendMessageA(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(face));
   }
   return button;
+}
+
+// A tooltip owned by the dialog (so destroyed with it) with one tool per
+// image button; topmost, as the dialog is, or it would show under it.
+HWND CreateButtonTips(HWND dialog, const ButtonTips& tips, const DialogWidgets& widgets) {
+  HWND tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  if (tooltip == nullptr) return nullptr;
+  const struct {
+    HWND button;
+    const char* text;
+  } tools[] = {{widgets.eyedropper_button, tips.eyedropper},
+               {widgets.ok_button, tips.ok},
+               {widgets.cancel_button, tips.cancel}};
+  for (const auto& t : tools) {
+    if (t.button == nullptr) continue;
+    // The version-1 size: understood by every common controls version.
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(t.button);
+    tool.lpszText = const_cast<char*>(t.text);  // copied by the control
+    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return tooltip;
 }
 
 }  // namespace
@@ -171,13 +202,16 @@ void CreateDialogWidgets(HWND dialog, const PickerSession& session, const Widget
                     l.channel_fields[static_cast<std::size_t>(c)].physical, id, font));
   }
 
-  widgets.ok_button = focusable(
-      CreateImageButton(dialog, l.ok_button, WidgetId::kOkButton, images.ok_face.get(), font));
-  widgets.cancel_button = focusable(CreateImageButton(
-      dialog, l.cancel_button, WidgetId::kCancelButton, images.cancel_face.get(), font));
+  const ButtonTips& tips = session.tips;
+  widgets.ok_button = focusable(CreateImageButton(dialog, l.ok_button, WidgetId::kOkButton,
+                                                  images.ok_face.get(), font, tips.ok));
+  widgets.cancel_button =
+      focusable(CreateImageButton(dialog, l.cancel_button, WidgetId::kCancelButton,
+                                  images.cancel_face.get(), font, tips.cancel));
   widgets.eyedropper_button =
       focusable(CreateImageButton(dialog, l.eyedropper_button, WidgetId::kEyedropperButton,
-                                  images.eyedropper_face.get(), font));
+                                  images.eyedropper_face.get(), font, tips.eyedropper));
+  widgets.tooltip = CreateButtonTips(dialog, tips, widgets);
 
   const std::vector<TemplateField>& fields = session.descriptor.fields;
   widgets.template_fields.reserve(fields.size());

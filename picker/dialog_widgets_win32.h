@@ -36,6 +36,8 @@ struct DialogWidgets {
   HWND eyedropper_button = nullptr;
   std::vector<HWND> template_fields;  // per descriptor field, descriptor order
   std::vector<HWND> focus_order;      // creation order, captions excluded
+  // The image buttons' tips: a popup owned by the dialog, destroyed with it.
+  HWND tooltip = nullptr;
 };
 
 // Loads the button faces and builds the preset swatches and the font, at
@@ -44,7 +46,9 @@ void BuildWidgetImages(WidgetImages& images, const DialogLayout& layout);
 
 // Creates every widget on `dialog` in Tab order at its place in the
 // session's layout, with the default GUI font at its DPI. Output fields and
-// channel fields start empty; captions show their text.
+// channel fields start empty; captions show their text. The image buttons
+// carry the session's tips as their (undrawn) text, which names them to
+// assistive tools, and in a tooltip.
 void CreateDialogWidgets(HWND dialog, const PickerSession& session, const WidgetImages& images,
                          DialogWidgets& widgets);
 

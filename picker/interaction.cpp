@@ -140,9 +140,10 @@ Hover HoverAt(const PickerState& p, int x, int y) {
   return Hover::kNone;
 }
 
-void Finish(InteractionState& s, ColorValue result) {
+void Finish(InteractionState& s, ColorValue result, bool confirmed) {
   EndDrag(s);
   s.quit = true;
+  s.confirmed = confirmed;
   s.result = result;
   s.picker.stored = result;
 }
@@ -169,8 +170,9 @@ WidgetId ChannelFieldWidget(Channel channel) {
   return WidgetId::kNone;
 }
 
-InteractionState StartInteraction(ColorValue initial, int alpha_flag) {
+InteractionState StartInteraction(ColorValue initial, int alpha_flag, bool dialog_keys) {
   InteractionState s;
+  s.dialog_keys = dialog_keys;
   s.picker.alpha_flag = alpha_flag != 0 ? 1 : 0;
   s.picker.current = initial;
   s.picker.initial = initial;
@@ -178,6 +180,21 @@ InteractionState StartInteraction(ColorValue initial, int alpha_flag) {
   s.result = initial;
   SetColorChanged(s.picker);
   return s;
+}
+
+WidgetId FirstFocus(const InteractionState& s) {
+  return s.dialog_keys ? WidgetId::kOkButton : WidgetId::kPresetCombo;
+}
+
+bool OnDialogKey(InteractionState& s, DialogKey key, bool list_open) {
+  if (!s.dialog_keys || list_open) return false;
+  if (s.quit) return true;  // already ending: the key goes nowhere else
+  if (key == DialogKey::kEnter) {
+    Finish(s, s.picker.current, true);
+  } else {
+    Finish(s, s.picker.initial, false);
+  }
+  return true;
 }
 
 void OnButtonDown(InteractionState& s, int x, int y) {
@@ -247,7 +264,7 @@ void OnPointerCaptureLost(InteractionState& s) {
 
 void OnCloseRequest(InteractionState& s) {
   if (s.quit) return;
-  Finish(s, s.picker.initial);
+  Finish(s, s.picker.initial, false);
 }
 
 void OnRepaintRequest(InteractionState& s) {
@@ -297,10 +314,10 @@ void OnButton(InteractionState& s, WidgetId which) {
   if (s.quit) return;
   switch (which) {
     case WidgetId::kOkButton:
-      Finish(s, s.picker.current);
+      Finish(s, s.picker.current, true);
       return;
     case WidgetId::kCancelButton:
-      Finish(s, s.picker.initial);
+      Finish(s, s.picker.initial, false);
       return;
     case WidgetId::kEyedropperButton:
       // The eyedropper needs a visible, free pointer.

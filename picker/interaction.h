@@ -23,8 +23,9 @@ namespace tintra {
 
 // Widget identifiers, in the order of creation, which is also the Tab order.
 // They start above 2 so that no widget takes the identifiers the system uses
-// for Enter and Escape in dialog-style key handling (1 and 2): neither key
-// does anything in the dialog.
+// for Enter and Escape in dialog-style key handling (1 and 2): in the classic
+// dialog neither key does anything; with dialog keys the dialog handles them
+// itself (OnDialogKey).
 enum class WidgetId : int {
   kNone = 0,
   kPresetCombo = 100,
@@ -81,7 +82,9 @@ enum class PresetEventKind { kSelectionChanged, kFocusGained, kFocusLost };
 
 struct InteractionState {
   PickerState picker;
+  bool dialog_keys = false;                 // Enter confirms, Escape cancels (OnDialogKey)
   bool quit = false;                        // set by OK, Cancel and the close request
+  bool confirmed = false;                   // the dialog ended by OK (or Enter with dialog keys)
   ColorValue result = 0;                    // what the dialog returns
   bool confinement_saved = false;           // a confinement was saved and not yet given back
   bool pointer_captured = false;            // the capture was asked for and is still held
@@ -94,7 +97,21 @@ struct InteractionState {
 // State of a dialog opened with `initial` (all 32 bits): current, stored and
 // result are the initial colour; re-derive, hue-bar and canvas flags set.
 // Any non-zero alpha_flag counts as 1.
-InteractionState StartInteraction(ColorValue initial, int alpha_flag);
+InteractionState StartInteraction(ColorValue initial, int alpha_flag, bool dialog_keys = false);
+
+// The widget that gets the keyboard focus when the dialog shows: the preset
+// combo in the classic dialog; with dialog keys the OK button, so that the
+// first focus shows what Enter does.
+WidgetId FirstFocus(const InteractionState& state);
+
+enum class DialogKey { kEnter, kEscape };
+
+// Enter or Escape pressed on any widget of the dialog. With dialog keys,
+// Enter ends the dialog as OK does and Escape as Cancel does, wherever the
+// focus is, unless `list_open` (the preset combo's list is dropped: the key
+// closes the list first, as the list's own key). Returns whether the key was
+// taken; the classic dialog takes neither key, so the widget keeps it.
+bool OnDialogKey(InteractionState& state, DialogKey key, bool list_open);
 
 // Pointer handlers. x, y: pointer in client pixels. Outside the client area
 // -1, -1, except during a drag: then the pointer's real client position,

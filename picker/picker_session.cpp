@@ -25,7 +25,8 @@ bool RunSessionRefresh(PickerSession& session) {
   const ColorValue color = session.ui.picker.current;
   for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
     const TemplateField& field = session.descriptor.fields[i];
-    if (field.placeholder_count > 0) session.field_texts[i] = ExpandForColor(field.text, color);
+    if (field.placeholder_count > 0)
+      session.field_texts[i] = OutputFieldText(session, field, color);
   }
   session.field_texts_changed = true;
   return true;
@@ -34,9 +35,12 @@ bool RunSessionRefresh(PickerSession& session) {
 }  // namespace
 
 void OpenSession(PickerSession& session, ColorValue initial, std::string_view descriptor,
-                 int alpha_flag, ColorValue background, int dpi, const SessionObserver* observer) {
+                 int alpha_flag, ColorValue background, int dpi, const SessionObserver* observer,
+                 const PickerOptions& options) {
   const int alpha = alpha_flag != 0 ? 1 : 0;
   session.descriptor = ReadDescriptor(descriptor, alpha);
+  session.options = options;
+  session.tips = ButtonTipsFor(options.tip_language, session.descriptor.title);
   session.layout = LayoutForDescriptor(session.descriptor, alpha, dpi);
   BuildDialogImages(session.images, session.layout);
   session.client_height = session.layout.client.logical.height;
@@ -48,7 +52,7 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
     session.field_texts.push_back(field.placeholder_count > 0 ? std::string() : field.text);
   }
   session.field_texts_changed = false;
-  session.ui = StartInteraction(initial, alpha);
+  session.ui = StartInteraction(initial, alpha, options.dialog_keys);
   session.observer = observer;
   if (observer != nullptr) observer->opened(observer->context);
 }
@@ -61,6 +65,17 @@ void RescaleSession(PickerSession& session, int dpi) {
   // on reading the same colours; the marker row and the hue stay.
   RedrawHueBars(session.images, session.ui.picker.hue_offset);
   session.ui.picker.flags.canvas = true;
+}
+
+std::string OutputFieldText(const PickerSession& session, const TemplateField& field,
+                            ColorValue color) {
+  const PickerOptions& o = session.options;
+  if (o.field_text != nullptr) return o.field_text(o.field_text_context, field.text, color);
+  return ExpandForColor(field.text, color);
+}
+
+PickerAnswer SessionAnswer(const PickerSession& session) {
+  return PickerAnswer{session.ui.result, session.ui.quit && session.ui.confirmed};
 }
 
 bool RefreshSession(PickerSession& session) {

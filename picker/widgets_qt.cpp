@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <cstdlib>
+#include <string>
 
 #include "colortext/windows_1252.h"
 #include "picker/window_placement.h"
@@ -55,6 +58,28 @@ void CenterOnPrimaryScreen(QWidget* window) {
   const WindowPlacement place =
       CenterOnScreen(frame.width(), frame.height(), area.width(), area.height());
   window->move(area.x() + place.left, area.y() + place.top);
+}
+
+std::unique_ptr<QWindow> MakeTransientForTerminal(QWidget* window) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+  const char* id_text = std::getenv("WINDOWID");
+  if (id_text == nullptr || *id_text == '\0') return nullptr;
+  // Decimal, as terminals set it; anything else is no window of ours to use.
+  char* end = nullptr;
+  const unsigned long long id = std::strtoull(id_text, &end, 10);
+  if (*end != '\0' || id == 0 || id > 0xFFFFFFFFull) return nullptr;
+  std::unique_ptr<QWindow> terminal(QWindow::fromWinId(static_cast<WId>(id)));
+  if (terminal == nullptr) return nullptr;
+  window->winId();  // the native window, so that its handle exists
+  if (QWindow* handle = window->windowHandle()) handle->setTransientParent(terminal.get());
+  return terminal;
+}
+
+void ShowInFront(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+  if (QWindow* handle = window->windowHandle()) handle->requestActivate();
 }
 
 }  // namespace tintra

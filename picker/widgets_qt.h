@@ -6,7 +6,10 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <QWindow>
+#include <Qt>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,5 +38,26 @@ QFont FontFitting(std::initializer_list<QString> texts, int width);
 
 // The window centred on the primary screen, no larger than the screen.
 void CenterOnPrimaryScreen(QWidget* window);
+
+// The flags of the shell's top-level windows: a dialog window (no minimise
+// or maximise button) with a title and a close box.
+inline constexpr Qt::WindowFlags kDialogWindowFlags =
+    Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint;
+
+// On X11, when $WINDOWID names a window (the terminal the program was
+// started from), makes `window` transient for it, so that the window
+// manager keeps it above the terminal and shows it as the terminal's
+// dialog. Call before the window is shown. Gives the terminal's foreign
+// window, which must outlive `window`; nullptr when there is none.
+std::unique_ptr<QWindow> MakeTransientForTerminal(QWidget* window);
+
+// Shows `window` in front with the keyboard focus: raised, activated and
+// asked to be activated by the window system. The start-up notices are
+// Qt's: on X11 the xcb platform reads DESKTOP_STARTUP_ID when it connects,
+// puts it on the first window and ends the start-up once that window shows;
+// on Wayland the activation request hands XDG_ACTIVATION_TOKEN (left in the
+// environment for it) to the compositor.
+void ShowInFront(QWidget* window);
 
 }  // namespace tintra

@@ -109,6 +109,7 @@ const Row kRows[] = {
     {"xRGB(1, 2, 3)", kDefault, kNoAt, kW, kWrite, kNoToken},
     {"RGB(1, 2, 3", kDefault, kNoAt, kW, kWrite, kNoToken},
     {"RGB(1, 2,\n3)", kDefault, kNoAt, kW, kWrite, kNoToken},                    // ")" on another line
+    {"RGB(1, 2, 3, \xC3\xA9)", kDefault, kNoAt, kW, kWrite, kNoToken},           // tokens are ASCII
 
     // css-rgb: fewest decimals, percentages, kinds kept.
     {"rgba(0, 0, 0, 0.5)", kDefault, kNoAt, Rgba(0, 0, 0, 77), kWrite, "rgba(0, 0, 0, 0.3)"},

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "picker/dialog_layout.h"
 
 namespace tintra {
 namespace {
@@ -87,6 +90,128 @@ TEST(FormatChooserTexts, ButtonTextByFormatCode) {
   EXPECT_EQ(std::string(kEnglishChooserTexts.title), "Format selection");
   EXPECT_EQ(std::string(kFrenchChooserTexts.title), "Choix du format");
   EXPECT_EQ(std::string(kFrenchChooserTexts.decimal).size(), 35u);  // é is one byte
+}
+
+TEST(ListChooserLayout, ButtonsFitTheirLabelsAndTheTitle) {
+  struct Row {
+    const char* name;
+    std::vector<int> label_widths;  // physical pixels at dpi
+    int title_width;
+    int dpi;
+    int client_width;
+    int client_height;
+    int button_height;  // of the first button; the others follow its edges
+  } rows[] = {
+      // Short labels: the classic chooser's width, margins and rows.
+      {"short labels at 96", {40, 90, 60}, 0, 96, 200, 80, 24},
+      // A label wider than 192 - 2 x 10: the window grows around it.
+      {"wide label at 96", {40, 250, 60}, 0, 96, 4 + 10 + 250 + 10 + 4, 80, 24},
+      // The eight notations at 200 %: margins, padding and rows doubled.
+      {"eight labels at 192",
+       {120, 300, 330, 150, 300, 140, 380, 100},
+       0,
+       192,
+       8 + 20 + 380 + 20 + 8,
+       8 * 48 + 16,
+       48},
+      // A title wider than every label: the title decides.
+      {"long title", {40}, 420, 96, 420, 32, 24},
+      // 150 %: edges rounded as the classic chooser rounds them.
+      {"one label at 144", {100}, 0, 144, 300, 48, 36},
+      // Negative widths count as nothing; below 96 DPI counts as 96.
+      {"negative width, low dpi", {-500}, -3, 48, 200, 32, 24},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const ListChooserLayout layout = LayoutListChooser(r.label_widths, r.title_width, r.dpi);
+    EXPECT_EQ(layout.client_width, r.client_width);
+    EXPECT_EQ(layout.client_height, r.client_height);
+    ASSERT_EQ(layout.buttons.size(), r.label_widths.size());
+    const int margin = ToPhysical(4, layout.dpi);
+    const int padding = ToPhysical(kListLabelPadding, layout.dpi);
+    EXPECT_EQ(layout.buttons[0].height, r.button_height);
+    for (std::size_t i = 0; i < layout.buttons.size(); ++i) {
+      const ChooserButton& b = layout.buttons[i];
+      EXPECT_EQ(b.id, static_cast<int>(i) + 1) << "button " << i;
+      EXPECT_EQ(b.x, margin) << "button " << i;
+      EXPECT_EQ(b.width, layout.client_width - 2 * margin) << "button " << i;
+      EXPECT_GE(b.width, r.label_widths[i] + 2 * padding) << "label " << i << " fits";
+      // Stacked without gap from the top margin to the bottom one.
+      const int top = i == 0 ? margin : layout.buttons[i - 1].y + layout.buttons[i - 1].height;
+      EXPECT_EQ(b.y, top) << "button " << i;
+    }
+    const ChooserButton& last = layout.buttons.back();
+    EXPECT_EQ(last.y + last.height + margin, layout.client_height);
+  }
+  // No labels: no buttons, the margins only.
+  const ListChooserLayout empty = LayoutListChooser({}, 0, 96);
+  EXPECT_TRUE(empty.buttons.empty());
+  EXPECT_EQ(empty.client_height, 8);
+  // A width near the int range saturates instead of wrapping.
+  const int huge[] = {2147483640};
+  EXPECT_EQ(LayoutListChooser(huge, 0, 192).client_width, 2147483647);
+}
+
+TEST(ListChooserKeys, FocusMovesAroundAndEnterChoosesIt) {
+  using K = ListKey;
+  struct Row {
+    const char* name;
+    int count;
+    std::vector<K> keys;
+    int focus;  // after the keys
+    bool done;
+    int choice;  // once done
+  } rows[] = {
+      {"Down, Down, Enter", 8, {K::kDown, K::kDown, K::kEnter}, 2, true, 3},
+      {"Enter at once: the first", 8, {K::kEnter}, 0, true, 1},
+      {"Up wraps to the last", 8, {K::kUp}, 7, false, 0},
+      {"Down wraps to the first", 3, {K::kDown, K::kDown, K::kDown}, 0, false, 0},
+      {"Tab and Shift+Tab as Down and Up", 4, {K::kTab, K::kTab, K::kShiftTab}, 1, false, 0},
+      {"Escape chooses nothing", 8, {K::kDown, K::kEscape}, 1, true, 0},
+      {"keys after the end change nothing",
+       8,
+       {K::kDown, K::kEnter, K::kDown, K::kEscape},
+       1,
+       true,
+       2},
+      {"one button: arrows stay on it", 1, {K::kDown, K::kUp, K::kEnter}, 0, true, 1},
+      {"no buttons: done at once, no choice", 0, {K::kDown, K::kEnter}, 0, true, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ListChooserState s = StartListChooser(r.count);
+    for (K key : r.keys) OnListKey(s, key);
+    EXPECT_EQ(s.focus, r.focus);
+    EXPECT_EQ(s.done, r.done);
+    EXPECT_EQ(s.choice, r.choice);
+  }
+}
+
+TEST(ListChooserKeys, PressFocusAndClose) {
+  ListChooserState s = StartListChooser(3);
+  OnListFocus(s, 5);  // no such button: ignored
+  EXPECT_EQ(s.focus, 0);
+  OnListFocus(s, 2);
+  OnListKey(s, ListKey::kDown);  // from the clicked-on button, wrapping
+  EXPECT_EQ(s.focus, 0);
+  OnListButton(s, 4);  // not a button of this list
+  EXPECT_FALSE(s.done);
+  OnListButton(s, 2);
+  EXPECT_TRUE(s.done);
+  EXPECT_EQ(s.choice, 2);
+  OnListClose(s);  // too late: the choice stands
+  EXPECT_EQ(s.choice, 2);
+  ListChooserState closed = StartListChooser(3);
+  OnListClose(closed);
+  EXPECT_TRUE(closed.done);
+  EXPECT_EQ(closed.choice, 0);
+}
+
+TEST(ListChooserLabels, AmpersandsShownAsWritten) {
+  EXPECT_EQ(ButtonLabel("#ff8000"), "#ff8000");
+  EXPECT_EQ(ButtonLabel("R&B"), "R&&B");
+  EXPECT_EQ(ButtonLabel("&&"), "&&&&");
+  EXPECT_EQ(ButtonLabel(""), "");
 }
 
 TEST(FormatChooserPlacement, CentredAndLimitedToScreen) {

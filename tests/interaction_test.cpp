@@ -503,12 +503,14 @@ TEST(InteractionEnd, ResultByHowTheDialogEnds) {
   OnChannelTextChanged(ok, Channel::kRed, "1");  // stored now differs
   OnButton(ok, WidgetId::kOkButton);
   EXPECT_TRUE(ok.quit);
+  EXPECT_TRUE(ok.confirmed);
   EXPECT_EQ(ok.result, 0x11003301u);
 
   InteractionState cancel = Quiet(0x11223344, 0);
   OnChannelTextChanged(cancel, Channel::kRed, "1");
   OnButton(cancel, WidgetId::kCancelButton);
   EXPECT_TRUE(cancel.quit);
+  EXPECT_FALSE(cancel.confirmed);
   EXPECT_EQ(cancel.result, 0x11223344u);
 
   InteractionState close = Quiet(0x11223344, 0);
@@ -518,6 +520,50 @@ TEST(InteractionEnd, ResultByHowTheDialogEnds) {
   EXPECT_EQ(close.result, 0x11223344u);
   OnButton(close, WidgetId::kOkButton);  // dropped once the dialog ends
   EXPECT_EQ(close.result, 0x11223344u);
+  EXPECT_FALSE(close.confirmed);
+}
+
+TEST(InteractionEnd, DialogKeysEndOnlyWithTheOption) {
+  struct Row {
+    const char* name;
+    bool dialog_keys;
+    DialogKey key;
+    bool list_open;
+    bool taken;
+    bool quit;
+    bool confirmed;
+    ColorValue result;  // from initial 0x11223344 with red typed as 1
+  } rows[] = {
+      // Enter confirms with the colour as edited, Escape gives the initial one.
+      {"Enter", true, DialogKey::kEnter, false, true, true, true, 0x11223301},
+      {"Escape", true, DialogKey::kEscape, false, true, true, false, 0x11223344},
+      // The preset list dropped takes the key itself: the dialog stays.
+      {"Enter in the open list", true, DialogKey::kEnter, true, false, false, false, 0x11223344},
+      {"Escape in the open list", true, DialogKey::kEscape, true, false, false, false, 0x11223344},
+      // The classic dialog leaves both keys to the widget.
+      {"classic Enter", false, DialogKey::kEnter, false, false, false, false, 0x11223344},
+      {"classic Escape", false, DialogKey::kEscape, false, false, false, false, 0x11223344},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    InteractionState s = StartInteraction(0x11223344, 0, r.dialog_keys);
+    OnChannelTextChanged(s, Channel::kRed, "1");
+    EXPECT_EQ(OnDialogKey(s, r.key, r.list_open), r.taken);
+    EXPECT_EQ(s.quit, r.quit);
+    EXPECT_EQ(s.confirmed, r.confirmed);
+    EXPECT_EQ(s.result, r.result);
+  }
+}
+
+TEST(InteractionEnd, DialogKeysAfterTheEndChangeNothing) {
+  InteractionState s = StartInteraction(0x11223344, 1, true);
+  EXPECT_EQ(FirstFocus(s), WidgetId::kOkButton);  // the first focus shows what Enter does
+  EXPECT_EQ(FirstFocus(StartInteraction(0, 1)), WidgetId::kPresetCombo);
+  OnChannelTextChanged(s, Channel::kAlpha, "0");
+  EXPECT_TRUE(OnDialogKey(s, DialogKey::kEscape, false));
+  EXPECT_TRUE(OnDialogKey(s, DialogKey::kEnter, false));  // taken, but the end stands
+  EXPECT_FALSE(s.confirmed);
+  EXPECT_EQ(s.result, 0x11223344u);
 }
 
 TEST(InteractionEnd, EndingDuringADragFreesThePointer) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "picker/image.h"
 #include "picker/session_observer.h"
@@ -137,6 +139,81 @@ TEST(PickerSession, TranslucentSwatchShowsCheckerboardOnlyWithAlpha) {
   EXPECT_TRUE(SameRgb(ComposeColor(48, 48, 48), a));
   const ColorValue b = PixelAt(without.s.images.canvas, 313, 13);
   EXPECT_TRUE(SameRgb(ComposeColor(255, 0, 0), b));
+}
+
+// A field_text that writes the template and the colour, so that the test
+// sees both arguments; `calls` counts the calls.
+std::string TemplateAndColor(const void* calls, std::string_view field_template, ColorValue color) {
+  ++*static_cast<int*>(const_cast<void*>(calls));
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08X", color);
+  return std::string(field_template) + "=" + hex;
+}
+
+TEST(PickerSession, FieldTextOptionGivesEveryOutputFieldAndAnswer) {
+  int calls = 0;
+  PickerOptions options;
+  options.field_text = TemplateAndColor;
+  options.field_text_context = &calls;
+  PickerSession s;
+  OpenSession(s, 0x110080FF, kDescriptor, 0, kButtonFace, kBaseDpi, nullptr, options);
+  RefreshSession(s);
+  ASSERT_EQ(s.field_texts.size(), 4u);
+  EXPECT_EQ(s.field_texts[0], "Hexadecimal");  // captions keep their text, no call
+  EXPECT_EQ(s.field_texts[1], "RGB");
+  EXPECT_EQ(s.field_texts[2], "$?hb?hg?hr=110080FF");  // placeholders left to the option
+  EXPECT_EQ(s.field_texts[3], "RGB(?r, ?g, ?b)=110080FF");
+  EXPECT_EQ(calls, 2);
+  RefreshSession(s);  // nothing changed: no canvas stage, no call
+  EXPECT_EQ(calls, 2);
+  OnChannelTextChanged(s.ui, Channel::kGreen, "0");
+  RefreshSession(s);
+  EXPECT_EQ(s.field_texts[3], "RGB(?r, ?g, ?b)=110000FF");
+  EXPECT_EQ(calls, 4);
+  // The answer: the colour as edited, confirmed only once OK ended it.
+  EXPECT_FALSE(SessionAnswer(s).confirmed);
+  OnButton(s.ui, WidgetId::kOkButton);
+  const PickerAnswer answer = SessionAnswer(s);
+  EXPECT_TRUE(answer.confirmed);
+  EXPECT_EQ(answer.color, 0x110000FFu);
+}
+
+TEST(PickerSession, OptionsReachTheKeysAndTheTips) {
+  struct Row {
+    const char* descriptor;
+    TipLanguage language;
+    bool dialog_keys;
+    const char* eyedropper_tip;
+    const char* cancel_tip;
+  } rows[] = {
+      // The classic dialog: tips in the title's language, keys classic.
+      {kDescriptor, TipLanguage::kFromTitle, false, "Pick a colour from the screen", "Cancel"},
+      {"S\xE9lection de couleur\nRGB\n?r", TipLanguage::kFromTitle, false,
+       "Prendre une couleur \xE0 l'\xE9"
+       "cran",
+       "Annuler"},
+      // A title in neither language: English.
+      {"Couleur\n?r", TipLanguage::kFromTitle, true, "Pick a colour from the screen", "Cancel"},
+      // The caller's language wins over the title.
+      {kDescriptor, TipLanguage::kFrench, true,
+       "Prendre une couleur \xE0 l'\xE9"
+       "cran",
+       "Annuler"},
+      {"S\xE9lection de couleur\n?r", TipLanguage::kEnglish, false, "Pick a colour from the screen",
+       "Cancel"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.descriptor);
+    PickerOptions options;
+    options.dialog_keys = r.dialog_keys;
+    options.tip_language = r.language;
+    PickerSession s;
+    OpenSession(s, 0, r.descriptor, 0, kButtonFace, kBaseDpi, nullptr, options);
+    EXPECT_EQ(s.ui.dialog_keys, r.dialog_keys);
+    EXPECT_EQ(std::string(s.tips.eyedropper), r.eyedropper_tip);
+    EXPECT_EQ(std::string(s.tips.cancel), r.cancel_tip);
+    EXPECT_EQ(std::string(s.tips.ok), "OK");
+  }
 }
 
 // What a session itself tells its observer (the shell reports the rest):

@@ -20,6 +20,10 @@
 //                       the screenshot script uses, from the dialog's layout
 //                       at its DPI) at the first paint; close the dialog when
 //                       a line arrives on the standard input
+//   --dialog-keys       with the filter's options: Enter confirms, Escape
+//                       cancels; prints "confirmed 0|1" before the result
+//   --list TITLE        instead of the dialog, the list chooser of the eight
+//                       notations under TITLE; prints "chosen N"
 //   --repeat N          open the dialog N times, each closed by a message as
 //                       soon as it is idle; print "opening-ms T" (the mean
 //                       time of one opening, painted and closed)
@@ -31,6 +35,7 @@
 #include <cstring>
 #include <string>
 
+#include "colortext/format_chooser.h"
 #include "picker/color_picker.h"
 #include "picker/dialog_layout.h"
 #include "picker/display_dpi_win32.h"
@@ -154,6 +159,8 @@ int main(int argc, char** argv) {
   bool close_on_input = false;
   int repeat = 0;
   int rows = 2;
+  bool dialog_keys = false;
+  const char* list_title = nullptr;
   tintra::ColorValue color = 0xFF2A7FD4u;
   DialogProbe& probe = GetDialogProbe();
   for (int i = 1; i < argc; ++i) {
@@ -176,6 +183,10 @@ int main(int argc, char** argv) {
       probe.on_idle = CloseWhenIdle;
     } else if (std::strcmp(a, "--close-on-input") == 0) {
       close_on_input = true;
+    } else if (std::strcmp(a, "--dialog-keys") == 0) {
+      dialog_keys = true;
+    } else if (std::strcmp(a, "--list") == 0 && i + 1 < argc) {
+      list_title = argv[++i];
     } else {
       std::fprintf(stderr, "dialog_demo_tool: unknown argument %s\n", a);
       return 2;
@@ -202,6 +213,22 @@ int main(int argc, char** argv) {
     QueryPerformanceCounter(&end);
     std::printf("opening-ms %.2f\n", static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
                                          static_cast<double>(frequency.QuadPart) / repeat);
+    return 0;
+  }
+  if (list_title != nullptr) {
+    const tintra::ChooserList list{list_title,
+                                   {"#ff8000", "rgb(255, 128, 0)", "hsl(30, 100%, 50%)", "0xFF8000",
+                                    "RGB(255, 128, 0)", "$0080FF", "vec3(1.0, 0.5, 0.0)", "33023"}};
+    std::printf("chosen %d\n", tintra::ChooseFromList(list));
+    return 0;
+  }
+  if (dialog_keys) {
+    tintra::PickerOptions options;
+    options.dialog_keys = true;
+    const tintra::PickerAnswer answer =
+        tintra::EditColorInPicker(color, Descriptor(rows, alpha), alpha ? 1 : 0, nullptr, options);
+    std::printf("confirmed %d\nresult 0x%08X\n", answer.confirmed ? 1 : 0,
+                static_cast<unsigned>(answer.color));
     return 0;
   }
   HWND owner_window = nullptr;

@@ -178,9 +178,10 @@ std::vector<ExpectedWidget> FixedWidgets(int a) {
       {"Edit", 103, 312, 319, 32, 20, "0"},
   };
   if (a != 0) w.push_back({"Edit", 104, 312, 341, 32, 20, "255"});
-  w.push_back({"Button", 105, 312, 188, 48, 40, ""});
-  w.push_back({"Button", 106, 312, 228, 48, 40, ""});
-  w.push_back({"Button", 107, 312, 136, 48, 40, ""});
+  // The image buttons' names (not drawn), in the English title's language.
+  w.push_back({"Button", 105, 312, 188, 48, 40, "OK"});
+  w.push_back({"Button", 106, 312, 228, 48, 40, "Cancel"});
+  w.push_back({"Button", 107, 312, 136, 48, 40, "Pick a colour from the screen"});
   return w;
 }
 
@@ -1000,6 +1001,157 @@ void TestKeys() {
   CloseIfOpen(g_report, run);
 }
 
+// The output fields' text from the caller: the template in angle brackets
+// and the colour's red byte, so that both arguments show.
+std::string BracketedTemplate(const void* /*context*/, std::string_view field_template,
+                              ColorValue color) {
+  return "<" + std::string(field_template) + ">" + std::to_string(RedOf(color));
+}
+
+// The tooltip the dialog made for its image buttons: a window of the
+// dialog's thread owned by the dialog.
+struct TooltipSearch {
+  HWND dialog;
+  HWND found;
+};
+
+BOOL CALLBACK FindOwnedTooltip(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TooltipSearch*>(p);
+  if (GetWindow(w, GW_OWNER) != s->dialog || ClassName(w) != TOOLTIPS_CLASSA) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+HWND ButtonTooltip(const RunningDialog& run) {
+  TooltipSearch search{run.window, nullptr};
+  EnumThreadWindows(run.thread_id, FindOwnedTooltip, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ToolText(HWND tooltip, HWND dialog, HWND button) {
+  char text[128] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(button);
+  tool.lpszText = text;
+  SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+void TestDialogKeys() {
+  BeginSection(g_report, "dialog keys");
+  struct Row {
+    const char* name;
+    const char* descriptor;
+    std::vector<WORD> keys;  // from the first focus (OK), before the last key
+    const char* typed;       // then typed, or nullptr
+    WORD last_key;           // VK_RETURN or VK_ESCAPE
+    bool confirmed;
+    ColorValue result;    // from (10, 20, 30, 255), or 0: the colour just before the last key
+    const char* tips[3];  // eyedropper, OK, Cancel
+  } rows[] = {
+      // Enter in a channel field confirms the colour typed there.
+      {"Enter in the blue field",
+       kStandardDescriptor,
+       {VK_SHIFT},
+       "77",
+       VK_RETURN,
+       true,
+       Rgba(10, 20, 77, 255),
+       {"Pick a colour from the screen", "OK", "Cancel"}},
+      // Escape in a channel field cancels what was typed.
+      {"Escape in the red field",
+       kStandardDescriptor,
+       {VK_SHIFT, VK_SHIFT, VK_SHIFT},
+       "5",
+       VK_ESCAPE,
+       false,
+       Rgba(10, 20, 30, 255),
+       {"Pick a colour from the screen", "OK", "Cancel"}},
+      // In the preset combo (closed) Down picks the next preset; Enter keeps it.
+      {"Enter in the preset combo",
+       "S\xE9lection de couleur\nHexad\xE9"
+       "cimal\tRGB\n$?hb?hg?hr\tRGB(?r, ?g, ?b)",
+       {VK_SHIFT, VK_SHIFT, VK_SHIFT, VK_SHIFT, VK_DOWN},
+       nullptr,
+       VK_RETURN,
+       true,
+       0,
+       {"Prendre une couleur \xE0 l'\xE9"
+        "cran",
+        "OK", "Annuler"}},
+      // Escape in an output field (Cancel, eyedropper, then the fields).
+      {"Escape in an output field",
+       kStandardDescriptor,
+       {VK_TAB, VK_TAB, VK_TAB},
+       nullptr,
+       VK_ESCAPE,
+       false,
+       Rgba(10, 20, 30, 255),
+       {"Pick a colour from the screen", "OK", "Cancel"}},
+      // Enter at once: OK has the first focus.
+      {"Enter on OK",
+       kStandardDescriptor,
+       {},
+       nullptr,
+       VK_RETURN,
+       true,
+       Rgba(10, 20, 30, 255),
+       {"Pick a colour from the screen", "OK", "Cancel"}},
+  };
+  for (const Row& r : rows) {
+    BeginSection(g_report, std::string("dialog keys: ") + r.name);
+    RunningDialog run;
+    run.job.initial = Rgba(10, 20, 30, 255);
+    run.job.descriptor = r.descriptor;
+    run.job.with_options = true;
+    run.job.options.dialog_keys = true;
+    run.job.options.field_text = BracketedTemplate;
+    if (!StartDialog(g_report, run)) continue;
+    HWND ok = Widget(run, WidgetId::kOkButton);
+    WaitForFocus(run, ok, "first focus");
+    const auto ui_state = static_cast<DWORD>(SendMessageA(ok, WM_QUERYUISTATE, 0, 0));
+    CheckEqual(g_report, "focus rectangle shown", 0ul,
+               static_cast<unsigned long>(ui_state & UISF_HIDEFOCUS));
+    WaitForText(Widget(run, TemplateFieldWidget(3)), "<RGB(?r, ?g, ?b)>10",
+                "output field from the caller's field_text");
+    const HWND buttons[3] = {Widget(run, WidgetId::kEyedropperButton), ok,
+                             Widget(run, WidgetId::kCancelButton)};
+    HWND tooltip = ButtonTooltip(run);
+    if (Check(g_report, tooltip != nullptr, "tooltip", "owned by the dialog", "none")) {
+      CheckEqual(g_report, "tools", 3L,
+                 static_cast<long>(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0)));
+      for (int i = 0; i < 3; ++i) {
+        CheckEqual(g_report, "tip " + std::to_string(i), std::string(r.tips[i]),
+                   ToolText(tooltip, run.window, buttons[i]));
+        CheckEqual(g_report, "name " + std::to_string(i), std::string(r.tips[i]),
+                   WindowText(buttons[i]));
+      }
+    }
+    for (WORD key : r.keys) {
+      HWND before = FocusedWidget(run);
+      if (key == VK_SHIFT) {
+        PressKeyWith(VK_SHIFT, VK_TAB);
+      } else {
+        PressKey(key);
+      }
+      if (key == VK_TAB || key == VK_SHIFT) WaitUntil([&] { return FocusedWidget(run) != before; });
+    }
+    if (r.typed != nullptr) TypeText(r.typed);
+    Fence(run);
+    const ColorValue before_last = CurrentColor();
+    PressKey(r.last_key);
+    const ColorValue want = r.result != 0 ? r.result : before_last;
+    if (r.result == 0) {
+      CheckEqual(g_report, "the preset changed the colour", true, before_last != run.job.initial);
+    }
+    CheckEqual(g_report, "result", Hex32(want), Hex32(WaitForResult(g_report, run)));
+    CheckEqual(g_report, "confirmed", r.confirmed, run.job.confirmed.load());
+    CloseIfOpen(g_report, run);
+  }
+}
+
 void TestTabOrder() {
   BeginSection(g_report, "Tab order");
   RunningDialog run;
@@ -1354,6 +1506,7 @@ int main(int argc, char** argv) {
   if (wanted("swatches")) TestSwatches();
   if (wanted("keys")) TestKeys();
   if (wanted("tab")) TestTabOrder();
+  if (wanted("dialogkeys")) TestDialogKeys();
   if (wanted("owner")) TestOwner();
   if (wanted("pixels")) {
     TestPixels(0);

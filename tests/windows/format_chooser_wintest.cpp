@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -164,6 +165,184 @@ void RunCase(TestReport& report, const Case& c) {
              GetClassInfoExA(GetModuleHandleA(nullptr), kFormatChooserClass, &wc) != FALSE);
 }
 
+// --- The list chooser ---------------------------------------------------------
+
+const char* const kNotationLabels[] = {
+    "#ff8000",          "rgb(255, 128, 0)", "hsl(30, 100%, 50%)",  "0xFF8000",
+    "RGB(255, 128, 0)", "$0080FF",          "vec3(1.0, 0.5, 0.0)", "33023"};
+
+ChooserList NotationList(const char* title) {
+  ChooserList list;
+  list.title = title;
+  list.labels.assign(std::begin(kNotationLabels), std::end(kNotationLabels));
+  return list;
+}
+
+// Width of a button's own text in its own font (physical pixels).
+int ButtonTextWidth(HWND button) {
+  const std::string text = WindowText(button);
+  HDC dc = GetDC(button);
+  if (dc == nullptr) return -1;
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(button, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(button, dc);
+  return size.cx;
+}
+
+// Buttons top to bottom, each showing its label whole; always on top; the
+// title's own width inside the window; centred on the screen.
+void CheckListWindow(TestReport& report, HWND chooser, const ChooserList& list) {
+  CheckEqual(report, "window class", std::string(kListChooserClass), ClassName(chooser));
+  CheckEqual(report, "title", list.title, WindowText(chooser));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_EXSTYLE));
+  CheckEqual(report, "always on top", true, (ex_style & WS_EX_TOPMOST) != 0);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrA(chooser, GWL_STYLE));
+  CheckEqual(report, "no sizing border, minimise or maximise box", 0ul,
+             static_cast<unsigned long>(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)));
+  const std::vector<HWND> buttons = ChildrenInOrder(chooser);
+  if (!CheckEqual(report, "button count", list.labels.size(), buttons.size())) return;
+  const SIZE client = ClientSize(chooser);
+  const int margin = ToPhysical(4, g_dpi);
+  const int padding = ToPhysical(kListLabelPadding, g_dpi);
+  CheckEqual(report, "client height", ToPhysical(8 + 24 * static_cast<int>(buttons.size()), g_dpi),
+             static_cast<int>(client.cy));
+  int top = margin;
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    const std::string name = "button " + std::to_string(i + 1);
+    CheckEqual(report, name + " text", list.labels[i], WindowText(buttons[i]));
+    const RECT r = RectInClient(buttons[i], chooser);
+    CheckEqual(report, name + " left and top", RectText(margin, top, 0, 0),
+               RectText(r.left, r.top, 0, 0));
+    CheckEqual(report, name + " spans the column", client.cx - 2 * margin,
+               static_cast<int>(r.right - r.left));
+    const int text = ButtonTextWidth(buttons[i]);
+    Check(report, text > 0 && text + 2 * padding <= r.right - r.left, name + " label fits",
+          "text + 2 x " + std::to_string(padding) + " <= " + std::to_string(r.right - r.left),
+          std::to_string(text));
+    top = r.bottom;
+  }
+  RECT frame{};
+  GetWindowRect(chooser, &frame);
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  CheckEqual(report, "centred across the screen", (screen_width - (frame.right - frame.left)) / 2,
+             static_cast<int>(frame.left));
+}
+
+struct ListCase {
+  const char* name;
+  const char* title;
+  bool check_window;
+  std::function<void(TestReport&, HWND)> act;  // runs on the driving thread
+  int expected;                                // ChooseFromList's answer
+};
+
+bool InFront(TestReport& report, HWND w) {
+  if (Check(report, WaitForeground(w), "chooser in front", "foreground", "not")) return true;
+  PostMessageA(w, WM_CLOSE, 0, 0);  // end the case anyway
+  return false;
+}
+
+const ListCase kListCases[] = {
+    // Down, Down, Enter: the third label.
+    {"Down, Down, Enter", "Choose a notation", true,
+     [](TestReport& report, HWND w) {
+       if (!InFront(report, w)) return;
+       PressKey(VK_DOWN);
+       PressKey(VK_DOWN);
+       PressKey(VK_RETURN);
+     },
+     3},
+    // Escape chooses nothing, also after moving.
+    {"Escape", "Choisir une notation", true,
+     [](TestReport& report, HWND w) {
+       if (!InFront(report, w)) return;
+       PressKey(VK_DOWN);
+       PressKey(VK_ESCAPE);
+     },
+     0},
+    // Up wraps to the last; Tab and Shift+Tab move as Down and Up.
+    {"Up, Tab, Shift+Tab, Shift+Tab, Enter", "Choose a notation", false,
+     [](TestReport& report, HWND w) {
+       if (!InFront(report, w)) return;
+       PressKey(VK_UP);
+       PressKey(VK_TAB);
+       PressKeyWith(VK_SHIFT, VK_TAB);
+       PressKeyWith(VK_SHIFT, VK_TAB);
+       PressKey(VK_RETURN);
+     },
+     7},
+    // Space presses the focused button, as on any push button.
+    {"Down, Space", "Choose a notation", false,
+     [](TestReport& report, HWND w) {
+       if (!InFront(report, w)) return;
+       PressKey(VK_DOWN);
+       PressKey(VK_SPACE);
+     },
+     2},
+    // A click on the sixth button.
+    {"click", "Choose a notation", false, [](TestReport&, HWND w) { PressChooserButton(w, 6); }, 6},
+    // The close box's system command: nothing.
+    {"close box (SC_CLOSE)", "Choose a notation", false,
+     [](TestReport&, HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }, 0},
+};
+
+void RunListCase(TestReport& report, const ListCase& c) {
+  BeginSection(report, std::string("list: ") + c.name);
+  const ChooserList list = NotationList(c.title);
+  std::thread driver([&] {
+    if (g_dpi != kBaseDpi) SetThreadPerMonitorDpiAware();
+    HWND chooser = WaitForOwnWindow(c.title, kDefaultTimeoutMs);
+    if (!Check(report, chooser != nullptr, "chooser window", "shown", "none")) return;
+    if (c.check_window) CheckListWindow(report, chooser, list);
+    c.act(report, chooser);
+  });
+  const int answer = ChooseFromList(list);
+  driver.join();
+  CheckEqual(report, "answer", c.expected, answer);
+  CheckEqual(report, "window gone after the call", true,
+             FindTopWindows(GetCurrentProcessId(), c.title).empty());
+}
+
+// A title far wider than the labels: the window grows to show it.
+void RunLongTitle(TestReport& report) {
+  BeginSection(report, "list: long title");
+  ChooserList list;
+  list.title = "A title much longer than any of the labels below it, to be shown whole";
+  list.labels = {"#fff", "R&B"};
+  std::thread driver([&] {
+    HWND chooser = WaitForOwnWindow(list.title, kDefaultTimeoutMs);
+    if (!Check(report, chooser != nullptr, "chooser window", "shown", "none")) return;
+    // The title's text in the caption font the system draws it with.
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT caption = CreateFontIndirectA(&metrics.lfCaptionFont);
+    HDC dc = GetDC(chooser);
+    const HGDIOBJ old = SelectObject(dc, caption);
+    SIZE title{};
+    GetTextExtentPoint32A(dc, list.title.c_str(), static_cast<int>(list.title.size()), &title);
+    SelectObject(dc, old);
+    ReleaseDC(chooser, dc);
+    DeleteObject(caption);
+    Check(report, ClientSize(chooser).cx > title.cx, "client wider than the title's text",
+          "> " + std::to_string(title.cx), std::to_string(ClientSize(chooser).cx));
+    const std::vector<HWND> buttons = ChildrenInOrder(chooser);
+    // "&" is shown as written (doubled for the button).
+    if (CheckEqual(report, "buttons", 2u, buttons.size())) {
+      CheckEqual(report, "ampersand label", std::string("R&&B"), WindowText(buttons[1]));
+    }
+    PressChooserButton(chooser, 2);
+  });
+  const int answer = ChooseFromList(list);
+  driver.join();
+  CheckEqual(report, "answer", 2, answer);
+  // No labels: no window, no choice.
+  CheckEqual(report, "empty list", 0, ChooseFromList(ChooserList{"Empty", {}}));
+}
+
 LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) return FALSE;
   return DefWindowProcA(window, message, wparam, lparam);
@@ -210,7 +389,9 @@ int main(int argc, char** argv) {
     SetThreadPerMonitorDpiAware();
   }
   for (const Case& c : kCases) RunCase(report, c);
+  for (const ListCase& c : kListCases) RunListCase(report, c);
   if (child) return FinishReport(report);
+  RunLongTitle(report);
   RunCreationFailure(report);
   RunScaled(report);
   return FinishReport(report);

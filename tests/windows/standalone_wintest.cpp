@@ -1,14 +1,17 @@
 // Tintra.exe from end to end, as a user runs it: a text on the real
 // clipboard, the program started as a process of its own, its dialog and
 // format chooser driven with real pointer and keyboard input, and the
-// clipboard read once the program has ended.
+// clipboard read once the program has ended. And Tintra.exe --filter as an
+// editor runs it: the standard handles on pipes, the input written and
+// closed, the output, the message and the exit status read at the end.
 //
 // The test keeps a small window of its own open the whole time: Wine bridges
 // its clipboard to X only while some Wine program has a window.
 //
 //   standalone_wintest [--soak RUNS] [NAME]
-// NAME runs only the cases whose name contains it; the soak, many runs in a
-// row, is the case "soak" (200 runs by default, CI runs fewer).
+// NAME runs only the cases whose name contains it ("filter": the filter's
+// rows); the soak, many runs in a row, is the case "soak" (200 runs by
+// default, CI runs fewer).
 #include <windows.h>
 
 #include <cstdio>
@@ -16,8 +19,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
+#include "picker/handles_win32.h"
 #include "tests/clipboard_cases.h"
 #include "tests/windows/support/wintest_dialog.h"
 #include "tests/windows/support/wintest_input.h"
@@ -464,6 +469,185 @@ void RunSoak(TestReport& report, int runs) {
   CheckEqual(report, "test process windows", first.windows, last.windows);
 }
 
+// ---------------------------------------------------------------------------
+// The text filter as an editor runs it: its standard handles on pipes.
+
+enum class FilterUser { kNone, kStripThenOk, kCancel, kEnter, kSecondLabel };
+
+struct FilterCase {
+  const char* name;
+  const char* arguments;
+  std::optional<std::string> input;  // written, then closed; nothing: no input handle at all
+  FilterUser user;                   // kNone: no window may show
+  DWORD status;
+  std::string output;             // standard output, byte for byte
+  bool contains = false;          // standard output need only hold `output`
+  bool error_text = false;        // a message on standard error (a pipe, not a console)
+  const char* desktop = nullptr;  // "STATION\\DESKTOP" to start it in
+  bool title = false;             // the dialog's title is checked
+};
+
+// A window station of the test's own, which nobody sees (as a service's).
+constexpr char kHiddenDesktop[] = "TintraHidden\\Default";
+
+// The dialog's title in the interface language this process has: the ctest
+// entry with LC_ALL=fr_FR.UTF-8 (tests.cmake) sets TINTRA_EXPECT_FRENCH.
+std::string InterfaceTitle(TestReport& report) {
+  const bool french = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH;
+  if (std::getenv("TINTRA_EXPECT_FRENCH") != nullptr) {
+    CheckEqual(report, "the test's interface language is French", true, french);
+  }
+  return french ? "S\xE9lection de couleur" : "Color";
+}
+
+// Gathers a pipe's bytes until every writer has closed it.
+std::thread Drain(HANDLE pipe, std::string& bytes) {
+  return std::thread([pipe, &bytes] {
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  });
+}
+
+// A pipe: the filter inherits `child`, the test keeps `own`.
+bool MakePipe(bool child_reads, OwnedKernelHandle& child, OwnedKernelHandle& own) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE ends[2] = {};  // read, write
+  if (!CreatePipe(&ends[0], &ends[1], &inherit, 0)) return false;
+  child.reset(ends[child_reads ? 0 : 1]);
+  own.reset(ends[child_reads ? 1 : 0]);
+  return SetHandleInformation(own.get(), HANDLE_FLAG_INHERIT, 0) != FALSE;
+}
+
+// What the user does once the dialog shows its colour.
+void ActInDialog(TestReport& report, const FilterCase& c, const StartedProcess& process,
+                 HWND dialog) {
+  const bool active = WaitUntil([&] { return GetForegroundWindow() == dialog; });
+  if (c.user == FilterUser::kStripThenOk) {
+    ClickClient(dialog, {144, 285});  // red 100
+    WaitUntil([&] { return ControlText(ChildAt(dialog, kRedField)) == "100"; });
+  }
+  if (c.user == FilterUser::kCancel) ClickClient(dialog, {336, 248});
+  if (c.user == FilterUser::kEnter && active) PressKey(VK_RETURN);
+  if (c.user != FilterUser::kStripThenOk && c.user != FilterUser::kSecondLabel) return;
+  ClickClient(dialog, kOkCentre);
+  if (c.user != FilterUser::kSecondLabel) return;
+  HWND chooser = nullptr;
+  WaitUntil([&] {
+    for (HWND w : FindTopWindows(process.info.dwProcessId, "")) chooser = w != dialog ? w : chooser;
+    return chooser != nullptr;
+  });
+  if (Check(report, chooser != nullptr, "chooser", "shown after OK", "none")) {
+    PressChooserButton(chooser, 2);
+  }
+}
+
+std::string Clipped(const std::string& bytes) {
+  return "\"" + bytes.substr(0, 160) + "\" (" + std::to_string(bytes.size()) + " bytes)";
+}
+
+void RunFilterCase(TestReport& report, const FilterCase& c) {
+  BeginSection(report, c.name);
+  OwnedKernelHandle in, out, err, input, output, error;
+  if (!Check(report,
+             (!c.input || MakePipe(true, in, input)) && MakePipe(false, out, output) &&
+                 MakePipe(false, err, error),
+             "pipes", "made", "failed"))
+    return;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.get();
+  startup.hStdOutput = out.get();
+  startup.hStdError = err.get();
+  const std::string path = ProgramFolder() + "Tintra.exe";
+  std::string command_line = "\"" + path + "\" " + c.arguments;
+  std::string desktop = c.desktop ? c.desktop : "";
+  startup.lpDesktop = c.desktop ? desktop.data() : nullptr;
+  StartedProcess process;
+  process.started = CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
+                                   nullptr, nullptr, &startup, &process.info) != FALSE;
+  in.reset();
+  out.reset();
+  err.reset();
+  if (!Check(report, process.started, "Tintra.exe started", "yes", "no")) return;
+  std::string got_output, got_error;
+  std::thread output_drain = Drain(output.get(), got_output);
+  std::thread error_drain = Drain(error.get(), got_error);
+  DWORD written = 0;
+  if (c.input) WriteFile(input.get(), c.input->data(), DWORD(c.input->size()), &written, nullptr);
+  input.reset();
+  bool window_seen = false;
+  if (c.user == FilterUser::kNone) {
+    WaitUntil([&] {
+      window_seen = window_seen || !FindTopWindows(process.info.dwProcessId, "").empty();
+      return process.WaitForExit(0);
+    });
+  } else if (HWND dialog =
+                 WaitForTopWindow(process.info.dwProcessId, "", kDefaultTimeoutMs, &process)) {
+    WaitUntil([&] {
+      const std::string red = ControlText(ChildAt(dialog, kRedField));
+      return !red.empty() && red != "<no control>";
+    });
+    if (c.title) CheckEqual(report, "dialog title", InterfaceTitle(report), WindowText(dialog));
+    ActInDialog(report, c, process, dialog);
+  }
+  const bool ended = WaitForProcessEnd(process, kExitTimeoutMs);
+  process.End();
+  output_drain.join();
+  error_drain.join();
+  if (!Check(report, ended, "Tintra ended", "exited", "still running")) return;
+  CheckEqual(report, "a window shown", false, window_seen);
+  CheckEqual(report, "exit status", c.status, process.ExitCode());
+  Check(report, c.contains ? got_output.find(c.output) != got_output.npos : got_output == c.output,
+        c.contains ? "standard output holding" : "standard output", Clipped(c.output),
+        Clipped(got_output));
+  Check(report, c.error_text == !got_error.empty(), "standard error",
+        c.error_text ? "a message" : "nothing", Clipped(got_error));
+}
+
+std::vector<FilterCase> FilterCases() {
+  const std::string css = "color: #ff8000;\n";
+  // CR LF, Windows-1252, a NUL, no final line feed: all given back.
+  static constexpr char kMixed[] = "a { color: #ff8000; }\r\n/* \xE9t\xE9 */\0 end";
+  const std::string mixed(kMixed, sizeof kMixed - 1);
+  // A megabyte without a colour, then one: many reads and writes of the pipes.
+  std::string filler;
+  while (filler.size() < (1 << 20)) filler += "nothing to read on this line\n";
+  using enum FilterUser;
+  return {
+      {"filter: OK after a strip press", "--filter", css, kStripThenOk, 0, "color: #648000;\n"},
+      {"filter: Cancel", "--filter", mixed, kCancel, 1, mixed},
+      {"filter: Enter, the colour unchanged", "--filter", "a{color:#FF8000}\r\n", kEnter, 0,
+       "a{color:#FF8000}\r\n"},
+      {"filter: --no-dialog --to", "--filter --no-dialog --to css-rgb", css, kNone, 0,
+       "color: rgb(255, 128, 0);\n"},
+      {"filter: a megabyte", "--filter --no-dialog --to hex-0x", filler + "#ff8000\n", kNone, 0,
+       filler + "0xFF8000\n"},
+      {"filter: no colour", "--filter", "none here\n", kNone, 2, "none here\n"},
+      {"filter: a wrong option", "--filter --frobnicate", css, kNone, 64, css},
+      {"filter: a wrong option, --verbose", "--filter --verbose --frobnicate", css, kNone, 64, css,
+       false, true},
+      {"filter: --help", "--filter --help", "", kNone, 0, "--filter", true},
+      {"filter: --version alone", "--version", "", kNone, 0, "Tintra", true},
+      {"filter: no input handle", "--filter --no-dialog --set #ff8000 --to css-rgb", std::nullopt,
+       kNone, 0, "rgb(255, 128, 0)"},
+      // Blank input: black, then the chooser, whose second notation is css-rgb.
+      {"filter: blank input", "--filter", "\r\n", kSecondLabel, 0, "rgb(0, 0, 0)\r\n"},
+      {"filter: interface language", "--filter", css, kCancel, 1, css, false, false, nullptr, true},
+      // Where nobody sees windows the picker cannot open; the input is searched first.
+      {"filter: no display", "--filter", css, kNone, 3, css, false, false, kHiddenDesktop},
+      {"filter: no display, no colour", "--filter", "none\n", kNone, 2, "none\n", false, false,
+       kHiddenDesktop},
+  };
+}
+
+void RunFilterCases(TestReport& report, const TestSelection& selection) {
+  for (const FilterCase& c : FilterCases()) {
+    if (Wanted(selection, c.name)) RunFilterCase(report, c);
+  }
+}
+
 }  // namespace
 }  // namespace tintra::wintest
 
@@ -494,6 +678,7 @@ int main(int argc, char** argv) {
     RunHeldClipboard(report, 3000, "$ff8000");  // given up: the clipboard unchanged
   }
   if (wanted("soak")) RunSoak(report, selection.size);
+  RunFilterCases(report, selection);
 
   DestroyWindow(g_keeper);
   return FinishReport(report);

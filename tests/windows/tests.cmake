@@ -46,3 +46,9 @@ foreach(source IN LISTS TINTRA_WINTESTS)
   add_test(NAME ${name} COMMAND ${name} ${TINTRA_WINTEST_ARGS_${name}})
   set_tests_properties(${name} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
 endforeach()
+
+# The filter's dialog in French: Wine takes a program's interface language
+# from LC_ALL when it starts, and the programs the test starts inherit it.
+add_test(NAME standalone_wintest_french COMMAND standalone_wintest "filter: interface language")
+set_tests_properties(standalone_wintest_french PROPERTIES
+  TIMEOUT 300 RUN_SERIAL TRUE ENVIRONMENT "LC_ALL=fr_FR.UTF-8;TINTRA_EXPECT_FRENCH=1")

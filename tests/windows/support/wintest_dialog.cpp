@@ -136,7 +136,14 @@ DWORD WINAPI DialogThread(LPVOID parameter) {
   HHOOK hook = job->refuse_window
                    ? SetWindowsHookExA(WH_CBT, RefuseDialogWindow, nullptr, GetCurrentThreadId())
                    : nullptr;
-  job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
+  if (job->with_options) {
+    const PickerAnswer answer =
+        EditColorInPicker(job->initial, job->descriptor, job->alpha_flag, owner, job->options);
+    job->result = answer.color;
+    job->confirmed = answer.confirmed;
+  } else {
+    job->result = OpenColorPicker(job->initial, job->descriptor, job->alpha_flag, owner);
+  }
   if (job->open_twice) {
     job->first_result = job->result.load();
     job->first_finished = true;

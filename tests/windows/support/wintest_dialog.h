@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "picker/color_model.h"
+#include "picker/color_picker.h"
 #include "picker/picker_state.h"
 #include "tests/windows/support/wintest_report.h"
 
@@ -82,6 +83,11 @@ struct DialogJob {
   int alpha_flag = 0;
   OwnerKind owner_kind = OwnerKind::kNone;
   bool refuse_window = false;  // a hook makes creating the dialog window fail
+  // EditColorInPicker with these options instead of OpenColorPicker, when
+  // `with_options` is set; `confirmed` is then its answer's flag.
+  bool with_options = false;
+  PickerOptions options;
+  std::atomic<bool> confirmed{false};
   // The dialog opened a second time on the same thread, from `initial`
   // again, once OpenAgain asks for it; `result` is then the second's.
   bool open_twice = false;
