@@ -141,13 +141,16 @@ for spec in "${rows[@]}"; do
     emacs)
       run "(progn (save-buffer) \
 (write-region (format \"%d\" (length buffer-undo-list)) nil \"$work/after\"))"
+      # An error (nothing to undo) drops the keys typed ahead: wait for the answer.
       keys C-x u
+      wait_for 'screen_has Undo || screen_has "No further undo"' 100 || fail "no answer to undo"
       run "(progn (write-region nil nil \"$work/undone\") (write-region \"\" nil \"$work/done\"))" ;;
     *)
       run "w | call writefile([string(changenr())], '$work/after') | silent! undo \
 | w! $work/undone | call writefile([], '$work/done')" ;;
   esac
-  wait_for '[ -e "$work/done" ]' 100 || fail "the editor did not save"
+  wait_for '[ -e "$work/done" ]' 100 ||
+    fail "the editor did not save; its screen: $(tmux -L "$sock" capture-pane -p -t ed | grep -v '^ *$' | tail -n 4)"
   tmux -L "$sock" kill-server 2>/dev/null
 
   expected_lines=("${original_lines[@]}")
