@@ -99,9 +99,9 @@ rows=(
   'binary|NUL and CR kept|5|5||"--no-dialog", "--set", "#102030"|none|x\0y #102030\r|#102030'
 )
 
-for spec in "${rows[@]}"; do
+for row in "${rows[@]}"; do
   failures_before=$failures
-  IFS='|' read -r file row_name line column notation arguments action after on_screen <<<"$spec"
+  IFS='|' read -r file row_name line column notation arguments action after on_screen <<<"$row"
   declare -n original_lines=${file}_lines
   printf '%b\n' "${original_lines[@]}" >"$work/original.txt"
   cp "$work/original.txt" "$work/colors.txt"
