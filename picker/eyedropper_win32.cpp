@@ -350,9 +350,25 @@ PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWi
         reinterpret_cast<HBITMAP>(SendMessageA(m.image, STM_GETIMAGE, IMAGE_BITMAP, 0));
     if (shown != nullptr && shown != m.capture.get()) m.shown.reset(shown);
   }
-  ShowWindow(m.window.get(), SW_SHOWNOACTIVATE);
+  // The first frozen screen shown takes the keys (the hidden dialog had
+  // them) until the magnifier is up.
+  const bool first = !IsOwnWindow(e, GetForegroundWindow());
+  ShowWindow(m.window.get(), first ? SW_SHOW : SW_SHOWNOACTIVATE);
+  if (first) SetForegroundWindow(m.window.get());
   UpdateWindow(m.window.get());
   return view;
+}
+
+// Built before the first window shows: a key that comes once the screen is
+// frozen is the run's, even before the magnifier is up.
+void MakeShortcuts(Eyedropper& e) {
+  ACCEL table[kEyedropperShortcutCount];
+  for (int i = 0; i < kEyedropperShortcutCount; ++i) {
+    const EyedropperShortcut& s = kEyedropperShortcuts[i];
+    table[i] = {static_cast<BYTE>(FVIRTKEY | (s.shift ? FSHIFT : 0)), VirtualKey(s.key),
+                static_cast<WORD>(i)};
+  }
+  e.shortcuts.reset(CreateAcceleratorTableA(table, kEyedropperShortcutCount));
 }
 
 bool OpenMagnifier(Eyedropper& e, const std::string& title) {
@@ -361,13 +377,6 @@ bool OpenMagnifier(Eyedropper& e, const std::string& title) {
                                     GetModuleHandleA(nullptr), nullptr));
   if (e.magnifier.get() == nullptr) return false;
   SetWindowPos(e.magnifier.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ACCEL table[kEyedropperShortcutCount];
-  for (int i = 0; i < kEyedropperShortcutCount; ++i) {
-    const EyedropperShortcut& s = kEyedropperShortcuts[i];
-    table[i] = {static_cast<BYTE>(FVIRTKEY | (s.shift ? FSHIFT : 0)), VirtualKey(s.key),
-                static_cast<WORD>(i)};
-  }
-  e.shortcuts.reset(CreateAcceleratorTableA(table, kEyedropperShortcutCount));
   // Shown active, so that the keys reach the thread's key messages.
   ShowWindow(e.magnifier.get(), SW_SHOW);
   SetForegroundWindow(e.magnifier.get());
@@ -430,7 +439,9 @@ void RunNestedLoop(Eyedropper& e) {
       OnCloseRequest(e);
       break;
     }
-    if (IsOwnWindow(e, msg.hwnd) && e.shortcuts.get() != nullptr &&
+    // Every key of the thread is the run's, whichever window had the focus
+    // when it came (the hidden dialog's before the screen froze).
+    if (e.shortcuts.get() != nullptr &&
         TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.get(), &msg)) {
       continue;
     }
@@ -474,6 +485,7 @@ bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_col
         kWindowClass, EyedropperWindowProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
     const ActiveRun active(e);
 
+    MakeShortcuts(e);
     std::vector<MonitorRect> rects;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&rects));
     if (!rects.empty()) {
