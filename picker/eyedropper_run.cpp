@@ -52,6 +52,18 @@ void Pick(EyedropperRun& run, EyedropperInput input) {
                                                     : EyedropperPhase::kAwaitingEnterUp;
   run.watching = true;
   RecordInput(run, EyedropperRequestKind::kWatchRelease, input);
+  run.requests.back().ms = kEyedropperReleasePollMs;
+}
+
+// Records one step of the sequence and has the shell carry it out (with
+// whatever was recorded before it); the step's result.
+bool Step(EyedropperRun& run, const EyedropperShell& shell, EyedropperRequestKind kind,
+          int ms = 0) {
+  CarryOutEyedropperRequests(run, shell);
+  EyedropperRequest r;
+  r.kind = kind;
+  r.ms = ms;
+  return shell.carry_out(shell.context, r);
 }
 
 }  // namespace
@@ -93,6 +105,41 @@ ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const Pix
     }
   }
   return zoom[kZoomCentre * kZoomSize + kZoomCentre];
+}
+
+bool CaptureFits(int width, int height) {
+  return width > 0 && height > 0 &&
+         static_cast<long long>(width) * static_cast<long long>(height) <= kMaxCapturePixels;
+}
+
+void CarryOutEyedropperRequests(EyedropperRun& run, const EyedropperShell& shell) {
+  while (!run.requests.empty()) {
+    std::vector<EyedropperRequest> batch;
+    batch.swap(run.requests);
+    for (const EyedropperRequest& r : batch) shell.carry_out(shell.context, r);
+  }
+}
+
+bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const EyedropperShell& shell) {
+  using K = EyedropperRequestKind;
+  run = StartEyedropperRun(kept);
+  Step(run, shell, K::kHideDialog);
+  Step(run, shell, K::kWait, kEyedropperHideWaitMs);
+  Step(run, shell, K::kDropInput);
+  // A close request may come while the screens freeze: the run is over then.
+  Step(run, shell, K::kFreezeScreens);
+  if (run.phase == EyedropperPhase::kCapturing && !run.monitors.empty() &&
+      Step(run, shell, K::kOpenMagnifier)) {
+    BeginEyedropperPicking(run);
+    CarryOutEyedropperRequests(run, shell);
+    if (run.phase != EyedropperPhase::kEnded) Step(run, shell, K::kPick);
+  }
+  End(run);  // no capture is read once the windows close
+  Step(run, shell, K::kCloseWindows);
+  Step(run, shell, K::kShowDialog);
+  Step(run, shell, K::kRestoreFocus);
+  kept = run.color;
+  return run.picked;
 }
 
 int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers) {

@@ -8,9 +8,19 @@
 // `EyedropperRun::requests`, in the order it must be carried out; the shell
 // carries the list out after each handler and clears it.
 //
-// A run: StartEyedropperRun, then AddEyedropperMonitor for each monitor in
-// the platform's order (primary first), then BeginEyedropperPicking once the
-// magnifier is up, then the events until the phase is kEnded.
+// A run: RunEyedropperSequence records its steps (hide the dialog, wait,
+// drop stray input, freeze the screens, open the magnifier, pick, close,
+// show the dialog, give the focus back) and has the shell carry each out.
+// Within it: AddEyedropperMonitor for each monitor in the platform's order
+// (primary first) while the screens are frozen, then the events until the
+// phase is kEnded.
+//
+// Stray input, the same on every platform: input that came before the
+// frozen screens show is dropped (kDropInput), and for the whole run input
+// for any window but the run's is dropped, so that no click or key changes
+// the hidden dialog. Every key of the program's windows is the run's from
+// the moment the first frozen screen shows: one pressed as the screen
+// freezes counts.
 //
 // Capture pixels are read where the shell keeps them, through a PixelView:
 //   bytes   row 0 (the monitor's top row) first; row y starts at
@@ -96,6 +106,16 @@ inline constexpr int kEyedropperShortcutCount =
 // Index into kEyedropperShortcuts of the key with those modifiers; -1 for none.
 int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers);
 
+// Timing and limits of every run.
+inline constexpr int kEyedropperHideWaitMs = 50;     // lets the windows under the dialog repaint
+inline constexpr int kEyedropperReleasePollMs = 20;  // the release watch's period
+// Largest monitor captured, pixels (16384 x 16384): a larger one gets no
+// frozen screen, as when its capture fails. At 4 bytes a pixel this is 1 GiB,
+// which a 32-bit process can still hope to allocate once.
+inline constexpr long long kMaxCapturePixels = 1LL << 28;
+// Whether a monitor of that size may be captured.
+bool CaptureFits(int width, int height);
+
 enum class EyedropperPhase {
   kCapturing,         // monitors being added; no event counts yet
   kPicking,           // the magnifier follows the pointer
@@ -119,6 +139,16 @@ enum class EyedropperRequestKind {
   kStopWatching,    // undo kWatchRelease
   kDropQueuedRelease,  // the poll saw `input` released: take its release out of the queue
   kEndRun,             // the run has ended: leave the loop (wake it if it waits)
+  // The steps of RunEyedropperSequence, in their order:
+  kHideDialog,     // note the dialog's focused widget, hide the dialog
+  kWait,           // `ms` milliseconds, other windows painted meanwhile
+  kDropInput,      // take out the input queued so far
+  kFreezeScreens,  // capture each monitor, show it frozen, AddEyedropperMonitor
+  kOpenMagnifier,  // black, at the top-left corner; the carry-out says whether it is up
+  kPick,           // run the events until the phase is kEnded
+  kCloseWindows,   // close the run's windows, free the captures
+  kShowDialog,     // show and activate the dialog
+  kRestoreFocus,   // the widget noted at kHideDialog, if still the dialog's
 };
 
 struct EyedropperRequest {
@@ -126,6 +156,7 @@ struct EyedropperRequest {
   ScreenPoint at;    // kMoveMagnifier, kMovePointer: virtual-screen pixels
   int monitor = -1;  // kCapturePointer: index into EyedropperRun::monitors
   EyedropperInput input = EyedropperInput::kLeftButton;  // kWatchRelease, kDropQueuedRelease
+  int ms = 0;                                            // kWait, kWatchRelease (the poll's period)
 };
 
 struct EyedropperRun {
@@ -140,6 +171,24 @@ struct EyedropperRun {
   bool watching = false;                    // kWatchRelease not yet undone
   std::vector<EyedropperRequest> requests;  // for the shell, oldest first
 };
+
+// The shell's side of a run: carries out one request with system calls.
+// The result counts for kOpenMagnifier only: whether the magnifier is up.
+struct EyedropperShell {
+  bool (*carry_out)(void* context, const EyedropperRequest& request) = nullptr;
+  void* context = nullptr;
+};
+
+// Carries out the recorded requests, oldest first. A carry-out may record
+// more (and drain them itself, from a nested event loop): the list is taken
+// out before it is walked.
+void CarryOutEyedropperRequests(EyedropperRun& run, const EyedropperShell& shell);
+
+// One whole run over the dialog: `run` (the shell's, so that its event
+// handlers reach it) is started with `kept`, the colour kept from the
+// dialog's previous run, and becomes `kept` again at the end. Returns whether
+// a colour was picked. The dialog is shown again on every path.
+bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const EyedropperShell& shell);
 
 // A run in kCapturing; `kept` is the picked colour of the previous run of
 // the same dialog (black at first), which a pick without any move takes.

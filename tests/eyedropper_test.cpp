@@ -261,10 +261,13 @@ std::vector<std::uint8_t> MakeCapture(int index, const MonitorRect& m, PixelLayo
 
 // Requests as letters, in the order of EyedropperRequestKind: Magnifier
 // moved, View shown, Pointer moved, Capture, Release, Watch, Stop watching,
-// Drop the queued release, End.
+// Drop the queued release, End; the sequence's steps in lower case: hide,
+// wait, input dropped, freeze, open the magnifier, pick, close the windows,
+// show, focus back.
+constexpr char kRequestLetters[] = "MVPCRWSDEhwifopcsr";
 std::string Letters(const std::vector<EyedropperRequest>& requests) {
   std::string text;
-  for (const EyedropperRequest& r : requests) text += "MVPCRWSDE"[static_cast<int>(r.kind)];
+  for (const EyedropperRequest& r : requests) text += kRequestLetters[static_cast<int>(r.kind)];
   return text;
 }
 
@@ -363,6 +366,120 @@ TEST(EyedropperRun, EventSequences) {
   EyedropperRun none = StartEyedropperRun(0);
   BeginEyedropperPicking(none);  // no monitor: over at once
   EXPECT_EQ(none.phase, P::kEnded);
+}
+
+// A shell that notes what it is asked to do, in order. Freezing adds
+// `layout`'s monitors (a close request first when `close_while_freezing`);
+// picking feeds `events` (Feed's letters) with the pointer at `pointer`,
+// carrying out what each records, as a shell's handlers do.
+struct FakeShell {
+  EyedropperRun run;
+  const std::vector<MonitorRect>* layout = nullptr;
+  bool magnifier_opens = true;
+  bool close_while_freezing = false;
+  const char* events = "";
+  ScreenPoint pointer;
+  std::vector<std::vector<std::uint8_t>> bytes;
+  std::string done;  // the letters of every request carried out
+  int wait_ms = -1;
+  int poll_ms = -1;
+};
+
+bool FakeCarryOut(void* context, const EyedropperRequest& r) {
+  FakeShell& f = *static_cast<FakeShell*>(context);
+  f.done += kRequestLetters[static_cast<int>(r.kind)];
+  const EyedropperShell self{FakeCarryOut, &f};
+  switch (r.kind) {
+    case EyedropperRequestKind::kWait:
+      f.wait_ms = r.ms;
+      return true;
+    case EyedropperRequestKind::kWatchRelease:
+      f.poll_ms = r.ms;
+      return true;
+    case EyedropperRequestKind::kFreezeScreens:
+      if (f.close_while_freezing) OnEyedropperCloseRequest(f.run);
+      for (size_t i = 0; i < f.layout->size(); ++i) {
+        PixelView view;
+        f.bytes.push_back(
+            MakeCapture(static_cast<int>(i), (*f.layout)[i], PixelLayout::kRgbx32, view));
+        AddEyedropperMonitor(f.run, (*f.layout)[i], view);
+      }
+      return true;
+    case EyedropperRequestKind::kOpenMagnifier:
+      return f.magnifier_opens;
+    case EyedropperRequestKind::kPick:
+      for (const char* e = f.events; *e != 0 && f.run.phase != P::kEnded; ++e) {
+        Feed(f.run, *e, f.pointer);
+        CarryOutEyedropperRequests(f.run, self);
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+struct SequenceCase {
+  const std::vector<MonitorRect>* layout;
+  bool magnifier_opens;
+  bool close_while_freezing;
+  const char* events;  // while picking, at (5, 6)
+  const char* done;    // every request carried out, in order
+  bool picked;
+  bool moved;  // the colour kept after is the one under the pointer, else the one before
+};
+
+TEST(EyedropperRun, TheWholeSequence) {
+  const SequenceCase cases[] = {
+      {&kSingle, true, false, "MEe", "hwifopMVWSEcsr", true, true},     // a pick with Enter
+      {&kSingle, true, false, "MDU", "hwifopMVCWRSEcsr", true, true},   // ... with a click
+      {&kSideBySide, true, false, "D", "hwifopCWRSEcsr", true, false},  // no move: kept colour
+      {&kSingle, true, false, "MQ", "hwifopMVEcsr", false, true},       // Escape: colour moved
+      {&kSingle, true, false, "", "hwifopEcsr", false, false},          // loop left unended
+      {&kSingle, false, false, "MEe", "hwifoEcsr", false, false},       // no magnifier
+      {&kSingle, true, true, "MEe", "hwifEcsr", false, false},          // closed while freezing
+      {&kEmptyFirst, true, false, "Q", "hwifopEcsr", false, false},     // a monitor of no size
+  };
+  for (const SequenceCase& c : cases) {
+    FakeShell f;
+    f.layout = c.layout;
+    f.magnifier_opens = c.magnifier_opens;
+    f.close_while_freezing = c.close_while_freezing;
+    f.events = c.events;
+    f.pointer = {5, 6};
+    ColorValue kept = kKept;
+    EXPECT_EQ(RunEyedropperSequence(f.run, kept, EyedropperShell{FakeCarryOut, &f}), c.picked)
+        << c.done;
+    EXPECT_EQ(f.done, c.done);
+    EXPECT_EQ(kept, c.moved ? Pattern(0, 5, 6) : kKept) << c.done;
+    EXPECT_EQ(f.wait_ms, kEyedropperHideWaitMs) << c.done;
+    EXPECT_EQ(f.run.phase, P::kEnded) << c.done;
+    EXPECT_EQ(f.poll_ms, c.picked ? kEyedropperReleasePollMs : -1) << c.done;
+  }
+  // No monitor at all: shown again at once, nothing picked.
+  const std::vector<MonitorRect> none;
+  FakeShell f;
+  f.layout = &none;
+  ColorValue kept = kKept;
+  EXPECT_FALSE(RunEyedropperSequence(f.run, kept, EyedropperShell{FakeCarryOut, &f}));
+  EXPECT_EQ(f.done, "hwifEcsr");
+}
+
+TEST(EyedropperRun, CaptureSizeLimit) {
+  const struct {
+    int width, height;
+    bool fits;
+  } cases[] = {
+      {1920, 1080, true},         // an ordinary monitor
+      {16384, 16384, true},       // the limit exactly
+      {65536, 4096, true},        // ... in another shape
+      {16384, 16385, false},      // one row more
+      {0, 1080, false},           // no pixels
+      {-1920, -1080, false},      // a negative size is no size, though its product is positive
+      {INT_MAX, INT_MAX, false},  // no overflow
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CaptureFits(c.width, c.height), c.fits) << c.width << " x " << c.height;
+  }
 }
 
 // The magnifier on a monitor smaller than the zoom, left of the primary
