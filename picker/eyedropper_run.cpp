@@ -126,8 +126,8 @@ bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const Eyedroppe
   Step(run, shell, K::kHideDialog);
   Step(run, shell, K::kWait, kEyedropperHideWaitMs);
   Step(run, shell, K::kDropInput);
-  // A close request may come while the screens freeze: the run is over then.
-  Step(run, shell, K::kFreezeScreens);
+  // A close request may come at any step (the dialog's): the run is over then.
+  if (run.phase == EyedropperPhase::kCapturing) Step(run, shell, K::kFreezeScreens);
   if (run.phase == EyedropperPhase::kCapturing && !run.monitors.empty() &&
       Step(run, shell, K::kOpenMagnifier)) {
     BeginEyedropperPicking(run);

@@ -368,15 +368,16 @@ TEST(EyedropperRun, EventSequences) {
   EXPECT_EQ(none.phase, P::kEnded);
 }
 
-// A shell that notes what it is asked to do, in order. Freezing adds
-// `layout`'s monitors (a close request first when `close_while_freezing`);
+// A shell that notes what it is asked to do, in order. A close request
+// comes during the step `close_at` (none: kEndRun); freezing adds `layout`'s
+// monitors;
 // picking feeds `events` (Feed's letters) with the pointer at `pointer`,
 // carrying out what each records, as a shell's handlers do.
 struct FakeShell {
   EyedropperRun run;
   const std::vector<MonitorRect>* layout = nullptr;
   bool magnifier_opens = true;
-  bool close_while_freezing = false;
+  EyedropperRequestKind close_at = EyedropperRequestKind::kEndRun;
   const char* events = "";
   ScreenPoint pointer;
   std::vector<std::vector<std::uint8_t>> bytes;
@@ -389,6 +390,7 @@ bool FakeCarryOut(void* context, const EyedropperRequest& r) {
   FakeShell& f = *static_cast<FakeShell*>(context);
   f.done += kRequestLetters[static_cast<int>(r.kind)];
   const EyedropperShell self{FakeCarryOut, &f};
+  if (r.kind == f.close_at) OnEyedropperCloseRequest(f.run);
   switch (r.kind) {
     case EyedropperRequestKind::kWait:
       f.wait_ms = r.ms;
@@ -397,7 +399,6 @@ bool FakeCarryOut(void* context, const EyedropperRequest& r) {
       f.poll_ms = r.ms;
       return true;
     case EyedropperRequestKind::kFreezeScreens:
-      if (f.close_while_freezing) OnEyedropperCloseRequest(f.run);
       for (size_t i = 0; i < f.layout->size(); ++i) {
         PixelView view;
         f.bytes.push_back(
@@ -421,7 +422,7 @@ bool FakeCarryOut(void* context, const EyedropperRequest& r) {
 struct SequenceCase {
   const std::vector<MonitorRect>* layout;
   bool magnifier_opens;
-  bool close_while_freezing;
+  EyedropperRequestKind close_at;
   const char* events;  // while picking, at (5, 6)
   const char* done;    // every request carried out, in order
   bool picked;
@@ -429,21 +430,25 @@ struct SequenceCase {
 };
 
 TEST(EyedropperRun, TheWholeSequence) {
+  using K = EyedropperRequestKind;
+  constexpr K kNone = K::kEndRun;
   const SequenceCase cases[] = {
-      {&kSingle, true, false, "MEe", "hwifopMVWSEcsr", true, true},     // a pick with Enter
-      {&kSingle, true, false, "MDU", "hwifopMVCWRSEcsr", true, true},   // ... with a click
-      {&kSideBySide, true, false, "D", "hwifopCWRSEcsr", true, false},  // no move: kept colour
-      {&kSingle, true, false, "MQ", "hwifopMVEcsr", false, true},       // Escape: colour moved
-      {&kSingle, true, false, "", "hwifopEcsr", false, false},          // loop left unended
-      {&kSingle, false, false, "MEe", "hwifoEcsr", false, false},       // no magnifier
-      {&kSingle, true, true, "MEe", "hwifEcsr", false, false},          // closed while freezing
-      {&kEmptyFirst, true, false, "Q", "hwifopEcsr", false, false},     // a monitor of no size
+      {&kSingle, true, kNone, "MEe", "hwifopMVWSEcsr", true, true},     // a pick with Enter
+      {&kSingle, true, kNone, "MDU", "hwifopMVCWRSEcsr", true, true},   // ... with a click
+      {&kSideBySide, true, kNone, "D", "hwifopCWRSEcsr", true, false},  // no move: kept colour
+      {&kSingle, true, kNone, "MQ", "hwifopMVEcsr", false, true},       // Escape: colour moved
+      {&kSingle, true, kNone, "", "hwifopEcsr", false, false},          // loop left unended
+      {&kSingle, false, kNone, "MEe", "hwifoEcsr", false, false},       // no magnifier
+      {&kSingle, true, K::kFreezeScreens, "MEe", "hwifEcsr", false,
+       false},                                                       // closed while freezing
+      {&kSingle, true, K::kWait, "MEe", "hwEicsr", false, false},    // ... while hidden: no freeze
+      {&kEmptyFirst, true, kNone, "Q", "hwifopEcsr", false, false},  // a monitor of no size
   };
   for (const SequenceCase& c : cases) {
     FakeShell f;
     f.layout = c.layout;
     f.magnifier_opens = c.magnifier_opens;
-    f.close_while_freezing = c.close_while_freezing;
+    f.close_at = c.close_at;
     f.events = c.events;
     f.pointer = {5, 6};
     ColorValue kept = kKept;
