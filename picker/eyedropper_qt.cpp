@@ -135,7 +135,7 @@ struct Eyedropper {
   QPointer<QWidget> focus_before;     // the dialog's focused widget when the run began
   std::vector<FrozenScreen> screens;  // one per monitor of the run, its order
   std::unique_ptr<QLabel> magnifier;
-  QImage view;  // 121 x 121: the run's magnifier image as the window shows it
+  QImage view;  // the run's magnifier image as the window shows it
   QEventLoop loop;
   QTimer release_poll;
   quint32 enter_keycode = 0;  // the X key of the last Enter pressed
@@ -196,14 +196,15 @@ std::optional<ScreenPoint> PointerPosition(const Eyedropper& e) {
 
 void ShowMagnifier(Eyedropper& e) {
   const Image& m = e.run.magnifier;
-  if (!e.magnifier || m.width != kMagnifierSize || m.height != kMagnifierSize ||
-      m.pixels.size() < static_cast<size_t>(kMagnifierSize * kMagnifierSize)) {
-    return;
+  if (!e.magnifier || !IsDrawable(m)) return;
+  if (e.view.width() != m.width || e.view.height() != m.height) {
+    e.view = QImage(m.width, m.height, QImage::Format_RGB32);
+    if (e.view.isNull()) return;
   }
-  for (int v = 0; v < kMagnifierSize; ++v) {
+  for (int v = 0; v < m.height; ++v) {
     auto* line = reinterpret_cast<QRgb*>(e.view.scanLine(v));
-    for (int u = 0; u < kMagnifierSize; ++u) {
-      const ColorValue c = m.pixels[static_cast<size_t>(v * kMagnifierSize + u)];
+    for (int u = 0; u < m.width; ++u) {
+      const ColorValue c = m.pixels[static_cast<size_t>(v) * m.width + u];
       line[u] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
     }
   }
@@ -361,7 +362,8 @@ MonitorRect PhysicalRect(const QScreen& screen) {
   const QRect g = screen.geometry();
   const double ratio = screen.devicePixelRatio();
   return {g.x(), g.y(), static_cast<int>(std::lround(g.width() * ratio)),
-          static_cast<int>(std::lround(g.height() * ratio))};
+          static_cast<int>(std::lround(g.height() * ratio)),
+          static_cast<int>(std::lround(96 * ratio))};
 }
 
 // Where the X server has the window's top-left corner (no window manager
@@ -407,22 +409,27 @@ PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, MonitorR
           PixelLayout::kRgbx32};
 }
 
-bool OpenMagnifier(Eyedropper& e) {
-  e.view = QImage(kMagnifierSize, kMagnifierSize, QImage::Format_RGB32);
-  if (e.view.isNull()) return false;
+// Sizes the magnifier to `side` physical pixels, for Qt (which lays it out
+// in logical ones) and on the screen.
+void PlaceMagnifierWindow(Eyedropper& e, ScreenPoint at, int side) {
+  const int logical = static_cast<int>(std::ceil(side / e.magnifier->devicePixelRatioF()));
+  if (e.magnifier->width() != logical) e.magnifier->resize(logical, logical);
+  PlaceWindow(e.x11, *e.magnifier, at, side, side);
+}
+
+bool OpenMagnifier(Eyedropper& e, int side) {
   e.magnifier = OpenTopWindow(QGuiApplication::primaryScreen(), e.title);
   // Never in the way of a click: the frozen screens below take them.
   e.magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
   e.magnifier->setWindowFlag(Qt::WindowTransparentForInput);
-  const double ratio = e.magnifier->devicePixelRatioF();
-  const int side = static_cast<int>(std::ceil(kMagnifierSize / ratio));
-  e.magnifier->setGeometry(0, 0, side, side);
+  const int logical = static_cast<int>(std::ceil(side / e.magnifier->devicePixelRatioF()));
+  e.magnifier->setGeometry(0, 0, logical, logical);
   e.magnifier->show();
   if (!e.magnifier->windowHandle()) return false;
   // Empty (black) and at the screen's top-left corner until the pointer
   // first moves.
   ShowMagnifier(e);
-  PlaceWindow(e.x11, *e.magnifier, {0, 0}, kMagnifierSize, kMagnifierSize);
+  PlaceWindow(e.x11, *e.magnifier, {0, 0}, side, side);
   return true;
 }
 
@@ -453,7 +460,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
   Eyedropper& e = *static_cast<Eyedropper*>(context);
   switch (r.kind) {
     case EyedropperRequestKind::kMoveMagnifier:
-      if (e.magnifier) PlaceWindow(e.x11, *e.magnifier, r.at, kMagnifierSize, kMagnifierSize);
+      if (e.magnifier) PlaceMagnifierWindow(e, r.at, r.side);
       break;
     case EyedropperRequestKind::kShowMagnifier:
       ShowMagnifier(e);
@@ -511,7 +518,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
       break;
     }
     case EyedropperRequestKind::kOpenMagnifier:
-      return OpenMagnifier(e);
+      return OpenMagnifier(e, r.side);
     case EyedropperRequestKind::kPick:
       e.loop.exec();
       break;

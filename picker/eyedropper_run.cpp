@@ -63,6 +63,8 @@ bool Step(EyedropperRun& run, const EyedropperShell& shell, EyedropperRequestKin
   EyedropperRequest r;
   r.kind = kind;
   r.ms = ms;
+  // The magnifier opens at the size it has over the primary monitor.
+  if (!run.monitors.empty()) r.side = MagnifierSide(run.monitors.front().dpi);
   return shell.carry_out(shell.context, r);
 }
 
@@ -91,17 +93,18 @@ ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const Pix
           ViewPixelAt(capture, copy.src_x + column, copy.src_y + row);
     }
   }
-  if (magnifier.width != kMagnifierSize || magnifier.height != kMagnifierSize ||
-      magnifier.bits != 24 || magnifier.pixels.size() != kMagnifierSize * kMagnifierSize) {
-    magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  const int side = MagnifierSide(monitor.dpi);
+  if (magnifier.width != side || magnifier.height != side || magnifier.bits != 24 ||
+      magnifier.pixels.size() != static_cast<std::size_t>(side) * side) {
+    magnifier = CreateImage(side, side, 24);
   }
-  for (int v = 0; v < kMagnifierSize; ++v) {
-    for (int u = 0; u < kMagnifierSize; ++u) {
-      const MagnifierPixel shown = MagnifierPixelAt(u, v);
+  for (int v = 0; v < side; ++v) {
+    for (int u = 0; u < side; ++u) {
+      const MagnifierPixel shown = ScaledMagnifierPixelAt(u, v, side);
       ColorValue c =
           shown.frame ? 0 : zoom[static_cast<std::size_t>(shown.zoom_y * kZoomSize + shown.zoom_x)];
       if (shown.inverted) c ^= kRgbMask;
-      magnifier.pixels[static_cast<std::size_t>(v * kMagnifierSize + u)] = c;
+      magnifier.pixels[static_cast<std::size_t>(v) * side + u] = c;
     }
   }
   return zoom[kZoomCentre * kZoomSize + kZoomCentre];
@@ -180,6 +183,7 @@ void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint p) {
   const MonitorRect& monitor = run.monitors[i];
   run.current_monitor = index;
   RecordAt(run, EyedropperRequestKind::kMoveMagnifier, PlaceMagnifier(monitor, p.x, p.y));
+  run.requests.back().side = MagnifierSide(monitor.dpi);
   const PixelView none;
   run.color = FillMagnifier(run.magnifier, monitor,
                             i < run.captures.size() ? run.captures[i] : none, p.x, p.y);

@@ -60,10 +60,11 @@ struct PixelView {
 // The pixel at (x, y), alpha byte 0; black outside the view.
 ColorValue ViewPixelAt(const PixelView& view, int x, int y);
 
-// Fills the 121 x 121 24-bit `magnifier` for the pointer at (x, y) on
-// `monitor`, whose capture is `capture`: the 17 x 17 pixels around the
+// Fills the 24-bit `magnifier` for the pointer at (x, y) on `monitor`, whose
+// capture is `capture`: at 96 DPI 121 x 121, the 17 x 17 pixels around the
 // pointer, each a 7 x 7 block at (1, 1), black beyond the monitor's edges,
-// a black frame, and the crosshair inverted (MagnifierPixelAt). Returns the
+// a black frame, and the crosshair inverted (MagnifierPixelAt); at another
+// DPI the same, MagnifierSide(dpi) square (ScaledMagnifierPixelAt). Returns the
 // colour of the pixel under the pointer (alpha byte 0).
 ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const PixelView& capture,
                          int x, int y);
@@ -129,7 +130,7 @@ enum class EyedropperPhase {
 enum class EyedropperInput { kLeftButton, kEnter };
 
 enum class EyedropperRequestKind {
-  kMoveMagnifier,   // its top-left corner to `at`, size kept
+  kMoveMagnifier,   // its top-left corner to `at`, `side` pixels square
   kShowMagnifier,   // put EyedropperRun::magnifier on the magnifier window
   kMovePointer,     // the pointer to `at`
   kCapturePointer,  // the button's events to monitor `monitor`'s window, wherever the pointer goes
@@ -144,7 +145,8 @@ enum class EyedropperRequestKind {
   kWait,           // `ms` milliseconds, other windows painted meanwhile
   kDropInput,      // take out the input queued so far
   kFreezeScreens,  // capture each monitor, show it frozen, AddEyedropperMonitor
-  kOpenMagnifier,  // black, at the top-left corner; the carry-out says whether it is up
+  kOpenMagnifier,  // black, `side` square at the top-left corner; the carry-out says
+                   // whether it is up
   kPick,           // run the events until the phase is kEnded
   kCloseWindows,   // close the run's windows, free the captures
   kShowDialog,     // show and activate the dialog
@@ -157,16 +159,17 @@ struct EyedropperRequest {
   int monitor = -1;  // kCapturePointer: index into EyedropperRun::monitors
   EyedropperInput input = EyedropperInput::kLeftButton;  // kWatchRelease, kDropQueuedRelease
   int ms = 0;                                            // kWait, kWatchRelease (the poll's period)
+  int side = kMagnifierSize;  // kMoveMagnifier: MagnifierSide of the monitor's DPI
 };
 
 struct EyedropperRun {
   EyedropperPhase phase = EyedropperPhase::kCapturing;
-  std::vector<MonitorRect> monitors;        // platform order, primary first
-  std::vector<PixelView> captures;          // one per monitor; an empty view when not made
-  int current_monitor = -1;                 // the monitor of the last magnifier update; -1 before
-  bool picked = false;                      // the result: a pick (it stands once made)
-  ColorValue color = 0;                     // centre pixel of the last update, alpha byte 0
-  Image magnifier;                          // 121 x 121, 24-bit, black until the first update
+  std::vector<MonitorRect> monitors;  // platform order, primary first
+  std::vector<PixelView> captures;    // one per monitor; an empty view when not made
+  int current_monitor = -1;           // the monitor of the last magnifier update; -1 before
+  bool picked = false;                // the result: a pick (it stands once made)
+  ColorValue color = 0;               // centre pixel of the last update, alpha byte 0
+  Image magnifier;  // 24-bit, MagnifierSide(monitor's DPI) square; 121 x 121 black at first
   bool pointer_captured = false;            // kCapturePointer not yet undone
   bool watching = false;                    // kWatchRelease not yet undone
   std::vector<EyedropperRequest> requests;  // for the shell, oldest first

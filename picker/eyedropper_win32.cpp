@@ -296,8 +296,8 @@ void MakeShortcuts(Eyedropper& e) {
   e.shortcuts.reset(CreateAcceleratorTableA(table, kEyedropperShortcutCount));
 }
 
-bool OpenMagnifier(Eyedropper& e) {
-  e.magnifier.reset(CreateTopWindow(e, MonitorRect{0, 0, kMagnifierSize, kMagnifierSize}));
+bool OpenMagnifier(Eyedropper& e, int side) {
+  e.magnifier.reset(CreateTopWindow(e, MonitorRect{0, 0, side, side}));
   if (e.magnifier.get() == nullptr) return false;
   ShowOnTop(e.magnifier.get(), true);  // active: the keys come to the thread
   return true;
@@ -402,10 +402,12 @@ void FreezeScreens(Eyedropper& e) {
   std::vector<MonitorRect> rects;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&rects));
   WindowDc screen(nullptr);
-  for (const MonitorRect& r : rects) {
+  for (MonitorRect r : rects) {
     e.monitors.push_back(std::make_unique<MonitorWindow>());
+    MonitorWindow& m = *e.monitors.back();
     const PixelView capture =
-        screen.get() != nullptr ? OpenMonitor(e, screen.get(), r, *e.monitors.back()) : PixelView{};
+        screen.get() != nullptr ? OpenMonitor(e, screen.get(), r, m) : PixelView{};
+    if (m.window.get() != nullptr) r.dpi = WindowDpi(m.window.get());
     AddEyedropperMonitor(e.run, r, capture);
   }
 }
@@ -414,8 +416,8 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
   Eyedropper& e = *static_cast<Eyedropper*>(context);
   switch (r.kind) {
     case EyedropperRequestKind::kMoveMagnifier:
-      SetWindowPos(e.magnifier.get(), nullptr, r.at.x, r.at.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(e.magnifier.get(), nullptr, r.at.x, r.at.y, r.side, r.side,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     case EyedropperRequestKind::kShowMagnifier: {
       WindowDc dc(e.magnifier.get());
@@ -465,7 +467,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
       FreezeScreens(e);
       break;
     case EyedropperRequestKind::kOpenMagnifier:
-      return OpenMagnifier(e);
+      return OpenMagnifier(e, r.side);
     case EyedropperRequestKind::kPick:
       RunNestedLoop(e);
       break;

@@ -368,6 +368,60 @@ TEST(EyedropperRun, EventSequences) {
   EXPECT_EQ(none.phase, P::kEnded);
 }
 
+// At another DPI the magnifier shows the same 96-DPI picture, scaled: at
+// 192 DPI each of its pixels is a 2 x 2 block, 242 square, placed twice as
+// far; 96 DPI is left as it is.
+TEST(EyedropperRun, MagnifierScalesWithTheDisplay) {
+  const struct {
+    int dpi, side, offset;
+  } sides[] = {
+      {96, 121, 16},       // as it always was
+      {72, 121, 16},       // never smaller
+      {120, 151, 20},      // 125 %: 151.25 rounded
+      {144, 182, 24},      // 150 %: 181.5 rounded up
+      {192, 242, 32},      // 200 %
+      {100000, 968, 128},  // a hostile DPI is held at 768
+  };
+  for (const auto& c : sides) {
+    EXPECT_EQ(MagnifierSide(c.dpi), c.side) << c.dpi;
+    EXPECT_EQ(ScaledLength(kMagnifierOffset, c.dpi), c.offset) << c.dpi;
+  }
+  // Placement: 32 right and below; flipped by 2 * 32 + 242 past the edge.
+  const MonitorRect wide{0, 0, 1000, 1000, 192};
+  EXPECT_EQ(PlaceMagnifier(wide, 500, 500).x, 532);
+  EXPECT_EQ(PlaceMagnifier(wide, 990, 10).x, 990 + 32 - 306);
+  EXPECT_EQ(PlaceMagnifier(wide, 990, 10).y, 42);
+  EXPECT_EQ(PlaceMagnifier(wide, 727, 0).x, 759);  // 759 + 241 = 1000: not past
+  EXPECT_EQ(PlaceMagnifier(wide, 728, 0).x, 728 + 32 - 306);
+  // Content: every pixel is the 96-DPI magnifier's at (u / 2, v / 2).
+  MonitorRect m{-11, 3, 11, 7};
+  PixelView view;
+  const std::vector<std::uint8_t> bytes = MakeCapture(2, m, PixelLayout::kBgr24, view);
+  Image at96 = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  const ColorValue picked = FillMagnifier(at96, m, view, -1, 9);
+  m.dpi = 192;
+  Image at192;
+  EXPECT_EQ(FillMagnifier(at192, m, view, -1, 9), picked);
+  ASSERT_EQ(at192.width, 242);
+  ASSERT_EQ(at192.pixels.size(), 242u * 242u);
+  int wrong = 0;
+  for (int v = 0; v < 242; ++v) {
+    for (int u = 0; u < 242; ++u) {
+      wrong += at192.pixels[static_cast<size_t>(v) * 242 + u] !=
+               at96.pixels[static_cast<size_t>(v / 2) * kMagnifierSize + u / 2];
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  // The run asks for the magnifier's size with each move.
+  EyedropperRun run = StartEyedropperRun(0);
+  AddEyedropperMonitor(run, m, view);
+  BeginEyedropperPicking(run);
+  OnEyedropperPointerMove(run, {-1, 9});
+  ASSERT_FALSE(run.requests.empty());
+  EXPECT_EQ(run.requests.front().kind, EyedropperRequestKind::kMoveMagnifier);
+  EXPECT_EQ(run.requests.front().side, 242);
+}
+
 // A shell that notes what it is asked to do, in order. A close request
 // comes during the step `close_at` (none: kEndRun); freezing adds `layout`'s
 // monitors;
