@@ -80,6 +80,15 @@ tintra-program \"$tintra\" tintra-arguments (list $2))' '$work/colors.txt'" ;;
 find_dialog() {
   timeout 30 xdotool search --sync --onlyvisible --classname '^tintra$' 2>/dev/null | head -n 1
 }
+# The current-colour swatch of the dialog (96 DPI), as #RRGGBB.
+swatch() { import -window "$dialog" -crop 1x1+336+14 -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
+# Ends a dialog the row left open, by the pid of its window.
+close_dialog() {
+  local d pid
+  for d in $(xdotool search --onlyvisible --classname '^tintra$' 2>/dev/null); do
+    pid=$(xdotool getwindowpid "$d" 2>/dev/null) && kill "$pid" 2>/dev/null
+  done
+}
 
 # Rows: file (text or binary) | name | line | byte column (0-based) | notation | program arguments
 #   (Vim list items; the Emacs list takes the same quoted words) | dialog
@@ -128,11 +137,16 @@ for row in "${rows[@]}"; do
     dialog=$(find_dialog)
     if [ -z "$dialog" ]; then
       fail "no dialog"
-    elif [ "$action" = confirm ]; then
-      xdotool windowactivate --sync "$dialog" mousemove --window "$dialog" 60 285 click 1 \
-        key Return
     else
-      xdotool windowactivate --sync "$dialog" key Escape
+      # Painted with the line's colour, so ready for input.
+      wait_for '[ "$(swatch)" = "#FF8000" ]' 100 || fail "the dialog shows $(swatch), not #FF8000"
+      if [ "$action" = confirm ]; then
+        xdotool windowactivate --sync "$dialog" mousemove --window "$dialog" 60 285 click 1
+        wait_for '[ "$(swatch)" = "#108000" ]' 50 || fail "the strip gave $(swatch), not #108000"
+        xdotool key Return
+      else
+        xdotool windowactivate --sync "$dialog" key Escape
+      fi
     fi
   fi
   wait_for 'screen_has "$on_screen"' 300 || fail "the screen never showed \"$on_screen\""
@@ -152,6 +166,7 @@ for row in "${rows[@]}"; do
   wait_for '[ -e "$work/done" ]' 100 ||
     fail "the editor did not save; its screen: $(tmux -L "$sock" capture-pane -p -t ed | grep -v '^ *$' | tail -n 4)"
   tmux -L "$sock" kill-server 2>/dev/null
+  close_dialog
 
   expected_lines=("${original_lines[@]}")
   [ -n "$after" ] && expected_lines[line - 1]=$after
