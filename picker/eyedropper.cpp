@@ -80,11 +80,25 @@ int FindMonitorAt(std::span<const MonitorRect> monitors, int x, int y) {
   return -1;
 }
 
+int ScaledLength(int length, int dpi) {
+  const int d = dpi < 96 ? 96 : dpi > 768 ? 768 : dpi;
+  return (length * d + 48) / 96;
+}
+
+int MagnifierSide(int dpi) {
+  return ScaledLength(kMagnifierSize, dpi);
+}
+
 ScreenPoint PlaceMagnifier(const MonitorRect& m, int x, int y) {
-  Wide px = Wide{x} + kMagnifierOffset;
-  Wide py = Wide{y} + kMagnifierOffset;
-  if (px + kMagnifierReach > Wide{m.left} + m.width) px -= kMagnifierFlip;
-  if (py + kMagnifierReach > Wide{m.top} + m.height) py -= kMagnifierFlip;
+  const int offset = ScaledLength(kMagnifierOffset, m.dpi);
+  const int side = MagnifierSide(m.dpi);
+  // At 96 DPI: a reach of kMagnifierReach, a flip of kMagnifierFlip.
+  const int reach = side - 1;
+  const int flip = 2 * offset + side;
+  Wide px = Wide{x} + offset;
+  Wide py = Wide{y} + offset;
+  if (px + reach > Wide{m.left} + m.width) px -= flip;
+  if (py + reach > Wide{m.top} + m.height) py -= flip;
   return {ClampToInt(px), ClampToInt(py)};
 }
 
@@ -112,6 +126,11 @@ MagnifierPixel MagnifierPixelAt(int u, int v) {
   }
   p.inverted = Inside(kCrosshairVertical, u, v) != Inside(kCrosshairHorizontal, u, v);
   return p;
+}
+
+MagnifierPixel ScaledMagnifierPixelAt(int u, int v, int side) {
+  if (side <= kMagnifierSize) return MagnifierPixelAt(u, v);
+  return MagnifierPixelAt(u * kMagnifierSize / side, v * kMagnifierSize / side);
 }
 
 }  // namespace tintra

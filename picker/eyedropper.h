@@ -21,6 +21,7 @@ struct MonitorRect {
   int top = 0;
   int width = 0;   // pixels; a monitor of width or height <= 0 covers nothing
   int height = 0;  // pixels
+  int dpi = 96;    // its scale (96 is 100 %); the magnifier over it grows with it
 };
 
 struct ScreenPoint {
@@ -46,6 +47,13 @@ constexpr int kCrosshairLength = 119;  // the lines cover 0..118 of their column
 constexpr PixelRect kCrosshairVertical{kCrosshairAt, 0, 1, kCrosshairLength};
 constexpr PixelRect kCrosshairHorizontal{0, kCrosshairAt, kCrosshairLength, 1};
 
+// The magnifier over a monitor of `dpi`: the 96-DPI magnifier scaled, each
+// of its pixels (u, v) shown by the physical pixels that map back to it. A
+// DPI below 96 counts as 96, one above 768 as 768.
+int MagnifierSide(int dpi);  // kMagnifierSize at 96 DPI
+// A 96-DPI length (pixels) at the monitor's scale, rounded.
+int ScaledLength(int length, int dpi);
+
 // Whether (x, y) lies on `monitor`.
 bool MonitorContains(const MonitorRect& monitor, int x, int y);
 
@@ -55,7 +63,8 @@ int FindMonitorAt(std::span<const MonitorRect> monitors, int x, int y);
 
 // Top-left corner of the magnifier for the pointer at (x, y) on `monitor`:
 // 16 pixels right of and below the pointer, flipped to 16 pixels left of /
-// above it when px + 120 passes the monitor's right / bottom edge.
+// above it when px + 120 passes the monitor's right / bottom edge (at 96
+// DPI; the lengths scale with the monitor's DPI).
 ScreenPoint PlaceMagnifier(const MonitorRect& monitor, int x, int y);
 
 // The part of a monitor's capture that the 17 x 17 zoom image shows when the
@@ -98,5 +107,8 @@ struct MagnifierPixel {
   bool inverted = false;  // on exactly one crosshair line
 };
 MagnifierPixel MagnifierPixelAt(int u, int v);
+// The same for the pixel (u, v) of a magnifier `side` pixels square
+// (0..side - 1): the 96-DPI pixel it shows.
+MagnifierPixel ScaledMagnifierPixelAt(int u, int v, int side);
 
 }  // namespace tintra

@@ -1,21 +1,16 @@
-// The screen eyedropper on Linux. On X11, one run: hide the dialog, capture
-// every screen once, show each capture in a frameless window over its screen
-// (above every other window), show the magnifier, run a nested event loop
-// until a click or Enter, Escape or a close request, then close and free
-// everything and show the dialog again. On a Wayland session no program may
-// read the screen: the desktop portal picks the colour instead.
+// The screen eyedropper on Linux. On X11, the shell of the portable run
+// (picker/eyedropper_run.h), which says what happens when: each screen is
+// captured once and shown in a frameless window over it (above every other
+// window), and a nested event loop feeds the run. On a Wayland session no
+// program may read the screen: the desktop portal picks the colour instead.
 //
 // Positions are physical pixels of the X screen throughout: Qt's own are
 // logical (divided by the device pixel ratio), so the pointer is read and
 // moved, and the magnifier placed, through XCB.
 //
-// The run itself (states, keys, pick and end rules, the magnifier's content)
-// is the portable picker/eyedropper_run.h; this shell feeds it the events of
-// its windows and carries out the requests it records.
-//
 // Ownership: everything lives in one Eyedropper record on the stack of
-// RunX11Eyedropper; End() releases it in order and the holders repeat that on
-// any other path.
+// RunX11Eyedropper; kCloseWindows releases it in order and the holders repeat
+// that on any other path.
 
 #include "picker/eyedropper_qt.h"
 
@@ -36,10 +31,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "picker/color_portal_qt.h"
@@ -49,13 +46,6 @@
 namespace tintra {
 
 namespace {
-
-constexpr int kHideWaitMs = 50;     // lets the windows under the dialog repaint
-constexpr int kReleasePollMs = 20;  // while a pick waits for the release
-
-// Largest capture kept, pixels: a screen whose copy would be larger gets no
-// window, as when the grab fails.
-constexpr long long kMaxCapturePixels = 1LL << 28;
 
 // --- XCB ----------------------------------------------------------------------
 
@@ -141,9 +131,11 @@ struct Eyedropper {
   X11 x11;
   EyedropperRun run;
   QPointer<QWidget> dialog;
+  QString title;                      // of the run's windows: the dialog's
+  QPointer<QWidget> focus_before;     // the dialog's focused widget when the run began
   std::vector<FrozenScreen> screens;  // one per monitor of the run, its order
   std::unique_ptr<QLabel> magnifier;
-  QImage view;  // 121 x 121: the run's magnifier image as the window shows it
+  QImage view;  // the run's magnifier image as the window shows it
   QEventLoop loop;
   QTimer release_poll;
   quint32 enter_keycode = 0;  // the X key of the last Enter pressed
@@ -171,27 +163,27 @@ bool IsOwnWindow(const Eyedropper& e, const QObject* object) {
   return false;
 }
 
+constexpr QEvent::Type kInputEvents[] = {
+    QEvent::MouseButtonPress,
+    QEvent::MouseButtonRelease,
+    QEvent::MouseButtonDblClick,
+    QEvent::MouseMove,
+    QEvent::KeyPress,
+    QEvent::KeyRelease,
+    QEvent::Wheel,
+    QEvent::TouchBegin,
+    QEvent::TouchUpdate,
+    QEvent::TouchEnd,
+    QEvent::TabletPress,
+    QEvent::TabletMove,
+    QEvent::TabletRelease,
+    QEvent::ShortcutOverride,
+    QEvent::ContextMenu,
+};
+
 bool IsInputEvent(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::ContextMenu:
-      return true;
-    default:
-      return false;
-  }
+  return std::find(std::begin(kInputEvents), std::end(kInputEvents), type) !=
+         std::end(kInputEvents);
 }
 
 std::optional<ScreenPoint> PointerPosition(const Eyedropper& e) {
@@ -204,14 +196,15 @@ std::optional<ScreenPoint> PointerPosition(const Eyedropper& e) {
 
 void ShowMagnifier(Eyedropper& e) {
   const Image& m = e.run.magnifier;
-  if (!e.magnifier || m.width != kMagnifierSize || m.height != kMagnifierSize ||
-      m.pixels.size() < static_cast<size_t>(kMagnifierSize * kMagnifierSize)) {
-    return;
+  if (!e.magnifier || !IsDrawable(m)) return;
+  if (e.view.width() != m.width || e.view.height() != m.height) {
+    e.view = QImage(m.width, m.height, QImage::Format_RGB32);
+    if (e.view.isNull()) return;
   }
-  for (int v = 0; v < kMagnifierSize; ++v) {
+  for (int v = 0; v < m.height; ++v) {
     auto* line = reinterpret_cast<QRgb*>(e.view.scanLine(v));
-    for (int u = 0; u < kMagnifierSize; ++u) {
-      const ColorValue c = m.pixels[static_cast<size_t>(v * kMagnifierSize + u)];
+    for (int u = 0; u < m.width; ++u) {
+      const ColorValue c = m.pixels[static_cast<size_t>(v) * m.width + u];
       line[u] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
     }
   }
@@ -220,73 +213,27 @@ void ShowMagnifier(Eyedropper& e) {
   e.magnifier->setPixmap(pixmap);
 }
 
-void CarryOut(Eyedropper& e, const EyedropperRequest& r) {
-  switch (r.kind) {
-    case EyedropperRequestKind::kMoveMagnifier:
-      if (e.magnifier) PlaceWindow(e.x11, *e.magnifier, r.at, kMagnifierSize, kMagnifierSize);
-      return;
-    case EyedropperRequestKind::kShowMagnifier:
-      ShowMagnifier(e);
-      return;
-    case EyedropperRequestKind::kMovePointer:
-      WarpPointer(e.x11, r.at);
-      return;
-    case EyedropperRequestKind::kCapturePointer:
-      // The button's release then comes to that window wherever the pointer
-      // goes; the release watch covers the rest.
-      if (r.monitor >= 0 && static_cast<size_t>(r.monitor) < e.screens.size() &&
-          e.screens[static_cast<size_t>(r.monitor)].window) {
-        e.screens[static_cast<size_t>(r.monitor)].window->grabMouse();
-      }
-      return;
-    case EyedropperRequestKind::kReleasePointer:
-      if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
-        grabber->releaseMouse();
-      }
-      return;
-    case EyedropperRequestKind::kWatchRelease:
-      e.release_poll.start(kReleasePollMs);
-      return;
-    case EyedropperRequestKind::kStopWatching:
-      e.release_poll.stop();
-      return;
-    case EyedropperRequestKind::kDropQueuedRelease:
-      // A release still queued comes to the feed, which keeps every input
-      // event of the run until the run's windows are gone (End).
-      return;
-    case EyedropperRequestKind::kEndRun:
-      e.loop.quit();
-      return;
-  }
-}
+bool CarryOut(void* context, const EyedropperRequest& r);
 
 void CarryOutRequests(Eyedropper& e) {
-  // A request may not add others, but take the list first all the same.
-  std::vector<EyedropperRequest> requests;
-  requests.swap(e.run.requests);
-  for (const EyedropperRequest& r : requests) CarryOut(e, r);
+  CarryOutEyedropperRequests(e.run, EyedropperShell{CarryOut, &e});
 }
 
 // --- Events -----------------------------------------------------------------------
 
+// The run's keys as Qt's; both Enter keys (the keypad's is Key_Enter).
+constexpr std::pair<int, EyedropperKey> kKeys[] = {
+    {Qt::Key_Escape, EyedropperKey::kEscape}, {Qt::Key_Return, EyedropperKey::kEnter},
+    {Qt::Key_Enter, EyedropperKey::kEnter},   {Qt::Key_Left, EyedropperKey::kLeft},
+    {Qt::Key_Right, EyedropperKey::kRight},   {Qt::Key_Up, EyedropperKey::kUp},
+    {Qt::Key_Down, EyedropperKey::kDown},
+};
+
 std::optional<EyedropperKey> KeyOf(int key) {
-  switch (key) {
-    case Qt::Key_Escape:
-      return EyedropperKey::kEscape;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:  // the keypad's
-      return EyedropperKey::kEnter;
-    case Qt::Key_Left:
-      return EyedropperKey::kLeft;
-    case Qt::Key_Right:
-      return EyedropperKey::kRight;
-    case Qt::Key_Up:
-      return EyedropperKey::kUp;
-    case Qt::Key_Down:
-      return EyedropperKey::kDown;
-    default:
-      return std::nullopt;
+  for (const auto& [qt, ours] : kKeys) {
+    if (qt == key) return ours;
   }
+  return std::nullopt;
 }
 
 void OnKeyPressed(Eyedropper& e, const QKeyEvent& event) {
@@ -382,13 +329,12 @@ struct ActiveFeed {
 
 // Lets the windows under the hidden dialog repaint; input that comes in the
 // meantime is dropped by the feed.
-void WaitAfterHiding(const X11& x) {
+void WaitAfterHiding(const X11& x, int ms) {
   xcb_flush(x.connection);
   QElapsedTimer waited;
   waited.start();
-  while (waited.elapsed() < kHideWaitMs) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents,
-                                    static_cast<int>(kHideWaitMs - waited.elapsed()));
+  while (waited.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(ms - waited.elapsed()));
   }
 }
 
@@ -416,7 +362,8 @@ MonitorRect PhysicalRect(const QScreen& screen) {
   const QRect g = screen.geometry();
   const double ratio = screen.devicePixelRatio();
   return {g.x(), g.y(), static_cast<int>(std::lround(g.width() * ratio)),
-          static_cast<int>(std::lround(g.height() * ratio))};
+          static_cast<int>(std::lround(g.height() * ratio)),
+          static_cast<int>(std::lround(96 * ratio))};
 }
 
 // Where the X server has the window's top-left corner (no window manager
@@ -435,18 +382,19 @@ std::optional<ScreenPoint> WindowOrigin(X11& x, QWidget& window) {
 // reads it through (empty when there is none). `r` is the screen's rectangle:
 // the window Qt placed over the screen says where it lies in physical pixels,
 // the capture how large it is.
-PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, const QString& title,
-                       MonitorRect& r) {
+PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, MonitorRect& r) {
   r = PhysicalRect(*screen);
   const QPixmap grab = screen->grabWindow(0);
-  if (grab.isNull() || static_cast<long long>(grab.width()) * grab.height() > kMaxCapturePixels) {
-    return {};
-  }
+  if (grab.isNull() || !CaptureFits(grab.width(), grab.height())) return {};
   s.capture = grab.toImage().convertToFormat(QImage::Format_RGBX8888);
   if (s.capture.isNull()) return {};
-  s.window = OpenTopWindow(screen, title);
+  s.window = OpenTopWindow(screen, e.title);
   s.window->setGeometry(screen->geometry());
   s.window->show();
+  // Keys come to the run wherever the focus is, from the moment the first
+  // frozen screen shows (a window outside the window manager's care gets no
+  // focus).
+  if (!IsOwnWidget(e, QWidget::keyboardGrabber())) s.window->grabKeyboard();
   if (const std::optional<ScreenPoint> origin = WindowOrigin(e.x11, *s.window)) {
     r.left = origin->x;
     r.top = origin->y;
@@ -461,38 +409,33 @@ PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, const QS
           PixelLayout::kRgbx32};
 }
 
-bool OpenMagnifier(Eyedropper& e, const QString& title) {
-  e.view = QImage(kMagnifierSize, kMagnifierSize, QImage::Format_RGB32);
-  if (e.view.isNull()) return false;
-  e.magnifier = OpenTopWindow(QGuiApplication::primaryScreen(), title);
+// Sizes the magnifier to `side` physical pixels, for Qt (which lays it out
+// in logical ones) and on the screen.
+void PlaceMagnifierWindow(Eyedropper& e, ScreenPoint at, int side) {
+  const int logical = static_cast<int>(std::ceil(side / e.magnifier->devicePixelRatioF()));
+  if (e.magnifier->width() != logical) e.magnifier->resize(logical, logical);
+  PlaceWindow(e.x11, *e.magnifier, at, side, side);
+}
+
+bool OpenMagnifier(Eyedropper& e, int side) {
+  e.magnifier = OpenTopWindow(QGuiApplication::primaryScreen(), e.title);
   // Never in the way of a click: the frozen screens below take them.
   e.magnifier->setAttribute(Qt::WA_TransparentForMouseEvents);
   e.magnifier->setWindowFlag(Qt::WindowTransparentForInput);
-  const double ratio = e.magnifier->devicePixelRatioF();
-  const int side = static_cast<int>(std::ceil(kMagnifierSize / ratio));
-  e.magnifier->setGeometry(0, 0, side, side);
+  const int logical = static_cast<int>(std::ceil(side / e.magnifier->devicePixelRatioF()));
+  e.magnifier->setGeometry(0, 0, logical, logical);
   e.magnifier->show();
   if (!e.magnifier->windowHandle()) return false;
   // Empty (black) and at the screen's top-left corner until the pointer
   // first moves.
   ShowMagnifier(e);
-  PlaceWindow(e.x11, *e.magnifier, {0, 0}, kMagnifierSize, kMagnifierSize);
-  // Keys come to the run wherever the focus is; the first frozen screen
-  // takes them (a window outside the window manager's care gets no focus).
-  for (FrozenScreen& s : e.screens) {
-    if (s.window) {
-      s.window->grabKeyboard();
-      break;
-    }
-  }
+  PlaceWindow(e.x11, *e.magnifier, {0, 0}, side, side);
   return true;
 }
 
 // --- End ----------------------------------------------------------------------
 
-void End(Eyedropper& e) {
-  OnEyedropperCloseRequest(e.run);  // ended already unless no loop ran: no capture read after
-  CarryOutRequests(e);
+void CloseWindows(Eyedropper& e) {
   e.release_poll.stop();
   if (QWidget* grabber = QWidget::keyboardGrabber(); IsOwnWidget(e, grabber)) {
     grabber->releaseKeyboard();
@@ -502,10 +445,7 @@ void End(Eyedropper& e) {
   }
   // Input that reached the program before the grabs went (the release of a
   // pick among it) is the run's: taken in while the feed still drops it.
-  if (e.x11.connection != nullptr) {
-    free(xcb_get_input_focus_reply(e.x11.connection, xcb_get_input_focus(e.x11.connection),
-                                   nullptr));
-  }
+  free(xcb_get_input_focus_reply(e.x11.connection, xcb_get_input_focus(e.x11.connection), nullptr));
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   e.magnifier.reset();
   for (FrozenScreen& s : e.screens) {
@@ -513,14 +453,98 @@ void End(Eyedropper& e) {
     s.capture = QImage();
   }
   e.screens.clear();
-  if (e.x11.connection != nullptr) xcb_flush(e.x11.connection);
+  xcb_flush(e.x11.connection);
+}
+
+bool CarryOut(void* context, const EyedropperRequest& r) {
+  Eyedropper& e = *static_cast<Eyedropper*>(context);
+  switch (r.kind) {
+    case EyedropperRequestKind::kMoveMagnifier:
+      if (e.magnifier) PlaceMagnifierWindow(e, r.at, r.side);
+      break;
+    case EyedropperRequestKind::kShowMagnifier:
+      ShowMagnifier(e);
+      break;
+    case EyedropperRequestKind::kMovePointer:
+      WarpPointer(e.x11, r.at);
+      break;
+    case EyedropperRequestKind::kCapturePointer:
+      // The button's release then comes to that window wherever the pointer
+      // goes; the release watch covers the rest.
+      if (r.monitor >= 0 && static_cast<size_t>(r.monitor) < e.screens.size() &&
+          e.screens[static_cast<size_t>(r.monitor)].window) {
+        e.screens[static_cast<size_t>(r.monitor)].window->grabMouse();
+      }
+      break;
+    case EyedropperRequestKind::kReleasePointer:
+      if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
+        grabber->releaseMouse();
+      }
+      break;
+    case EyedropperRequestKind::kWatchRelease:
+      e.release_poll.start(r.ms);
+      break;
+    case EyedropperRequestKind::kStopWatching:
+      e.release_poll.stop();
+      break;
+    case EyedropperRequestKind::kDropQueuedRelease:
+      // A release still queued comes to the feed, which keeps every input
+      // event of the run until the run's windows are gone.
+      break;
+    case EyedropperRequestKind::kEndRun:
+      e.loop.quit();
+      break;
+    case EyedropperRequestKind::kHideDialog:
+      if (e.dialog) {
+        e.focus_before = e.dialog->focusWidget();
+        e.dialog->hide();
+      }
+      break;
+    case EyedropperRequestKind::kWait:
+      WaitAfterHiding(e.x11, r.ms);
+      break;
+    case EyedropperRequestKind::kDropInput:
+      // The feed drops the input of the whole run, this among it.
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      break;
+    case EyedropperRequestKind::kFreezeScreens: {
+      const QList<QScreen*> screens = QGuiApplication::screens();
+      e.screens.resize(static_cast<size_t>(screens.size()));  // once: the views point into them
+      for (qsizetype i = 0; i < screens.size(); ++i) {
+        MonitorRect m;
+        const PixelView view = FreezeScreen(e, screens[i], e.screens[static_cast<size_t>(i)], m);
+        AddEyedropperMonitor(e.run, m, view);
+      }
+      break;
+    }
+    case EyedropperRequestKind::kOpenMagnifier:
+      return OpenMagnifier(e, r.side);
+    case EyedropperRequestKind::kPick:
+      e.loop.exec();
+      break;
+    case EyedropperRequestKind::kCloseWindows:
+      CloseWindows(e);
+      break;
+    case EyedropperRequestKind::kShowDialog:
+      if (e.dialog) {
+        e.dialog->show();
+        e.dialog->activateWindow();
+      }
+      break;
+    case EyedropperRequestKind::kRestoreFocus:
+      if (e.dialog && e.focus_before && e.dialog->isAncestorOf(e.focus_before)) {
+        e.focus_before->setFocus();
+      }
+      break;
+  }
+  return true;
 }
 
 bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color) {
   Eyedropper e;
   e.x11 = x11;
-  e.run = StartEyedropperRun(picked_color);
   e.dialog = dialog;
+  e.title = dialog != nullptr ? dialog->windowTitle() : QString();
   QObject::connect(&e.release_poll, &QTimer::timeout, &e.loop, [&e] {
     OnReleasePoll(e);
     CarryOutRequests(e);
@@ -532,39 +556,8 @@ bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color)
   };
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &e.loop, close);
   if (dialog != nullptr) QObject::connect(dialog, &QObject::destroyed, &e.loop, close);
-  const QString title = dialog != nullptr ? dialog->windowTitle() : QString();
-  const QPointer<QWidget> focus_before = dialog != nullptr ? dialog->focusWidget() : nullptr;
-
-  {
-    const ActiveFeed feed(e);
-    if (dialog != nullptr) dialog->hide();
-    WaitAfterHiding(e.x11);
-
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    // Sized once: the run's views point into the captures.
-    e.screens.resize(static_cast<size_t>(screens.size()));
-    for (qsizetype i = 0; i < screens.size(); ++i) {
-      MonitorRect r;
-      const PixelView capture =
-          FreezeScreen(e, screens[i], e.screens[static_cast<size_t>(i)], title, r);
-      AddEyedropperMonitor(e.run, r, capture);
-    }
-    if (e.run.phase == EyedropperPhase::kCapturing && !e.run.monitors.empty() &&
-        OpenMagnifier(e, title)) {
-      BeginEyedropperPicking(e.run);
-      CarryOutRequests(e);
-      if (e.run.phase != EyedropperPhase::kEnded) e.loop.exec();
-    }
-    End(e);
-  }
-  picked_color = e.run.color;
-
-  if (e.dialog) {
-    e.dialog->show();
-    e.dialog->activateWindow();
-    if (focus_before && e.dialog->isAncestorOf(focus_before)) focus_before->setFocus();
-  }
-  return e.run.picked;
+  const ActiveFeed feed(e);
+  return RunEyedropperSequence(e.run, picked_color, EyedropperShell{CarryOut, &e});
 }
 
 // The eyedropper of a Wayland session: the portal's, over the hidden dialog.

@@ -52,6 +52,20 @@ void Pick(EyedropperRun& run, EyedropperInput input) {
                                                     : EyedropperPhase::kAwaitingEnterUp;
   run.watching = true;
   RecordInput(run, EyedropperRequestKind::kWatchRelease, input);
+  run.requests.back().ms = kEyedropperReleasePollMs;
+}
+
+// Records one step of the sequence and has the shell carry it out (with
+// whatever was recorded before it); the step's result.
+bool Step(EyedropperRun& run, const EyedropperShell& shell, EyedropperRequestKind kind,
+          int ms = 0) {
+  CarryOutEyedropperRequests(run, shell);
+  EyedropperRequest r;
+  r.kind = kind;
+  r.ms = ms;
+  // The magnifier opens at the size it has over the primary monitor.
+  if (!run.monitors.empty()) r.side = MagnifierSide(run.monitors.front().dpi);
+  return shell.carry_out(shell.context, r);
 }
 
 }  // namespace
@@ -79,20 +93,56 @@ ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const Pix
           ViewPixelAt(capture, copy.src_x + column, copy.src_y + row);
     }
   }
-  if (magnifier.width != kMagnifierSize || magnifier.height != kMagnifierSize ||
-      magnifier.bits != 24 || magnifier.pixels.size() != kMagnifierSize * kMagnifierSize) {
-    magnifier = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  const int side = MagnifierSide(monitor.dpi);
+  if (magnifier.width != side || magnifier.height != side || magnifier.bits != 24 ||
+      magnifier.pixels.size() != static_cast<std::size_t>(side) * side) {
+    magnifier = CreateImage(side, side, 24);
   }
-  for (int v = 0; v < kMagnifierSize; ++v) {
-    for (int u = 0; u < kMagnifierSize; ++u) {
-      const MagnifierPixel shown = MagnifierPixelAt(u, v);
+  for (int v = 0; v < side; ++v) {
+    for (int u = 0; u < side; ++u) {
+      const MagnifierPixel shown = ScaledMagnifierPixelAt(u, v, side);
       ColorValue c =
           shown.frame ? 0 : zoom[static_cast<std::size_t>(shown.zoom_y * kZoomSize + shown.zoom_x)];
       if (shown.inverted) c ^= kRgbMask;
-      magnifier.pixels[static_cast<std::size_t>(v * kMagnifierSize + u)] = c;
+      magnifier.pixels[static_cast<std::size_t>(v) * side + u] = c;
     }
   }
   return zoom[kZoomCentre * kZoomSize + kZoomCentre];
+}
+
+bool CaptureFits(int width, int height) {
+  return width > 0 && height > 0 &&
+         static_cast<long long>(width) * static_cast<long long>(height) <= kMaxCapturePixels;
+}
+
+void CarryOutEyedropperRequests(EyedropperRun& run, const EyedropperShell& shell) {
+  while (!run.requests.empty()) {
+    std::vector<EyedropperRequest> batch;
+    batch.swap(run.requests);
+    for (const EyedropperRequest& r : batch) shell.carry_out(shell.context, r);
+  }
+}
+
+bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const EyedropperShell& shell) {
+  using K = EyedropperRequestKind;
+  run = StartEyedropperRun(kept);
+  Step(run, shell, K::kHideDialog);
+  Step(run, shell, K::kWait, kEyedropperHideWaitMs);
+  Step(run, shell, K::kDropInput);
+  // A close request may come at any step (the dialog's): the run is over then.
+  if (run.phase == EyedropperPhase::kCapturing) Step(run, shell, K::kFreezeScreens);
+  if (run.phase == EyedropperPhase::kCapturing && !run.monitors.empty() &&
+      Step(run, shell, K::kOpenMagnifier)) {
+    BeginEyedropperPicking(run);
+    CarryOutEyedropperRequests(run, shell);
+    if (run.phase != EyedropperPhase::kEnded) Step(run, shell, K::kPick);
+  }
+  End(run);  // no capture is read once the windows close
+  Step(run, shell, K::kCloseWindows);
+  Step(run, shell, K::kShowDialog);
+  Step(run, shell, K::kRestoreFocus);
+  kept = run.color;
+  return run.picked;
 }
 
 int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers) {
@@ -133,6 +183,7 @@ void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint p) {
   const MonitorRect& monitor = run.monitors[i];
   run.current_monitor = index;
   RecordAt(run, EyedropperRequestKind::kMoveMagnifier, PlaceMagnifier(monitor, p.x, p.y));
+  run.requests.back().side = MagnifierSide(monitor.dpi);
   const PixelView none;
   run.color = FillMagnifier(run.magnifier, monitor,
                             i < run.captures.size() ? run.captures[i] : none, p.x, p.y);

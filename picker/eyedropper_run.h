@@ -8,9 +8,19 @@
 // `EyedropperRun::requests`, in the order it must be carried out; the shell
 // carries the list out after each handler and clears it.
 //
-// A run: StartEyedropperRun, then AddEyedropperMonitor for each monitor in
-// the platform's order (primary first), then BeginEyedropperPicking once the
-// magnifier is up, then the events until the phase is kEnded.
+// A run: RunEyedropperSequence records its steps (hide the dialog, wait,
+// drop stray input, freeze the screens, open the magnifier, pick, close,
+// show the dialog, give the focus back) and has the shell carry each out.
+// Within it: AddEyedropperMonitor for each monitor in the platform's order
+// (primary first) while the screens are frozen, then the events until the
+// phase is kEnded.
+//
+// Stray input, the same on every platform: input that came before the
+// frozen screens show is dropped (kDropInput), and for the whole run input
+// for any window but the run's is dropped, so that no click or key changes
+// the hidden dialog. Every key of the program's windows is the run's from
+// the moment the first frozen screen shows: one pressed as the screen
+// freezes counts.
 //
 // Capture pixels are read where the shell keeps them, through a PixelView:
 //   bytes   row 0 (the monitor's top row) first; row y starts at
@@ -50,10 +60,11 @@ struct PixelView {
 // The pixel at (x, y), alpha byte 0; black outside the view.
 ColorValue ViewPixelAt(const PixelView& view, int x, int y);
 
-// Fills the 121 x 121 24-bit `magnifier` for the pointer at (x, y) on
-// `monitor`, whose capture is `capture`: the 17 x 17 pixels around the
+// Fills the 24-bit `magnifier` for the pointer at (x, y) on `monitor`, whose
+// capture is `capture`: at 96 DPI 121 x 121, the 17 x 17 pixels around the
 // pointer, each a 7 x 7 block at (1, 1), black beyond the monitor's edges,
-// a black frame, and the crosshair inverted (MagnifierPixelAt). Returns the
+// a black frame, and the crosshair inverted (MagnifierPixelAt); at another
+// DPI the same, MagnifierSide(dpi) square (ScaledMagnifierPixelAt). Returns the
 // colour of the pixel under the pointer (alpha byte 0).
 ColorValue FillMagnifier(Image& magnifier, const MonitorRect& monitor, const PixelView& capture,
                          int x, int y);
@@ -96,6 +107,16 @@ inline constexpr int kEyedropperShortcutCount =
 // Index into kEyedropperShortcuts of the key with those modifiers; -1 for none.
 int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers);
 
+// Timing and limits of every run.
+inline constexpr int kEyedropperHideWaitMs = 50;     // lets the windows under the dialog repaint
+inline constexpr int kEyedropperReleasePollMs = 20;  // the release watch's period
+// Largest monitor captured, pixels (16384 x 16384): a larger one gets no
+// frozen screen, as when its capture fails. At 4 bytes a pixel this is 1 GiB,
+// which a 32-bit process can still hope to allocate once.
+inline constexpr long long kMaxCapturePixels = 1LL << 28;
+// Whether a monitor of that size may be captured.
+bool CaptureFits(int width, int height);
+
 enum class EyedropperPhase {
   kCapturing,         // monitors being added; no event counts yet
   kPicking,           // the magnifier follows the pointer
@@ -109,7 +130,7 @@ enum class EyedropperPhase {
 enum class EyedropperInput { kLeftButton, kEnter };
 
 enum class EyedropperRequestKind {
-  kMoveMagnifier,   // its top-left corner to `at`, size kept
+  kMoveMagnifier,   // its top-left corner to `at`, `side` pixels square
   kShowMagnifier,   // put EyedropperRun::magnifier on the magnifier window
   kMovePointer,     // the pointer to `at`
   kCapturePointer,  // the button's events to monitor `monitor`'s window, wherever the pointer goes
@@ -119,6 +140,17 @@ enum class EyedropperRequestKind {
   kStopWatching,    // undo kWatchRelease
   kDropQueuedRelease,  // the poll saw `input` released: take its release out of the queue
   kEndRun,             // the run has ended: leave the loop (wake it if it waits)
+  // The steps of RunEyedropperSequence, in their order:
+  kHideDialog,     // note the dialog's focused widget, hide the dialog
+  kWait,           // `ms` milliseconds, other windows painted meanwhile
+  kDropInput,      // take out the input queued so far
+  kFreezeScreens,  // capture each monitor, show it frozen, AddEyedropperMonitor
+  kOpenMagnifier,  // black, `side` square at the top-left corner; the carry-out says
+                   // whether it is up
+  kPick,           // run the events until the phase is kEnded
+  kCloseWindows,   // close the run's windows, free the captures
+  kShowDialog,     // show and activate the dialog
+  kRestoreFocus,   // the widget noted at kHideDialog, if still the dialog's
 };
 
 struct EyedropperRequest {
@@ -126,20 +158,40 @@ struct EyedropperRequest {
   ScreenPoint at;    // kMoveMagnifier, kMovePointer: virtual-screen pixels
   int monitor = -1;  // kCapturePointer: index into EyedropperRun::monitors
   EyedropperInput input = EyedropperInput::kLeftButton;  // kWatchRelease, kDropQueuedRelease
+  int ms = 0;                                            // kWait, kWatchRelease (the poll's period)
+  int side = kMagnifierSize;  // kMoveMagnifier: MagnifierSide of the monitor's DPI
 };
 
 struct EyedropperRun {
   EyedropperPhase phase = EyedropperPhase::kCapturing;
-  std::vector<MonitorRect> monitors;        // platform order, primary first
-  std::vector<PixelView> captures;          // one per monitor; an empty view when not made
-  int current_monitor = -1;                 // the monitor of the last magnifier update; -1 before
-  bool picked = false;                      // the result: a pick (it stands once made)
-  ColorValue color = 0;                     // centre pixel of the last update, alpha byte 0
-  Image magnifier;                          // 121 x 121, 24-bit, black until the first update
+  std::vector<MonitorRect> monitors;  // platform order, primary first
+  std::vector<PixelView> captures;    // one per monitor; an empty view when not made
+  int current_monitor = -1;           // the monitor of the last magnifier update; -1 before
+  bool picked = false;                // the result: a pick (it stands once made)
+  ColorValue color = 0;               // centre pixel of the last update, alpha byte 0
+  Image magnifier;  // 24-bit, MagnifierSide(monitor's DPI) square; 121 x 121 black at first
   bool pointer_captured = false;            // kCapturePointer not yet undone
   bool watching = false;                    // kWatchRelease not yet undone
   std::vector<EyedropperRequest> requests;  // for the shell, oldest first
 };
+
+// The shell's side of a run: carries out one request with system calls.
+// The result counts for kOpenMagnifier only: whether the magnifier is up.
+struct EyedropperShell {
+  bool (*carry_out)(void* context, const EyedropperRequest& request) = nullptr;
+  void* context = nullptr;
+};
+
+// Carries out the recorded requests, oldest first. A carry-out may record
+// more (and drain them itself, from a nested event loop): the list is taken
+// out before it is walked.
+void CarryOutEyedropperRequests(EyedropperRun& run, const EyedropperShell& shell);
+
+// One whole run over the dialog: `run` (the shell's, so that its event
+// handlers reach it) is started with `kept`, the colour kept from the
+// dialog's previous run, and becomes `kept` again at the end. Returns whether
+// a colour was picked. The dialog is shown again on every path.
+bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const EyedropperShell& shell);
 
 // A run in kCapturing; `kept` is the picked colour of the previous run of
 // the same dialog (black at first), which a pick without any move takes.

@@ -1,14 +1,13 @@
 // The screen eyedropper on Win32: the shell of the portable run
-// (picker/eyedropper_run.h). One run: hide the dialog, capture every monitor
-// into a 24-bit DIB section shown by a full-screen top-most window, show the
-// magnifier, feed the nested loop's events to the run's handlers and carry
-// out the requests they record, then close and free everything and show the
-// dialog again. The run reads the captures in place and fills the
-// magnifier's pixels; this file only puts them on the window.
+// (picker/eyedropper_run.h), which says what happens when; this file carries
+// its requests out. Each monitor is captured into a 24-bit DIB section shown
+// by a full-screen top-most window; the nested loop's events go to the run's
+// handlers. The run reads the captures in place and fills the magnifier's
+// pixels; this file only puts them on the window.
 //
 // Ownership: everything lives in one Eyedropper record on the stack of
-// RunEyedropper; End() releases it in order and the holders repeat that on
-// any other path.
+// RunEyedropper; kCloseWindows releases it in order and the holders repeat
+// that on any other path.
 
 #include "picker/eyedropper_win32.h"
 
@@ -29,34 +28,12 @@ namespace {
 
 constexpr char kWindowClass[] = "TintraEyedropper";
 constexpr DWORD kCaptureRop = SRCPAINT;   // 0xEE0086: screen ORed into black copies it
-constexpr DWORD kHideWaitMs = 50;         // lets the windows under the dialog repaint
 constexpr int kMaxDroppedEvents = 10000;  // bound of the drain after hiding the dialog
 constexpr UINT_PTR kReleaseTimer = 1;     // on the magnifier, while a pick waits for the release
-constexpr UINT kReleasePollMs = 20;
 
-// Largest capture made, bytes: a monitor whose copy would be larger gets no
-// window, as when the bitmap cannot be made.
-constexpr long long kMaxCaptureBytes = 1LL << 30;
-
-// The run's keys as virtual keys: both Enter keys give VK_RETURN, and the
-// keypad's arrows (Num Lock off) the arrows.
-WORD VirtualKey(EyedropperKey key) {
-  switch (key) {
-    case EyedropperKey::kEscape:
-      return VK_ESCAPE;
-    case EyedropperKey::kEnter:
-      return VK_RETURN;
-    case EyedropperKey::kLeft:
-      return VK_LEFT;
-    case EyedropperKey::kRight:
-      return VK_RIGHT;
-    case EyedropperKey::kUp:
-      return VK_UP;
-    case EyedropperKey::kDown:
-      return VK_DOWN;
-  }
-  return 0;
-}
+// The run's keys as virtual keys, in the order of EyedropperKey: both Enter
+// keys give VK_RETURN, and the keypad's arrows (Num Lock off) the arrows.
+constexpr WORD kVirtualKeys[] = {VK_ESCAPE, VK_RETURN, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN};
 
 // --- State ------------------------------------------------------------------
 
@@ -71,34 +48,27 @@ struct MonitorWindow {
 struct Eyedropper {
   EyedropperRun run;
   HWND dialog = nullptr;
+  std::string title;                      // of the run's windows: the dialog's
+  HWND focus_before = nullptr;            // the dialog's focused widget when the run began
+  std::optional<ThreadDpiAwareness> dpi;  // physical pixels while the screens are frozen
+  std::optional<RegisteredClass> window_class;
   std::vector<std::unique_ptr<MonitorWindow>> monitors;  // one per run.monitors entry
   // One accelerator table on the magnifier, built from kEyedropperShortcuts
   // (the command number is the index). Modifiers must match exactly.
   OwnedAccelerators shortcuts;
   OwnedWindow magnifier;
-  bool closing = false;  // End() is destroying the windows
+  bool closing = false;  // kCloseWindows is destroying the windows
 };
 
 // The run in progress on this thread: how the window procedure and the hook
 // reach it (the host link reaches its state the same way).
 thread_local Eyedropper* g_active = nullptr;
 
-// Takes out the wake-ups of kEndRun (thread messages, no window), so that
-// the dialog's loop does not get them.
-void DropWakeUps() {
-  MSG msg;
-  while (PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE)) {
-  }
-}
-
 // A black 24-bit top-down DIB section; empty when it cannot be made. `bits`
 // gets its pixels, DibStride(width, 24) bytes a row.
 OwnedBitmap CreateBitmap24(int width, int height, void*& bits) {
   bits = nullptr;
-  if (width <= 0 || height <= 0) return OwnedBitmap();
-  if (static_cast<long long>(DibStride(width, 24)) * height > kMaxCaptureBytes) {
-    return OwnedBitmap();
-  }
+  if (!CaptureFits(width, height)) return OwnedBitmap();
   OwnedBitmap bitmap = CreateTopDownDib(width, height, 24, bits);
   if (bitmap.get() == nullptr) return bitmap;
   const MemoryDc dc(CreateCompatibleDC(nullptr));
@@ -170,68 +140,13 @@ void DropQueuedRelease(EyedropperInput input) {
   }
 }
 
-void CarryOut(Eyedropper& e, const EyedropperRequest& r) {
-  switch (r.kind) {
-    case EyedropperRequestKind::kMoveMagnifier:
-      SetWindowPos(e.magnifier.get(), nullptr, r.at.x, r.at.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      return;
-    case EyedropperRequestKind::kShowMagnifier: {
-      WindowDc dc(e.magnifier.get());
-      if (dc.get() != nullptr) PutMagnifier(dc.get(), e.run.magnifier);
-      return;
-    }
-    case EyedropperRequestKind::kMovePointer:
-      SetCursorPos(r.at.x, r.at.y);
-      return;
-    case EyedropperRequestKind::kCapturePointer:
-      // The button's release then comes to us wherever the pointer goes,
-      // should the system grant it; the release watch covers the rest.
-      if (r.monitor >= 0 && static_cast<std::size_t>(r.monitor) < e.monitors.size() &&
-          e.monitors[static_cast<std::size_t>(r.monitor)]->image != nullptr) {
-        SetCapture(e.monitors[static_cast<std::size_t>(r.monitor)]->image);
-      }
-      return;
-    case EyedropperRequestKind::kReleasePointer:
-      if (ImageMonitor(e, GetCapture()) >= 0) ReleaseCapture();
-      return;
-    case EyedropperRequestKind::kWatchRelease:
-      SetTimer(e.magnifier.get(), kReleaseTimer, kReleasePollMs, nullptr);
-      return;
-    case EyedropperRequestKind::kStopWatching:
-      if (e.magnifier.get() != nullptr) KillTimer(e.magnifier.get(), kReleaseTimer);
-      return;
-    case EyedropperRequestKind::kDropQueuedRelease:
-      DropQueuedRelease(r.input);
-      return;
-    case EyedropperRequestKind::kEndRun:
-      // Wakes the nested loop when a handler ended the run from inside a
-      // sent message (GetMessage would go on waiting otherwise). Wake-ups
-      // left in the queue are taken out when the loop ends.
-      PostMessageA(nullptr, WM_NULL, 0, 0);
-      return;
-  }
-}
+bool CarryOut(void* context, const EyedropperRequest& r);
 
-// Carries out the recorded requests, oldest first. Carrying one out may
-// send a message whose handler records more; the list is taken out before
-// it is walked.
 void CarryOutRequests(Eyedropper& e) {
-  while (!e.run.requests.empty()) {
-    std::vector<EyedropperRequest> batch;
-    batch.swap(e.run.requests);
-    for (const EyedropperRequest& r : batch) CarryOut(e, r);
-  }
+  CarryOutEyedropperRequests(e.run, EyedropperShell{CarryOut, &e});
 }
 
 // --- Window procedure and hook ----------------------------------------------
-
-void PaintMagnifier(Eyedropper& e, HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  if (dc != nullptr) PutMagnifier(dc, e.run.magnifier);
-  EndPaint(window, &paint);
-}
 
 void OnCloseRequest(Eyedropper& e) {
   OnEyedropperCloseRequest(e.run);
@@ -250,12 +165,14 @@ LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, 
         return 0;
       }
       break;
-    case WM_CLOSE:  // any close request ends the run; End() closes the windows
+    case WM_CLOSE:  // any close request ends the run; kCloseWindows closes the windows
       OnCloseRequest(*e);
       return 0;
     case WM_PAINT:
       if (window == e->magnifier.get()) {
-        PaintMagnifier(*e, window);
+        PAINTSTRUCT paint;
+        if (HDC dc = BeginPaint(window, &paint)) PutMagnifier(dc, e->run.magnifier);
+        EndPaint(window, &paint);
         return 0;
       }
       break;
@@ -318,10 +235,24 @@ BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM list) {
   return TRUE;
 }
 
+// A popup of the run at `r`, owned by the dialog and titled as it.
+HWND CreateTopWindow(const Eyedropper& e, const MonitorRect& r) {
+  return CreateWindowExA(WS_EX_TOPMOST, kWindowClass, e.title.c_str(), WS_POPUP, r.left, r.top,
+                         r.width, r.height, e.dialog, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Shows `w` above every other window; `active`: with the keys.
+void ShowOnTop(HWND w, bool active) {
+  SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | (active ? 0 : SWP_NOACTIVATE));
+  ShowWindow(w, active ? SW_SHOW : SW_SHOWNOACTIVATE);
+  if (active) SetForegroundWindow(w);
+  UpdateWindow(w);
+}
+
 // The monitor's capture (its pixels for the run) and, when it was made, its
 // full-screen window with the image control.
-PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWindow& m,
-                      const std::string& title) {
+PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWindow& m) {
   void* bits = nullptr;
   m.capture = CreateBitmap24(r.width, r.height, bits);
   if (m.capture.get() == nullptr) return {};
@@ -334,11 +265,8 @@ PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWi
   GdiFlush();  // the copy is in the bits before the run reads them
   const PixelView view{static_cast<const std::uint8_t*>(bits), r.width, r.height,
                        static_cast<std::ptrdiff_t>(DibStride(r.width, 24)), PixelLayout::kBgr24};
-  m.window.reset(CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, r.left,
-                                 r.top, r.width, r.height, e.dialog, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr));
+  m.window.reset(CreateTopWindow(e, r));
   if (m.window.get() == nullptr) return view;
-  SetWindowPos(m.window.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // SS_NOTIFY: the control takes the clicks instead of letting them through.
   m.image = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0,
                             0, r.width, r.height, m.window.get(), nullptr,
@@ -350,28 +278,28 @@ PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWi
         reinterpret_cast<HBITMAP>(SendMessageA(m.image, STM_GETIMAGE, IMAGE_BITMAP, 0));
     if (shown != nullptr && shown != m.capture.get()) m.shown.reset(shown);
   }
-  ShowWindow(m.window.get(), SW_SHOWNOACTIVATE);
-  UpdateWindow(m.window.get());
+  // The first frozen screen shown takes the keys (the hidden dialog had
+  // them) until the magnifier is up.
+  ShowOnTop(m.window.get(), !IsOwnWindow(e, GetForegroundWindow()));
   return view;
 }
 
-bool OpenMagnifier(Eyedropper& e, const std::string& title) {
-  e.magnifier.reset(CreateWindowExA(WS_EX_TOPMOST, kWindowClass, title.c_str(), WS_POPUP, 0, 0,
-                                    kMagnifierSize, kMagnifierSize, e.dialog, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr));
-  if (e.magnifier.get() == nullptr) return false;
-  SetWindowPos(e.magnifier.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+// Built before the first window shows: a key that comes once the screen is
+// frozen is the run's, even before the magnifier is up.
+void MakeShortcuts(Eyedropper& e) {
   ACCEL table[kEyedropperShortcutCount];
   for (int i = 0; i < kEyedropperShortcutCount; ++i) {
     const EyedropperShortcut& s = kEyedropperShortcuts[i];
-    table[i] = {static_cast<BYTE>(FVIRTKEY | (s.shift ? FSHIFT : 0)), VirtualKey(s.key),
-                static_cast<WORD>(i)};
+    table[i] = {static_cast<BYTE>(FVIRTKEY | (s.shift ? FSHIFT : 0)),
+                kVirtualKeys[static_cast<int>(s.key)], static_cast<WORD>(i)};
   }
   e.shortcuts.reset(CreateAcceleratorTableA(table, kEyedropperShortcutCount));
-  // Shown active, so that the keys reach the thread's key messages.
-  ShowWindow(e.magnifier.get(), SW_SHOW);
-  SetForegroundWindow(e.magnifier.get());
-  UpdateWindow(e.magnifier.get());
+}
+
+bool OpenMagnifier(Eyedropper& e, int side) {
+  e.magnifier.reset(CreateTopWindow(e, MonitorRect{0, 0, side, side}));
+  if (e.magnifier.get() == nullptr) return false;
+  ShowOnTop(e.magnifier.get(), true);  // active: the keys come to the thread
   return true;
 }
 
@@ -430,19 +358,22 @@ void RunNestedLoop(Eyedropper& e) {
       OnCloseRequest(e);
       break;
     }
-    if (IsOwnWindow(e, msg.hwnd) && e.shortcuts.get() != nullptr &&
+    // Every key of the thread is the run's, whichever window had the focus
+    // when it came (the hidden dialog's before the screen froze).
+    if (e.shortcuts.get() != nullptr &&
         TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.get(), &msg)) {
       continue;
     }
-    if (!HandleRunMessage(e, msg)) DeliverMessage(msg);
+    if (HandleRunMessage(e, msg)) continue;
+    // Stray input for the hidden dialog goes nowhere until the run is over.
+    if (IsInputMessage(msg.message) && !IsOwnWindow(e, msg.hwnd)) continue;
+    DeliverMessage(msg);
   }
 }
 
 // --- End --------------------------------------------------------------------
 
-void End(Eyedropper& e) {
-  OnEyedropperCloseRequest(e.run);  // ended already unless no loop ran: no capture read after
-  CarryOutRequests(e);
+void CloseWindows(Eyedropper& e) {
   e.closing = true;
   if (ImageMonitor(e, GetCapture()) >= 0) ReleaseCapture();
   e.shortcuts.reset();
@@ -455,56 +386,116 @@ void End(Eyedropper& e) {
     m->capture.reset();
   }
   e.monitors.clear();
+  // The wake-ups of kEndRun (thread messages): not for the dialog's loop.
+  MSG msg;
+  while (PeekMessageA(&msg, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE)) {
+  }
+  e.window_class.reset();
+  e.dpi.reset();  // the dialog is shown again at its own awareness
+}
+
+void FreezeScreens(Eyedropper& e) {
+  e.dpi.emplace();
+  e.window_class.emplace(ShellWindowClass(kWindowClass, EyedropperWindowProc,
+                                          static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+  MakeShortcuts(e);
+  std::vector<MonitorRect> rects;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&rects));
+  WindowDc screen(nullptr);
+  for (MonitorRect r : rects) {
+    e.monitors.push_back(std::make_unique<MonitorWindow>());
+    MonitorWindow& m = *e.monitors.back();
+    const PixelView capture =
+        screen.get() != nullptr ? OpenMonitor(e, screen.get(), r, m) : PixelView{};
+    if (m.window.get() != nullptr) r.dpi = WindowDpi(m.window.get());
+    AddEyedropperMonitor(e.run, r, capture);
+  }
+}
+
+bool CarryOut(void* context, const EyedropperRequest& r) {
+  Eyedropper& e = *static_cast<Eyedropper*>(context);
+  switch (r.kind) {
+    case EyedropperRequestKind::kMoveMagnifier:
+      SetWindowPos(e.magnifier.get(), nullptr, r.at.x, r.at.y, r.side, r.side,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    case EyedropperRequestKind::kShowMagnifier: {
+      WindowDc dc(e.magnifier.get());
+      if (dc.get() != nullptr) PutMagnifier(dc.get(), e.run.magnifier);
+      break;
+    }
+    case EyedropperRequestKind::kMovePointer:
+      SetCursorPos(r.at.x, r.at.y);
+      break;
+    case EyedropperRequestKind::kCapturePointer:
+      // The button's release then comes to us wherever the pointer goes,
+      // should the system grant it; the release watch covers the rest.
+      if (static_cast<std::size_t>(r.monitor) < e.monitors.size() &&
+          e.monitors[static_cast<std::size_t>(r.monitor)]->image != nullptr) {
+        SetCapture(e.monitors[static_cast<std::size_t>(r.monitor)]->image);
+      }
+      break;
+    case EyedropperRequestKind::kReleasePointer:
+      if (ImageMonitor(e, GetCapture()) >= 0) ReleaseCapture();
+      break;
+    case EyedropperRequestKind::kWatchRelease:
+      SetTimer(e.magnifier.get(), kReleaseTimer, static_cast<UINT>(r.ms), nullptr);
+      break;
+    case EyedropperRequestKind::kStopWatching:
+      if (e.magnifier.get() != nullptr) KillTimer(e.magnifier.get(), kReleaseTimer);
+      break;
+    case EyedropperRequestKind::kDropQueuedRelease:
+      DropQueuedRelease(r.input);
+      break;
+    case EyedropperRequestKind::kEndRun:
+      // Wakes the nested loop when a handler ended the run from inside a
+      // sent message (GetMessage would go on waiting otherwise). Wake-ups
+      // left in the queue are taken out when the windows close.
+      PostMessageA(nullptr, WM_NULL, 0, 0);
+      break;
+    case EyedropperRequestKind::kHideDialog:
+      e.focus_before = GetFocus();
+      ShowWindow(e.dialog, SW_HIDE);
+      break;
+    case EyedropperRequestKind::kWait:
+      Sleep(static_cast<DWORD>(r.ms));
+      break;
+    case EyedropperRequestKind::kDropInput:
+      DropPendingEvents();
+      break;
+    case EyedropperRequestKind::kFreezeScreens:
+      FreezeScreens(e);
+      break;
+    case EyedropperRequestKind::kOpenMagnifier:
+      return OpenMagnifier(e, r.side);
+    case EyedropperRequestKind::kPick:
+      RunNestedLoop(e);
+      break;
+    case EyedropperRequestKind::kCloseWindows:
+      CloseWindows(e);
+      break;
+    case EyedropperRequestKind::kShowDialog:
+      ShowWindow(e.dialog, SW_SHOW);
+      SetForegroundWindow(e.dialog);
+      break;
+    case EyedropperRequestKind::kRestoreFocus:
+      if (e.focus_before != nullptr && IsWindow(e.focus_before) &&
+          IsChild(e.dialog, e.focus_before)) {
+        SetFocus(e.focus_before);
+      }
+      break;
+  }
+  return true;
 }
 
 }  // namespace
 
 bool RunEyedropper(HWND dialog, const std::string& title, ColorValue& picked_color) {
   Eyedropper e;
-  e.run = StartEyedropperRun(picked_color);
   e.dialog = dialog;
-  const HWND focus_before = GetFocus();
-
-  ShowWindow(dialog, SW_HIDE);
-  Sleep(kHideWaitMs);
-  DropPendingEvents();
-  {
-    ThreadDpiAwareness dpi;
-    const RegisteredClass window_class(ShellWindowClass(
-        kWindowClass, EyedropperWindowProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
-    const ActiveRun active(e);
-
-    std::vector<MonitorRect> rects;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&rects));
-    if (!rects.empty()) {
-      {
-        WindowDc screen(nullptr);
-        for (const MonitorRect& r : rects) {
-          e.monitors.push_back(std::make_unique<MonitorWindow>());
-          const PixelView capture = screen.get() != nullptr
-                                        ? OpenMonitor(e, screen.get(), r, *e.monitors.back(), title)
-                                        : PixelView{};
-          AddEyedropperMonitor(e.run, r, capture);
-        }
-      }
-      if (OpenMagnifier(e, title)) {
-        BeginEyedropperPicking(e.run);
-        CarryOutRequests(e);
-        RunNestedLoop(e);
-      }
-    }
-    End(e);
-    DropWakeUps();
-    dpi.Restore();
-  }
-  picked_color = e.run.color;
-
-  ShowWindow(dialog, SW_SHOW);
-  SetForegroundWindow(dialog);
-  if (focus_before != nullptr && IsWindow(focus_before) && IsChild(dialog, focus_before)) {
-    SetFocus(focus_before);
-  }
-  return e.run.picked;
+  e.title = title;
+  const ActiveRun active(e);
+  return RunEyedropperSequence(e.run, picked_color, EyedropperShell{CarryOut, &e});
 }
 
 }  // namespace tintra

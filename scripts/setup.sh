@@ -3,7 +3,8 @@
 # the native toolchain and test libraries, the MinGW-w64 i686 cross
 # compiler, 32-bit Wine and a virtual X display; for the Linux program Qt 6,
 # XCB, the SVG renderer of its icons and the .deb tools, and for its tests a
-# window manager, X input, the clipboard tool and D-Bus.
+# window manager, X input, the clipboard tool and D-Bus, and for the editor
+# integrations' tests the editors and a terminal multiplexer.
 set -euo pipefail
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -12,6 +13,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb x11-utils xdotool
   imagemagick file ca-certificates
   qt6-base-dev libxcb1-dev librsvg2-bin dpkg-dev openbox xclip dbus
+  vim neovim emacs-nox tmux
 )
 # Ubuntu's Qt 6 packages leave out the OpenGL headers its CMake files ask for.
 if grep -qi ubuntu /etc/os-release 2>/dev/null; then packages+=(libgl-dev); fi

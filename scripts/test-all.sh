@@ -23,7 +23,9 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$(nproc)"
 
 echo "== fuzz targets, a short run each"
-FUZZ_JOBS=2 bash scripts/fuzz.sh 20
+FUZZ_JOBS=2 bash scripts/fuzz.sh 20 color_text descriptor host_link icon_file interaction preferences read_integer
+# The text engine reads any text an editor sends: a minute on its own.
+bash scripts/fuzz.sh 60 color_tokens
 
 echo "== windows build"
 cmake --preset windows >/dev/null

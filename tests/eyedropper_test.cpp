@@ -261,10 +261,13 @@ std::vector<std::uint8_t> MakeCapture(int index, const MonitorRect& m, PixelLayo
 
 // Requests as letters, in the order of EyedropperRequestKind: Magnifier
 // moved, View shown, Pointer moved, Capture, Release, Watch, Stop watching,
-// Drop the queued release, End.
+// Drop the queued release, End; the sequence's steps in lower case: hide,
+// wait, input dropped, freeze, open the magnifier, pick, close the windows,
+// show, focus back.
+constexpr char kRequestLetters[] = "MVPCRWSDEhwifopcsr";
 std::string Letters(const std::vector<EyedropperRequest>& requests) {
   std::string text;
-  for (const EyedropperRequest& r : requests) text += "MVPCRWSDE"[static_cast<int>(r.kind)];
+  for (const EyedropperRequest& r : requests) text += kRequestLetters[static_cast<int>(r.kind)];
   return text;
 }
 
@@ -363,6 +366,179 @@ TEST(EyedropperRun, EventSequences) {
   EyedropperRun none = StartEyedropperRun(0);
   BeginEyedropperPicking(none);  // no monitor: over at once
   EXPECT_EQ(none.phase, P::kEnded);
+}
+
+// At another DPI the magnifier shows the same 96-DPI picture, scaled: at
+// 192 DPI each of its pixels is a 2 x 2 block, 242 square, placed twice as
+// far; 96 DPI is left as it is.
+TEST(EyedropperRun, MagnifierScalesWithTheDisplay) {
+  const struct {
+    int dpi, side, offset;
+  } sides[] = {
+      {96, 121, 16},       // as it always was
+      {72, 121, 16},       // never smaller
+      {120, 151, 20},      // 125 %: 151.25 rounded
+      {144, 182, 24},      // 150 %: 181.5 rounded up
+      {192, 242, 32},      // 200 %
+      {100000, 968, 128},  // a hostile DPI is held at 768
+  };
+  for (const auto& c : sides) {
+    EXPECT_EQ(MagnifierSide(c.dpi), c.side) << c.dpi;
+    EXPECT_EQ(ScaledLength(kMagnifierOffset, c.dpi), c.offset) << c.dpi;
+  }
+  // Placement: 32 right and below; flipped by 2 * 32 + 242 past the edge.
+  const MonitorRect wide{0, 0, 1000, 1000, 192};
+  EXPECT_EQ(PlaceMagnifier(wide, 500, 500).x, 532);
+  EXPECT_EQ(PlaceMagnifier(wide, 990, 10).x, 990 + 32 - 306);
+  EXPECT_EQ(PlaceMagnifier(wide, 990, 10).y, 42);
+  EXPECT_EQ(PlaceMagnifier(wide, 727, 0).x, 759);  // 759 + 241 = 1000: not past
+  EXPECT_EQ(PlaceMagnifier(wide, 728, 0).x, 728 + 32 - 306);
+  // Content: every pixel is the 96-DPI magnifier's at (u / 2, v / 2).
+  MonitorRect m{-11, 3, 11, 7};
+  PixelView view;
+  const std::vector<std::uint8_t> bytes = MakeCapture(2, m, PixelLayout::kBgr24, view);
+  Image at96 = CreateImage(kMagnifierSize, kMagnifierSize, 24);
+  const ColorValue picked = FillMagnifier(at96, m, view, -1, 9);
+  m.dpi = 192;
+  Image at192;
+  EXPECT_EQ(FillMagnifier(at192, m, view, -1, 9), picked);
+  ASSERT_EQ(at192.width, 242);
+  ASSERT_EQ(at192.pixels.size(), 242u * 242u);
+  int wrong = 0;
+  for (int v = 0; v < 242; ++v) {
+    for (int u = 0; u < 242; ++u) {
+      wrong += at192.pixels[static_cast<size_t>(v) * 242 + u] !=
+               at96.pixels[static_cast<size_t>(v / 2) * kMagnifierSize + u / 2];
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  // The run asks for the magnifier's size with each move.
+  EyedropperRun run = StartEyedropperRun(0);
+  AddEyedropperMonitor(run, m, view);
+  BeginEyedropperPicking(run);
+  OnEyedropperPointerMove(run, {-1, 9});
+  ASSERT_FALSE(run.requests.empty());
+  EXPECT_EQ(run.requests.front().kind, EyedropperRequestKind::kMoveMagnifier);
+  EXPECT_EQ(run.requests.front().side, 242);
+}
+
+// A shell that notes what it is asked to do, in order. A close request
+// comes during the step `close_at` (none: kEndRun); freezing adds `layout`'s
+// monitors;
+// picking feeds `events` (Feed's letters) with the pointer at `pointer`,
+// carrying out what each records, as a shell's handlers do.
+struct FakeShell {
+  EyedropperRun run;
+  const std::vector<MonitorRect>* layout = nullptr;
+  bool magnifier_opens = true;
+  EyedropperRequestKind close_at = EyedropperRequestKind::kEndRun;
+  const char* events = "";
+  ScreenPoint pointer;
+  std::vector<std::vector<std::uint8_t>> bytes;
+  std::string done;  // the letters of every request carried out
+  int wait_ms = -1;
+  int poll_ms = -1;
+};
+
+bool FakeCarryOut(void* context, const EyedropperRequest& r) {
+  FakeShell& f = *static_cast<FakeShell*>(context);
+  f.done += kRequestLetters[static_cast<int>(r.kind)];
+  const EyedropperShell self{FakeCarryOut, &f};
+  if (r.kind == f.close_at) OnEyedropperCloseRequest(f.run);
+  switch (r.kind) {
+    case EyedropperRequestKind::kWait:
+      f.wait_ms = r.ms;
+      return true;
+    case EyedropperRequestKind::kWatchRelease:
+      f.poll_ms = r.ms;
+      return true;
+    case EyedropperRequestKind::kFreezeScreens:
+      for (size_t i = 0; i < f.layout->size(); ++i) {
+        PixelView view;
+        f.bytes.push_back(
+            MakeCapture(static_cast<int>(i), (*f.layout)[i], PixelLayout::kRgbx32, view));
+        AddEyedropperMonitor(f.run, (*f.layout)[i], view);
+      }
+      return true;
+    case EyedropperRequestKind::kOpenMagnifier:
+      return f.magnifier_opens;
+    case EyedropperRequestKind::kPick:
+      for (const char* e = f.events; *e != 0 && f.run.phase != P::kEnded; ++e) {
+        Feed(f.run, *e, f.pointer);
+        CarryOutEyedropperRequests(f.run, self);
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+struct SequenceCase {
+  const std::vector<MonitorRect>* layout;
+  bool magnifier_opens;
+  EyedropperRequestKind close_at;
+  const char* events;  // while picking, at (5, 6)
+  const char* done;    // every request carried out, in order
+  bool picked;
+  bool moved;  // the colour kept after is the one under the pointer, else the one before
+};
+
+TEST(EyedropperRun, TheWholeSequence) {
+  using K = EyedropperRequestKind;
+  constexpr K kNone = K::kEndRun;
+  const SequenceCase cases[] = {
+      {&kSingle, true, kNone, "MEe", "hwifopMVWSEcsr", true, true},     // a pick with Enter
+      {&kSingle, true, kNone, "MDU", "hwifopMVCWRSEcsr", true, true},   // ... with a click
+      {&kSideBySide, true, kNone, "D", "hwifopCWRSEcsr", true, false},  // no move: kept colour
+      {&kSingle, true, kNone, "MQ", "hwifopMVEcsr", false, true},       // Escape: colour moved
+      {&kSingle, true, kNone, "", "hwifopEcsr", false, false},          // loop left unended
+      {&kSingle, false, kNone, "MEe", "hwifoEcsr", false, false},       // no magnifier
+      {&kSingle, true, K::kFreezeScreens, "MEe", "hwifEcsr", false,
+       false},                                                       // closed while freezing
+      {&kSingle, true, K::kWait, "MEe", "hwEicsr", false, false},    // ... while hidden: no freeze
+      {&kEmptyFirst, true, kNone, "Q", "hwifopEcsr", false, false},  // a monitor of no size
+  };
+  for (const SequenceCase& c : cases) {
+    FakeShell f;
+    f.layout = c.layout;
+    f.magnifier_opens = c.magnifier_opens;
+    f.close_at = c.close_at;
+    f.events = c.events;
+    f.pointer = {5, 6};
+    ColorValue kept = kKept;
+    EXPECT_EQ(RunEyedropperSequence(f.run, kept, EyedropperShell{FakeCarryOut, &f}), c.picked)
+        << c.done;
+    EXPECT_EQ(f.done, c.done);
+    EXPECT_EQ(kept, c.moved ? Pattern(0, 5, 6) : kKept) << c.done;
+    EXPECT_EQ(f.wait_ms, kEyedropperHideWaitMs) << c.done;
+    EXPECT_EQ(f.run.phase, P::kEnded) << c.done;
+    EXPECT_EQ(f.poll_ms, c.picked ? kEyedropperReleasePollMs : -1) << c.done;
+  }
+  // No monitor at all: shown again at once, nothing picked.
+  const std::vector<MonitorRect> none;
+  FakeShell f;
+  f.layout = &none;
+  ColorValue kept = kKept;
+  EXPECT_FALSE(RunEyedropperSequence(f.run, kept, EyedropperShell{FakeCarryOut, &f}));
+  EXPECT_EQ(f.done, "hwifEcsr");
+}
+
+TEST(EyedropperRun, CaptureSizeLimit) {
+  const struct {
+    int width, height;
+    bool fits;
+  } cases[] = {
+      {1920, 1080, true},         // an ordinary monitor
+      {16384, 16384, true},       // the limit exactly
+      {65536, 4096, true},        // ... in another shape
+      {16384, 16385, false},      // one row more
+      {0, 1080, false},           // no pixels
+      {-1920, -1080, false},      // a negative size is no size, though its product is positive
+      {INT_MAX, INT_MAX, false},  // no overflow
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CaptureFits(c.width, c.height), c.fits) << c.width << " x " << c.height;
+  }
 }
 
 // The magnifier on a monitor smaller than the zoom, left of the primary

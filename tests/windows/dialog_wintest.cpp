@@ -966,16 +966,17 @@ void TestKeys() {
   const long idle = Snapshot().idle_count;
   PressLeftButton();
   ReleaseLeftButton();
-  // The eyedropper's own windows carry the dialog's title; Escape ends it
-  // once they are up (it drops the events that come before). A dialog
-  // without one is idle again at once.
-  auto eyedropper_up = [&] {
-    for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
-      if (w != run.window) return true;
-    }
-    return false;
-  };
-  WaitUntil([&] { return eyedropper_up() || Snapshot().idle_count > idle; });
+  // Escape counts once a window of the eyedropper (they carry the dialog's
+  // title) has the dialog thread's focus; the dialog going idle proves
+  // nothing, as it does between the press and the release that starts it.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const bool taking_keys = WaitUntil([&] {
+    return GetGUIThreadInfo(run.thread_id, &info) && info.hwndFocus != nullptr &&
+           info.hwndFocus != run.window && !IsChild(run.window, info.hwndFocus) &&
+           WindowText(info.hwndFocus) == run.title;
+  });
+  Check(g_report, taking_keys, "eyedropper", "one of its windows with the focus", "none");
   PressKey(VK_ESCAPE);
   WaitForState(g_report, run, "idle and visible after the eyedropper",
                [&](const DialogSnapshot& s) {

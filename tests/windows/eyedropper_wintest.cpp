@@ -50,7 +50,10 @@ constexpr POINT kOkButton{336, 208};
 constexpr POINT kUpperSwatch{336, 28};
 constexpr POINT kLowerSwatch{336, 60};
 
-constexpr int kMagnifier = kMagnifierSize;  // magnifier client size, pixels
+// Magnifier client size, pixels: scaled with the display in the child run
+// at another DPI.
+int g_magnifier = kMagnifierSize;
+int g_dpi_child = 96;
 
 std::string PointText(POINT p) {
   return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
@@ -205,7 +208,7 @@ EyedropperWindows FindEyedropperWindows(const RunningDialog& run) {
     if (w == run.window) continue;
     RECT r;
     GetWindowRect(w, &r);
-    if (r.right - r.left == kMagnifier && r.bottom - r.top == kMagnifier) {
+    if (r.right - r.left == g_magnifier && r.bottom - r.top == g_magnifier) {
       found.magnifier = w;
     } else {
       found.full_screen.push_back(w);
@@ -307,7 +310,7 @@ bool MoveExpecting(const Picking& picking, POINT pointer, POINT expected) {
     got = MagnifierAt(picking.windows.magnifier);
     return got.x == expected.x && got.y == expected.y;
   });
-  if (ok) g_last_magnifier = RECT{got.x, got.y, got.x + kMagnifier, got.y + kMagnifier};
+  if (ok) g_last_magnifier = RECT{got.x, got.y, got.x + g_magnifier, got.y + g_magnifier};
   return Check(g_report, ok, "magnifier for the pointer at " + PointText(pointer),
                PointText(expected), PointText(got));
 }
@@ -316,10 +319,10 @@ bool MoveExpecting(const Picking& picking, POINT pointer, POINT expected) {
 // the portable pixel map (tested natively): the zoom's pixels come from the
 // pattern, black beyond the monitor's edges.
 std::vector<std::uint32_t> ExpectedMagnifier(POINT pointer, const RECT& m) {
-  std::vector<std::uint32_t> pixels(kMagnifier * kMagnifier, 0);
-  for (int v = 0; v < kMagnifier; ++v) {
-    for (int u = 0; u < kMagnifier; ++u) {
-      const MagnifierPixel shown = MagnifierPixelAt(u, v);
+  std::vector<std::uint32_t> pixels(g_magnifier * g_magnifier, 0);
+  for (int v = 0; v < g_magnifier; ++v) {
+    for (int u = 0; u < g_magnifier; ++u) {
+      const MagnifierPixel shown = ScaledMagnifierPixelAt(u, v, g_magnifier);
       std::uint32_t c = 0;
       if (!shown.frame) {
         const int x = pointer.x - kZoomCentre + shown.zoom_x;
@@ -327,7 +330,7 @@ std::vector<std::uint32_t> ExpectedMagnifier(POINT pointer, const RECT& m) {
         if (OnMonitor(m, x, y)) c = PatternAt(x, y);
       }
       if (shown.inverted) c ^= 0xFFFFFFu;
-      pixels[static_cast<size_t>(v) * kMagnifier + u] = c;
+      pixels[static_cast<size_t>(v) * g_magnifier + u] = c;
     }
   }
   return pixels;
@@ -343,7 +346,7 @@ bool CheckMagnifierPixels(const Picking& picking, POINT pointer, const RECT& mon
   std::vector<std::uint32_t> got;
   WaitUntil(
       [&] {
-        got = CaptureScreen(RECT{at.x, at.y, at.x + kMagnifier, at.y + kMagnifier});
+        got = CaptureScreen(RECT{at.x, at.y, at.x + g_magnifier, at.y + g_magnifier});
         if (got.size() != want.size()) return false;
         wrong = 0;
         for (size_t i = 0; i < got.size(); ++i) {
@@ -355,10 +358,10 @@ bool CheckMagnifierPixels(const Picking& picking, POINT pointer, const RECT& mon
   if (got.size() != want.size()) {
     return Check(g_report, false, "magnifier pixels", "a capture", "none");
   }
-  const int u = static_cast<int>(first % kMagnifier);
-  const int v = static_cast<int>(first / kMagnifier);
+  const int u = static_cast<int>(first % g_magnifier);
+  const int v = static_cast<int>(first / g_magnifier);
   return Check(g_report, wrong == 0, "magnifier pixels for the pointer at " + PointText(pointer),
-               "all 121 x 121 as drawn from the pattern",
+               "all " + std::to_string(g_magnifier) + " square as drawn from the pattern",
                std::to_string(wrong) + " differ, first at (" + std::to_string(u) + ", " +
                    std::to_string(v) + "): " + Hex32(want[first]) + " vs " +
                    Hex32(got[first] & 0xFFFFFF));
@@ -419,7 +422,7 @@ bool NudgeExpecting(const Picking& picking, WORD key, bool shift, POINT expected
     return pointer.x == expected.x && pointer.y == expected.y && at.x == place.x && at.y == place.y;
   });
   if (shift) ReleaseKey(VK_SHIFT);
-  if (ok) g_last_magnifier = RECT{at.x, at.y, at.x + kMagnifier, at.y + kMagnifier};
+  if (ok) g_last_magnifier = RECT{at.x, at.y, at.x + g_magnifier, at.y + g_magnifier};
   const char* name = key == VK_LEFT    ? "Left"
                      : key == VK_RIGHT ? "Right"
                      : key == VK_UP    ? "Up"
@@ -854,7 +857,10 @@ void TestMonitors() {
       CheckMagnifierPixels(picking, inside, m);
     }
     const POINT corner{m.right - 1, m.bottom - 1};
-    if (MoveExpecting(picking, corner, POINT{corner.x + 16 - 153, corner.y + 16 - 153})) {
+    // The magnifier at the display's scale, flipped at the corner.
+    const ScreenPoint flipped = PlaceMagnifier(
+        {m.left, m.top, m.right - m.left, m.bottom - m.top, g_dpi_child}, corner.x, corner.y);
+    if (MoveExpecting(picking, corner, POINT{flipped.x, flipped.y})) {
       CheckMagnifierPixels(picking, corner, m);
     }
   }
@@ -934,7 +940,7 @@ void TestScaledChild() {
     for (HWND w : FindTopWindows(GetCurrentProcessId(), run.title)) {
       RECT r;
       GetWindowRect(w, &r);
-      if (r.right - r.left == kMagnifier && r.bottom - r.top == kMagnifier) {
+      if (r.right - r.left == g_magnifier && r.bottom - r.top == g_magnifier) {
         magnifier = w;
       } else if (r.right - r.left > 400) {
         full_screen.push_back(w);
@@ -961,7 +967,10 @@ void TestScaledChild() {
     Picking picking;
     picking.windows.magnifier = magnifier;
     const POINT corner{m.right - 1, m.bottom - 1};
-    if (MoveExpecting(picking, corner, POINT{corner.x + 16 - 153, corner.y + 16 - 153})) {
+    // The magnifier at the display's scale, flipped at the corner.
+    const ScreenPoint flipped = PlaceMagnifier(
+        {m.left, m.top, m.right - m.left, m.bottom - m.top, g_dpi_child}, corner.x, corner.y);
+    if (MoveExpecting(picking, corner, POINT{flipped.x, flipped.y})) {
       CheckMagnifierPixels(picking, corner, m);
     }
     PressLeftButton();
@@ -1002,6 +1011,8 @@ int main(int argc, char** argv) {
   if (!selection.valid) return 2;
   if (!ShowPattern()) return FinishReport(g_report);
   if (selection.dpi_child != 0) {
+    g_dpi_child = selection.dpi_child;
+    g_magnifier = MagnifierSide(g_dpi_child);
     TestScaledChild();
     return FinishReport(g_report);
   }
