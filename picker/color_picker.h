@@ -19,9 +19,7 @@ using OwnerWindow = void*;
 // OK and `initial` for Cancel, the close box, or a window that cannot be
 // created. When `owner` names an existing window it is disabled for the
 // dialog's life and enabled again on every path. Everything the dialog makes
-// is released before it returns.
-ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
-                           OwnerWindow owner);
+// is released before it returns. (Below, after the options.)
 
 // The language of the image buttons' tips and accessible names.
 enum class TipLanguage {
@@ -51,8 +49,14 @@ struct PickerAnswer {
   bool confirmed;    // OK; false for Cancel, the close box or no window
 };
 
-// OpenColorPicker with the options, saying whether the user confirmed.
+// OpenColorPicker with the options, saying whether the user confirmed. In
+// each platform's shell.
 PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                                OwnerWindow owner, const PickerOptions& options);
+
+inline ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
+                                  OwnerWindow owner) {
+  return EditColorInPicker(initial, descriptor, alpha_flag, owner, PickerOptions{}).color;
+}
 
 }  // namespace tintra

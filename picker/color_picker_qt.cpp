@@ -32,11 +32,10 @@
 
 #include "picker/color_picker.h"
 #include "picker/device_pixels.h"
-#include "picker/embedded_images.h"
+#include "picker/dialog_widgets_qt.h"
 #include "picker/eyedropper_qt.h"
 #include "picker/interaction.h"
 #include "picker/picker_session.h"
-#include "picker/presets.h"
 #include "picker/render.h"
 #include "picker/session_observer.h"
 #include "picker/widgets_qt.h"
@@ -65,25 +64,15 @@ struct Dialog {
   PickerSession session;
   std::unique_ptr<QWindow> terminal;  // the window is transient for it; outlives the window
   std::unique_ptr<QWidget> window;    // owns every widget below
-  QWidget* canvas = nullptr;
-  QComboBox* preset_combo = nullptr;
-  std::array<QLineEdit*, 4> channel_fields{};  // by Channel; alpha only with the alpha flag
-  QPushButton* ok_button = nullptr;
-  QPushButton* cancel_button = nullptr;
-  QPushButton* eyedropper_button = nullptr;
-  std::vector<QWidget*> template_fields;  // per descriptor field, descriptor order
+  DialogWidgets widgets;
   std::unique_ptr<DialogFilter> filter;
   QEventLoop* loop = nullptr;
   bool refresh_posted = false;
+  bool ended = false;                 // the session asked to end the dialog
   int pointer_hidden = 0;             // override cursors of ours in force
   bool confined = false;              // a confinement was asked for and not given back
-  bool captured = false;              // a capture was asked for: Qt's implicit grab holds it
-  bool left_down = false;             // the last left-button event of the window was a press
   std::vector<ColorValue> composite;  // the canvas over the window colour
   QImage shown;                       // wraps `composite` at the layout's ratio
-  // The eyedropper's colour (alpha 0) from one run to the next while this
-  // dialog is open; black at first.
-  ColorValue eyedropper_color = 0;
 };
 
 InteractionState& Ui(Dialog& d) {
@@ -92,10 +81,6 @@ InteractionState& Ui(Dialog& d) {
 
 double PixelRatio(const Dialog& d) {
   return d.session.layout.dpi / static_cast<double>(kBaseDpi);
-}
-
-QRect Logical(const LaidRect& r) {
-  return QRect(r.logical.x, r.logical.y, r.logical.width, r.logical.height);
 }
 
 ColorValue ColorOf(const QColor& c) {
@@ -121,7 +106,7 @@ void ShowPointer(Dialog& d) {
   --d.pointer_hidden;
 }
 
-void CarryOutRequests(Dialog& d);
+void ShowCanvas(Dialog& d);
 
 void CarryOut(Dialog& d, const PlatformRequest& r) {
   switch (r.kind) {
@@ -140,56 +125,62 @@ void CarryOut(Dialog& d, const PlatformRequest& r) {
       return;
     case RequestKind::kCapturePointer:
       // The press gave the pressed widget Qt's implicit grab: every move of
-      // the drag and its release come to the dialog's window, also outside.
-      d.captured = true;
-      return;
+      // the drag and its release come to the dialog's window, also outside;
+      // the grab ends with the release.
     case RequestKind::kReleasePointerCapture:
-      d.captured = false;  // the grab ends with the release
       return;
     case RequestKind::kFocusOkButton:
-      if (d.ok_button != nullptr) d.ok_button->setFocus(Qt::OtherFocusReason);
+      if (d.widgets.ok_button != nullptr) d.widgets.ok_button->setFocus(Qt::OtherFocusReason);
       return;
     case RequestKind::kSetChannelText: {
       const auto c = static_cast<std::size_t>(r.channel);
       // setText raises no textEdited: the dialog's own texts are no input.
-      if (c < d.channel_fields.size() && d.channel_fields[c] != nullptr) {
-        d.channel_fields[c]->setText(QtText(r.text));
+      if (c < d.widgets.channel_fields.size() && d.widgets.channel_fields[c] != nullptr) {
+        d.widgets.channel_fields[c]->setText(QtText(r.text));
       }
       return;
     }
     case RequestKind::kSelectPreset:
-      if (d.preset_combo != nullptr) d.preset_combo->setCurrentIndex(r.preset_index);
+      if (d.widgets.preset_combo != nullptr)
+        d.widgets.preset_combo->setCurrentIndex(r.preset_index);
       return;
     case RequestKind::kRunEyedropper: {
-      const bool got = RunEyedropper(d.window.get(), d.eyedropper_color);
-      OnEyedropperResult(Ui(d), got, d.eyedropper_color);
+      ColorValue color = r.color;
+      const bool got = RunEyedropper(d.window.get(), color);
+      OnEyedropperResult(Ui(d), got, color);
       return;
     }
+    case RequestKind::kSetFieldText:
+      if (static_cast<std::size_t>(r.field) < d.widgets.template_fields.size()) {
+        if (auto* field = qobject_cast<QLineEdit*>(d.widgets.template_fields[r.field])) {
+          field->setText(QtText(r.text));
+        }
+      }
+      return;
+    case RequestKind::kPaint:
+      ShowCanvas(d);
+      return;
+    case RequestKind::kRelayout:
+      // Qt places the widgets in device-independent pixels, which a new DPI
+      // leaves as they are: only the images change.
+      ShowWidgetImages(d.session, d.widgets);
+      d.window->setFixedSize(d.session.layout.client.logical.width, d.session.client_height);
+      return;
+    case RequestKind::kEndDialog:
+      d.ended = true;
+      return;
   }
 }
 
-// Whether a refresh has work: a stage's flag, the paint, or the end.
-bool NeedsRefresh(Dialog& d) {
-  const RefreshFlags& f = Ui(d).picker.flags;
-  return f.rederive || f.hue_bar || f.canvas || f.paint || Ui(d).quit;
-}
-
-// Oldest first; a request whose effect raises an event (the focus moved off
-// a field) records more, carried out by the nested call at once, so the
-// list is taken out before it is walked.
 void RunRequests(Dialog& d) {
-  while (!Ui(d).requests.empty()) {
-    std::vector<PlatformRequest> batch;
-    batch.swap(Ui(d).requests);
-    for (const PlatformRequest& r : batch) CarryOut(d, r);
-  }
+  DrainRequests(Ui(d), [&d](const PlatformRequest& r) { CarryOut(d, r); });
 }
 
 // After a handler: its requests, and the refresh once the waiting events
-// are handled, when there is something to refresh.
+// are handled, when there is something to refresh or the dialog ended.
 void CarryOutRequests(Dialog& d) {
   RunRequests(d);
-  if (NeedsRefresh(d)) ScheduleRefresh(d);
+  if (RefreshPending(d.session) || d.ended) ScheduleRefresh(d);
 }
 
 // --- Refresh and paint ------------------------------------------------------
@@ -198,37 +189,28 @@ ShellState ShellStateOf(const Dialog& d) {
   return ShellState{d.window.get(), d.pointer_hidden, d.confined};
 }
 
+// The canvas over the window colour, drawn at the canvas widget's next paint.
+void ShowCanvas(Dialog& d) {
+  const Image& canvas = d.session.images.canvas;
+  CompositeOver(canvas, d.session.background, d.composite);
+  if (d.composite.empty()) {
+    d.shown = QImage();
+  } else {
+    // Wraps the pixels: red in the low byte is RGBA8888's byte order.
+    d.shown = QImage(reinterpret_cast<const uchar*>(d.composite.data()), canvas.width,
+                     canvas.height, canvas.width * 4, QImage::Format_RGBA8888);
+    d.shown.setDevicePixelRatio(PixelRatio(d));
+  }
+  if (d.widgets.canvas != nullptr) d.widgets.canvas->update();
+}
+
 void Refresh(Dialog& d) {
   d.refresh_posted = false;
   RefreshSession(d.session);
   RunRequests(d);
-  if (d.session.field_texts_changed) {
-    d.session.field_texts_changed = false;
-    const std::vector<TemplateField>& fields = d.session.descriptor.fields;
-    for (std::size_t i = 0; i < fields.size() && i < d.template_fields.size(); ++i) {
-      if (fields[i].placeholder_count == 0) continue;
-      if (auto* field = qobject_cast<QLineEdit*>(d.template_fields[i])) {
-        field->setText(QtText(d.session.field_texts[i]));
-      }
-    }
-  }
-  if (Ui(d).picker.flags.paint) {
-    Ui(d).picker.flags.paint = false;
-    const Image& canvas = d.session.images.canvas;
-    CompositeOver(canvas, d.session.background, d.composite);
-    if (d.composite.empty()) {
-      d.shown = QImage();
-    } else {
-      // Wraps the pixels: red in the low byte is RGBA8888's byte order.
-      d.shown = QImage(reinterpret_cast<const uchar*>(d.composite.data()), canvas.width,
-                       canvas.height, canvas.width * 4, QImage::Format_RGBA8888);
-      d.shown.setDevicePixelRatio(PixelRatio(d));
-    }
-    if (d.canvas != nullptr) d.canvas->update();
-  }
-  if (Ui(d).quit) {
+  if (d.ended) {
     if (d.loop != nullptr) d.loop->exit();
-  } else if (NeedsRefresh(d)) {
+  } else if (RefreshPending(d.session)) {
     ScheduleRefresh(d);  // the requests above changed the colour again
   } else if (d.window->isVisible()) {
     ReportIdle(d.session, ShellStateOf(d));
@@ -237,7 +219,7 @@ void Refresh(Dialog& d) {
 
 void PaintCanvas(Dialog& d) {
   if (d.shown.isNull()) return;
-  QPainter painter(d.canvas);
+  QPainter painter(d.widgets.canvas);
   painter.drawImage(QPoint(0, 0), d.shown);
   ReportPaint(d.session, d.window.get());
 }
@@ -249,84 +231,27 @@ bool IsDialogWidget(const Dialog& d, QObject* o) {
   return w != nullptr && w->window() == d.window.get();
 }
 
-// The pointer in logical client pixels: the logical position under its
-// physical pixel, or -1, -1 outside the client area. During a drag the
-// position outside is given as it is: the handlers hold it to the area.
-QPoint PointerInClient(const Dialog& d, const QPointF& in_window) {
-  const double ratio = PixelRatio(d);
-  const int dpi = d.session.layout.dpi;
-  const int px = PhysicalPixelOf(in_window.x(), ratio);
-  const int py = PhysicalPixelOf(in_window.y(), ratio);
-  const PixelRect& client = d.session.layout.client.physical;
-  const bool inside = px >= 0 && py >= 0 && px < client.width && py < client.height;
-  // During a drag the real position, however far outside.
-  if (!inside && d.session.ui.picker.drag == Drag::kNone) return QPoint(-1, -1);
-  return QPoint(ToLogical(px, dpi), ToLogical(py, dpi));
-}
-
 // One pointer event of the dialog's window (positions in the window, which
-// is the client area).
+// is the client area), in the physical pixels under it.
 void OnMouse(Dialog& d, QEvent::Type type, QMouseEvent* e) {
-  const QPoint p = PointerInClient(d, e->position());
-  switch (type) {
-    case QEvent::MouseButtonDblClick:
-      // Qt may follow the second press by a double click, or give the double
-      // click alone: it counts as a press only when no press came before it.
-      if (d.left_down) return;
-      [[fallthrough]];
-    case QEvent::MouseButtonPress:
-      if (e->button() != Qt::LeftButton) return;
-      d.left_down = true;
-      ReportPointerEvent(d.session, PointerEventKind::kButtonDown, p.x(), p.y());
-      OnButtonDown(Ui(d), p.x(), p.y());
-      break;
-    case QEvent::MouseButtonRelease:
-      if (e->button() != Qt::LeftButton) return;
-      d.left_down = false;
-      ReportPointerEvent(d.session, PointerEventKind::kButtonUp, p.x(), p.y());
-      OnButtonUp(Ui(d), p.x(), p.y());
-      break;
-    case QEvent::MouseMove:
-      ReportPointerEvent(d.session, PointerEventKind::kMove, p.x(), p.y());
-      OnPointerMove(Ui(d), p.x(), p.y());
-      break;
-    default:
-      return;
-  }
+  RawPointerEvent raw;
+  raw.kind = type == QEvent::MouseButtonPress      ? RawPointerKind::kPress
+             : type == QEvent::MouseButtonDblClick ? RawPointerKind::kDoubleClick
+             : type == QEvent::MouseButtonRelease  ? RawPointerKind::kRelease
+                                                   : RawPointerKind::kMove;
+  raw.left_button = e->button() == Qt::LeftButton;
+  raw.x = PhysicalPixelOf(e->position().x(), PixelRatio(d));
+  raw.y = PhysicalPixelOf(e->position().y(), PixelRatio(d));
+  OnRawPointer(d.session, raw);
   CarryOutRequests(d);
 }
 
 int ChannelOf(const Dialog& d, QObject* o) {
-  for (std::size_t c = 0; c < d.channel_fields.size(); ++c) {
-    if (d.channel_fields[c] != nullptr && d.channel_fields[c] == o) return static_cast<int>(c);
+  for (std::size_t c = 0; c < d.widgets.channel_fields.size(); ++c) {
+    if (d.widgets.channel_fields[c] != nullptr && d.widgets.channel_fields[c] == o)
+      return static_cast<int>(c);
   }
   return -1;
-}
-
-// The channel fields take digits only from the keyboard, as the Windows
-// number fields do; pasted text goes in whole and is read as typed.
-bool RefusesKey(QKeyEvent* e) {
-  const QString text = e->text();
-  if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
-  for (const QChar c : text) {
-    if (!c.isPrint()) return false;
-    if (c < u'0' || c > u'9') return true;
-  }
-  return false;
-}
-
-// Enter and Escape on any widget, for the session's key rule; true when the
-// rule took the key (it goes no further, so no widget acts on it too). The
-// preset list, while dropped, is a window of its own and keeps its keys.
-bool HandleDialogKey(Dialog& d, QKeyEvent* e) {
-  const int key = e->key();
-  if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape) return false;
-  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
-  const bool list_open = d.preset_combo != nullptr && d.preset_combo->view()->isVisible();
-  const DialogKey which = key == Qt::Key_Escape ? DialogKey::kEscape : DialogKey::kEnter;
-  if (!OnDialogKey(Ui(d), which, list_open)) return false;
-  CarryOutRequests(d);
-  return true;
 }
 
 bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
@@ -350,7 +275,7 @@ bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
   InteractionState& ui = Ui(d);
   switch (event->type()) {
     case QEvent::Paint:
-      if (watched == d.canvas) {
+      if (watched == d.widgets.canvas) {
         PaintCanvas(d);
         return true;
       }
@@ -367,42 +292,43 @@ bool DialogFilter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WindowDeactivate:
       // Another window took the pointer and the keys: Qt's grab is gone and
       // the release will not come here.
-      if (watched == d.window.get() && d.captured) {
-        d.captured = false;
-        d.left_down = false;
+      if (watched == d.window.get()) {
         OnPointerCaptureLost(ui);
         CarryOutRequests(d);
       }
       return false;
-    case QEvent::FocusIn: {
-      const int c = ChannelOf(d, watched);
-      if (c >= 0) {
-        OnFocusGained(ui, ChannelFieldWidget(static_cast<Channel>(c)));
-      } else if (watched == d.preset_combo) {
-        OnPresetEvent(ui, PresetEventKind::kFocusGained, d.preset_combo->currentIndex());
-      } else {
-        return false;
-      }
-      CarryOutRequests(d);
-      return false;
-    }
+    case QEvent::FocusIn:
     case QEvent::FocusOut: {
       const int c = ChannelOf(d, watched);
-      if (c >= 0) {
-        OnChannelFocusLost(ui, static_cast<Channel>(c));
-      } else if (watched == d.preset_combo && !d.preset_combo->view()->isVisible()) {
-        // Its own list taking the focus is no loss.
-        OnPresetEvent(ui, PresetEventKind::kFocusLost, d.preset_combo->currentIndex());
-      } else {
+      const bool gained = event->type() == QEvent::FocusIn;
+      // The combo's own list taking the focus is no loss.
+      if (c < 0 && (watched != d.widgets.preset_combo ||
+                    (!gained && d.widgets.preset_combo->view()->isVisible()))) {
         return false;
       }
+      OnWidgetEvent(ui,
+                    c >= 0 ? ChannelFieldWidget(static_cast<Channel>(c)) : WidgetId::kPresetCombo,
+                    gained ? WidgetEventKind::kFocusIn : WidgetEventKind::kFocusOut, {},
+                    d.widgets.preset_combo->currentIndex());
       CarryOutRequests(d);
       return false;
     }
     case QEvent::KeyPress: {
+      // Enter and Escape for the session's key rule; a key it takes goes no
+      // further. The preset list, while dropped, is a window of its own and
+      // keeps its keys; Qt moves the focus on Tab itself.
       auto* key = static_cast<QKeyEvent*>(event);
-      if (HandleDialogKey(d, key)) return true;
-      return ChannelOf(d, watched) >= 0 && RefusesKey(key);
+      const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+      const int k = key->key();
+      const KeyCode code = k == Qt::Key_Escape                         ? KeyCode::kEscape
+                           : k == Qt::Key_Return || k == Qt::Key_Enter ? KeyCode::kEnter
+                                                                       : KeyCode::kOther;
+      if (OnKey(ui, code, false, command, d.widgets.preset_combo->view()->isVisible()) ==
+          KeyAction::kTaken) {
+        CarryOutRequests(d);
+        return true;
+      }
+      return ChannelOf(d, watched) >= 0 && !ChannelFieldTakesKey(CoreText(key->text()), command);
     }
     default:
       return false;
@@ -413,165 +339,6 @@ bool DialogFilter::event(QEvent* event) {
   if (event->type() != kRefreshEvent) return QObject::event(event);
   Refresh(dialog_);
   return true;
-}
-
-// --- Widgets ----------------------------------------------------------------
-
-QIcon FaceIcon(EmbeddedImage which, int size, double ratio) {
-  return QIcon(QPixmap::fromImage(QtImage(LoadEmbeddedImage(which, size), ratio)));
-}
-
-QPushButton* MakeButton(Dialog& d, const LaidRect& r) {
-  auto* button = new QPushButton(d.window.get());
-  button->setGeometry(Logical(r));
-  button->setAutoDefault(false);  // Enter does nothing in the dialog
-  return button;
-}
-
-// The images of the widgets, drawn for the layout's DPI: the button faces
-// and the preset swatches. Qt places the widgets in device-independent
-// pixels, which a new DPI leaves as they are.
-void ShowWidgetImages(Dialog& d) {
-  const DialogLayout& l = d.session.layout;
-  const struct {
-    QPushButton* button;
-    EmbeddedImage face;
-    int size;
-  } buttons[] = {{d.ok_button, EmbeddedImage::kConfirm, l.button_face_size},
-                 {d.cancel_button, EmbeddedImage::kCancel, l.cancel_face_size},
-                 {d.eyedropper_button, EmbeddedImage::kEyedropper, l.button_face_size}};
-  for (const auto& b : buttons) {
-    if (b.button == nullptr) continue;
-    b.button->setIcon(FaceIcon(b.face, b.size, PixelRatio(d)));
-    const int logical = ToLogical(b.size, l.dpi);
-    b.button->setIconSize(QSize(logical, logical));
-  }
-  if (d.preset_combo == nullptr) return;
-  const int swatch = l.preset_swatch_size;
-  const int logical_swatch = ToLogical(swatch, l.dpi);
-  d.preset_combo->setIconSize(QSize(logical_swatch, logical_swatch));
-  for (int i = 0; i < kPresetCount && i < d.preset_combo->count(); ++i) {
-    const QImage face = QtImage(MakePresetSwatch(PresetAt(i).color, swatch), PixelRatio(d));
-    d.preset_combo->setItemIcon(i, QIcon(QPixmap::fromImage(face)));
-  }
-}
-
-// The window went to a screen of another device pixel ratio: the session
-// laid out again at its DPI (the colour state kept), the images with it.
-void OnScreenChanged(Dialog& d) {
-  const int dpi = DpiOfPixelRatio(d.window->devicePixelRatioF());
-  if (LayoutDpi(dpi) == d.session.layout.dpi) return;
-  RescaleSession(d.session, dpi);
-  ShowWidgetImages(d);
-  Ui(d).picker.flags.paint = true;
-  ScheduleRefresh(d);
-}
-
-QComboBox* MakePresetCombo(Dialog& d) {
-  const DialogLayout& l = d.session.layout;
-  auto* combo = new QComboBox(d.window.get());
-  combo->setGeometry(Logical(l.preset_combo));
-  for (int i = 0; i < kPresetCount; ++i) {
-    combo->addItem(PresetAt(i).main_mark ? QStringLiteral("-") : QStringLiteral(" "));
-  }
-  combo->setCurrentIndex(-1);
-  combo->view()->setMinimumWidth(l.preset_list_width);
-  combo->setMaxVisibleItems(12);
-  return combo;
-}
-
-QLineEdit* MakeField(Dialog& d, const LaidRect& r) {
-  auto* field = new QLineEdit(d.window.get());
-  field->setGeometry(Logical(r));
-  field->setTextMargins(0, 0, 0, 0);
-  QPalette palette = field->palette();
-  palette.setColor(QPalette::Base, Qt::white);
-  field->setPalette(palette);
-  return field;
-}
-
-// Every widget in the order of creation, which is the Tab order; captions
-// take no focus.
-void CreateWidgets(Dialog& d) {
-  const DialogLayout& l = d.session.layout;
-  QWidget* w = d.window.get();
-
-  d.canvas = new QWidget(w);
-  d.canvas->setGeometry(Logical(l.canvas));
-  d.canvas->setAttribute(Qt::WA_OpaquePaintEvent);
-  d.canvas->setMouseTracking(true);  // the swatches' hover
-  d.canvas->setFocusPolicy(Qt::NoFocus);
-
-  d.preset_combo = MakePresetCombo(d);
-  QObject::connect(d.preset_combo, &QComboBox::activated, [&d](int index) {
-    OnPresetEvent(Ui(d), PresetEventKind::kSelectionChanged, index);
-    CarryOutRequests(d);
-  });
-
-  const int channel_count = d.session.ui.picker.alpha_flag != 0 ? 4 : 3;
-  const QFont digits = FontFitting({QStringLiteral("000")}, l.channel_fields[0].logical.width - 6);
-  for (int c = 0; c < channel_count; ++c) {
-    QLineEdit* field = MakeField(d, l.channel_fields[static_cast<std::size_t>(c)]);
-    field->setFont(digits);
-    const auto channel = static_cast<Channel>(c);
-    // textEdited: typed or pasted only, never the dialog's own setText.
-    QObject::connect(field, &QLineEdit::textEdited, [&d, channel](const QString& text) {
-      OnChannelTextChanged(Ui(d), channel, CoreText(text));
-      CarryOutRequests(d);
-    });
-    d.channel_fields[static_cast<std::size_t>(c)] = field;
-  }
-
-  d.ok_button = MakeButton(d, l.ok_button);
-  d.cancel_button = MakeButton(d, l.cancel_button);
-  d.eyedropper_button = MakeButton(d, l.eyedropper_button);
-  ShowWidgetImages(d);
-  // The image buttons show no text: the tips say what they do, and name
-  // them to assistive tools.
-  const ButtonTips& tips = d.session.tips;
-  const std::pair<QPushButton*, const char*> named[] = {{d.ok_button, tips.ok},
-                                                        {d.cancel_button, tips.cancel},
-                                                        {d.eyedropper_button, tips.eyedropper}};
-  for (const auto& [button, text] : named) {
-    button->setToolTip(QtText(text));
-    button->setAccessibleName(QtText(text));
-  }
-  const std::pair<QPushButton*, WidgetId> buttons[] = {
-      {d.ok_button, WidgetId::kOkButton},
-      {d.cancel_button, WidgetId::kCancelButton},
-      {d.eyedropper_button, WidgetId::kEyedropperButton}};
-  for (const auto& [button, id] : buttons) {
-    QObject::connect(button, &QPushButton::clicked, [&d, id = id] {
-      OnButton(Ui(d), id);
-      CarryOutRequests(d);
-    });
-  }
-
-  const std::vector<TemplateField>& fields = d.session.descriptor.fields;
-  for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
-    const TemplateField& field = fields[i];
-    const LaidRect& place = l.template_fields[i];
-    QWidget* widget = nullptr;
-    if (field.placeholder_count > 0) {
-      // Read-only: the text can be selected and copied, never edited. The
-      // font fits the widest text the template can show.
-      QLineEdit* output = MakeField(d, place);
-      output->setReadOnly(true);
-      output->setAlignment(Qt::AlignCenter);
-      output->setFont(FontFitting({QtText(OutputFieldText(d.session, field, 0xFFFFFFFF)),
-                                   QtText(OutputFieldText(d.session, field, 0xFFC8C8C8))},
-                                  place.logical.width - 6));
-      widget = output;
-    } else {
-      auto* caption = new QLabel(QtText(field.text), w);
-      caption->setGeometry(Logical(place));
-      caption->setAlignment(Qt::AlignCenter);
-      caption->setTextFormat(Qt::PlainText);
-      caption->setFont(FontFitting({caption->text()}, place.logical.width));
-      widget = caption;
-    }
-    d.template_fields.push_back(widget);
-  }
 }
 
 // The window: a dialog window with its title and a close box, always on top,
@@ -599,16 +366,11 @@ int ScreenDpi(const QWidget* window) {
 
 // The widget the session gives the first focus to.
 QWidget* FirstFocusWidget(const Dialog& d) {
-  if (FirstFocus(d.session.ui) == WidgetId::kOkButton) return d.ok_button;
-  return d.preset_combo;
+  if (FirstFocus(d.session.ui) == WidgetId::kOkButton) return d.widgets.ok_button;
+  return d.widgets.preset_combo;
 }
 
 }  // namespace
-
-ColorValue OpenColorPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
-                           OwnerWindow owner) {
-  return EditColorInPicker(initial, descriptor, alpha_flag, owner, PickerOptions{}).color;
-}
 
 PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, int alpha_flag,
                                OwnerWindow /*owner*/, const PickerOptions& options) {
@@ -620,11 +382,13 @@ PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, 
   d.filter = std::make_unique<DialogFilter>(d);
   CreateWindow(d);
   // On a screen of another ratio than the primary one: laid out for that one.
-  if (ScreenDpi(d.window.get()) != d.session.layout.dpi) {
-    RescaleSession(d.session, ScreenDpi(d.window.get()));
-    d.window->setFixedSize(d.session.layout.client.logical.width, d.session.client_height);
-  }
-  CreateWidgets(d);
+  OnDpiChange(d.session, ScreenDpi(d.window.get()));
+  RunRequests(d);
+  CreateDialogWidgets(d.window.get(), d.session, d.widgets,
+                      [&d](WidgetId id, WidgetEventKind kind, std::string_view text, int index) {
+                        OnWidgetEvent(Ui(d), id, kind, text, index);
+                        CarryOutRequests(d);
+                      });
   d.terminal = MakeTransientForTerminal(d.window.get());
   ReportWindowCreated(d.session, d.window.get());
   qApp->installEventFilter(d.filter.get());
@@ -634,8 +398,11 @@ PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, 
   CenterOnPrimaryScreen(d.window.get());
   ShowInFront(d.window.get());
   if (QWindow* handle = d.window->windowHandle()) {
-    QObject::connect(handle, &QWindow::screenChanged, d.filter.get(),
-                     [&d](QScreen*) { OnScreenChanged(d); });
+    QObject::connect(handle, &QWindow::screenChanged, d.filter.get(), [&d](QScreen*) {
+      // Laid out again at the new screen's DPI, the colour state kept.
+      OnDpiChange(d.session, DpiOfPixelRatio(d.window->devicePixelRatioF()));
+      CarryOutRequests(d);
+    });
   }
   if (QWidget* first = FirstFocusWidget(d)) first->setFocus(Qt::TabFocusReason);
   // With dialog keys the first focus is drawn as the keyboard's from the
@@ -646,7 +413,7 @@ PickerAnswer EditColorInPicker(ColorValue initial, std::string_view descriptor, 
 
   QEventLoop loop;
   d.loop = &loop;
-  if (!Ui(d).quit) loop.exec();
+  if (!d.ended) loop.exec();
   d.loop = nullptr;
 
   // A drag still in progress ends here: the pointer shown again.

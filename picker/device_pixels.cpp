@@ -33,8 +33,4 @@ int PhysicalPixelOf(double device_independent, double ratio) {
   return SaturatedFloor(device_independent * ratio + kRoundTripSlack);
 }
 
-int DialogPositionOf(double device_independent, double ratio, int dpi) {
-  return ToLogical(PhysicalPixelOf(device_independent, ratio), dpi);
-}
-
 }  // namespace tintra

@@ -16,8 +16,4 @@ int DpiOfPixelRatio(double ratio);
 // gives -1.
 int PhysicalPixelOf(double device_independent, double ratio);
 
-// The logical dialog position (picker/dialog_layout.h, ToLogical) under a
-// device-independent coordinate, for the layout at `dpi`.
-int DialogPositionOf(double device_independent, double ratio, int dpi);
-
 }  // namespace tintra

@@ -160,14 +160,19 @@ OwnedBitmap MakeBitmap24(const Image& image) {
   return bitmap;
 }
 
-void BuildWidgetImages(WidgetImages& images, const DialogLayout& l) {
+// The image buttons' index in WidgetImages::faces.
+std::size_t ButtonIndex(WidgetId id) {
+  return static_cast<std::size_t>(static_cast<int>(id) - static_cast<int>(WidgetId::kOkButton));
+}
+
+void BuildWidgetImages(WidgetImages& images, const PickerSession& session) {
+  const DialogLayout& l = session.layout;
   MakeGuiFont(images.font, l.dpi);
-  images.ok_face =
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kConfirm, l.button_face_size));
-  images.cancel_face =
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kCancel, l.cancel_face_size));
-  images.eyedropper_face =
-      MakeIconFromImage(LoadEmbeddedImage(EmbeddedImage::kEyedropper, l.button_face_size));
+  for (const PlannedWidget& w : PlanDialogWidgets(session)) {
+    if (w.kind == WidgetKind::kImageButton) {
+      images.faces[ButtonIndex(w.id)] = MakeIconFromImage(LoadEmbeddedImage(w.face, w.face_size));
+    }
+  }
 
   const int size = l.preset_swatch_size;
   images.preset_swatches.reset(ImageList_Create(size, size, ILC_COLOR24, kPresetCount, 0));
@@ -187,87 +192,111 @@ void CreateDialogWidgets(HWND dialog, const PickerSession& session, const Widget
   widgets = DialogWidgets{};
   const DialogLayout& l = session.layout;
   const HFONT font = images.font.font;
-  auto focusable = [&widgets](HWND w) {
-    if (w != nullptr) widgets.focus_order.push_back(w);
-    return w;
-  };
-
-  widgets.preset_combo = focusable(CreatePresetCombo(dialog, l, images));
-
-  const int channel_count = session.ui.picker.alpha_flag != 0 ? 4 : 3;
-  for (int c = 0; c < channel_count; ++c) {
-    const WidgetId id = ChannelFieldWidget(static_cast<Channel>(c));
-    widgets.channel_fields[static_cast<std::size_t>(c)] = focusable(
-        CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-                    l.channel_fields[static_cast<std::size_t>(c)].physical, id, font));
-  }
-
-  const ButtonTips& tips = session.tips;
-  widgets.ok_button = focusable(CreateImageButton(dialog, l.ok_button, WidgetId::kOkButton,
-                                                  images.ok_face.get(), font, tips.ok));
-  widgets.cancel_button =
-      focusable(CreateImageButton(dialog, l.cancel_button, WidgetId::kCancelButton,
-                                  images.cancel_face.get(), font, tips.cancel));
-  widgets.eyedropper_button =
-      focusable(CreateImageButton(dialog, l.eyedropper_button, WidgetId::kEyedropperButton,
-                                  images.eyedropper_face.get(), font, tips.eyedropper));
-  widgets.tooltip = CreateButtonTips(dialog, tips, widgets);
-
-  const std::vector<TemplateField>& fields = session.descriptor.fields;
-  widgets.template_fields.reserve(fields.size());
-  for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
-    const TemplateField& field = fields[i];
-    const PixelRect& place = l.template_fields[i].physical;
-    const WidgetId id = TemplateFieldWidget(static_cast<int>(i));
+  widgets.plan = PlanDialogWidgets(session);
+  for (const PlannedWidget& w : widgets.plan) {
     HWND widget = nullptr;
-    if (field.placeholder_count > 0) {
-      // Read-only: the text can be selected and copied, never edited.
-      widget = focusable(CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "",
-                                     WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL, place,
-                                     id, font));
-    } else {
-      // The caption as written: "&" is not a mnemonic.
-      widget = CreateChild(dialog, 0, "STATIC", field.text.c_str(),
-                           SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, place, id, font);
+    switch (w.kind) {
+      case WidgetKind::kPresetCombo:
+        widget = widgets.preset_combo = CreatePresetCombo(dialog, l, images);
+        break;
+      case WidgetKind::kChannelField:
+        widget = widgets.channel_fields[static_cast<std::size_t>(ChannelOfWidget(w.id))] =
+            CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "",
+                        WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, w.place.physical, w.id, font);
+        break;
+      case WidgetKind::kImageButton:
+        widget = CreateImageButton(dialog, w.place, w.id, images.faces[ButtonIndex(w.id)].get(),
+                                   font, w.tip);
+        (w.id == WidgetId::kOkButton       ? widgets.ok_button
+         : w.id == WidgetId::kCancelButton ? widgets.cancel_button
+                                           : widgets.eyedropper_button) = widget;
+        break;
+      case WidgetKind::kOutputField:
+        // Read-only: the text can be selected and copied, never edited.
+        widget = CreateChild(dialog, WS_EX_CLIENTEDGE, "EDIT", "",
+                             WS_TABSTOP | ES_READONLY | ES_CENTER | ES_AUTOHSCROLL,
+                             w.place.physical, w.id, font);
+        break;
+      case WidgetKind::kCaption:
+        // The caption as written: "&" is not a mnemonic.
+        widget = CreateChild(
+            dialog, 0, "STATIC", session.field_texts[static_cast<std::size_t>(w.field)].c_str(),
+            SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, w.place.physical, w.id, font);
+        break;
     }
-    widgets.template_fields.push_back(widget);
+    if (w.field >= 0) widgets.template_fields.push_back(widget);
+    widgets.planned.push_back(widget);
   }
+  widgets.tooltip = CreateButtonTips(dialog, session.tips, widgets);
 }
 
 void PlaceDialogWidgets(const PickerSession& session, const WidgetImages& images,
                         const DialogWidgets& widgets) {
   const DialogLayout& l = session.layout;
   const auto font = reinterpret_cast<WPARAM>(images.font.font);
-  auto place = [&](HWND w, const PixelRect& r) {
-    if (w == nullptr) return;
-    SendMessageA(w, WM_SETFONT, font, FALSE);
-    SetWindowPos(w, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  if (widgets.preset_combo != nullptr) {
-    SendMessageA(widgets.preset_combo, CBEM_SETIMAGELIST, 0,
-                 reinterpret_cast<LPARAM>(images.preset_swatches.get()));
-    place(widgets.preset_combo, PresetComboWindow(l));
-    SizePresetCombo(widgets.preset_combo, l);
-  }
-  for (std::size_t c = 0; c < widgets.channel_fields.size(); ++c) {
-    place(widgets.channel_fields[c], l.channel_fields[c].physical);
-  }
-  const struct {
-    HWND button;
-    const LaidRect& rect;
-    HICON face;
-  } buttons[] = {{widgets.ok_button, l.ok_button, images.ok_face.get()},
-                 {widgets.cancel_button, l.cancel_button, images.cancel_face.get()},
-                 {widgets.eyedropper_button, l.eyedropper_button, images.eyedropper_face.get()}};
-  for (const auto& b : buttons) {
-    place(b.button, b.rect.physical);
-    if (b.button != nullptr) {
-      SendMessageA(b.button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(b.face));
+  const std::vector<PlannedWidget> plan = PlanDialogWidgets(session);
+  for (std::size_t i = 0; i < plan.size() && i < widgets.planned.size(); ++i) {
+    const PlannedWidget& w = plan[i];
+    HWND widget = widgets.planned[i];
+    if (widget == nullptr) continue;
+    const PixelRect r =
+        w.kind == WidgetKind::kPresetCombo ? PresetComboWindow(l) : w.place.physical;
+    SendMessageA(widget, WM_SETFONT, font, FALSE);
+    SetWindowPos(widget, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (w.kind == WidgetKind::kPresetCombo) {
+      SendMessageA(widget, CBEM_SETIMAGELIST, 0,
+                   reinterpret_cast<LPARAM>(images.preset_swatches.get()));
+      SizePresetCombo(widget, l);
+    } else if (w.kind == WidgetKind::kImageButton) {
+      SendMessageA(widget, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(images.faces[ButtonIndex(w.id)].get()));
     }
   }
-  for (std::size_t i = 0; i < widgets.template_fields.size() && i < l.template_fields.size(); ++i) {
-    place(widgets.template_fields[i], l.template_fields[i].physical);
+}
+
+void RelayoutDialogWidgets(const PickerSession& session, WidgetImages& images,
+                           const DialogWidgets& widgets) {
+  WidgetImages fresh;
+  BuildWidgetImages(fresh, session);
+  PlaceDialogWidgets(session, fresh, widgets);
+  std::swap(images, fresh);
+}
+
+void MoveWidgetFocus(HWND dialog, const DialogWidgets& widgets, bool backwards) {
+  // The dialog's own widget that holds the focus (the preset combo's inner
+  // box belongs to the combo).
+  HWND focused = GetFocus();
+  while (focused != nullptr && GetParent(focused) != dialog) focused = GetParent(focused);
+  const std::vector<HWND>& planned = widgets.planned;
+  const auto found = std::find(planned.begin(), planned.end(), focused);
+  const int current = found == planned.end() ? -1 : static_cast<int>(found - planned.begin());
+  const int next = NextFocusIndex(widgets.plan, current, backwards);
+  HWND widget = next < 0 ? nullptr : planned[static_cast<std::size_t>(next)];
+  if (widget == nullptr) return;
+  SetFocus(widget);
+  if (IsEditWidget(widget)) SendMessageA(widget, EM_SETSEL, 0, -1);
+}
+
+HWND FirstFocusWidget(const DialogWidgets& widgets, WidgetId first) {
+  if (first == WidgetId::kOkButton && widgets.ok_button != nullptr) return widgets.ok_button;
+  const int index = NextFocusIndex(widgets.plan, -1, false);
+  return index < 0 ? nullptr : widgets.planned[static_cast<std::size_t>(index)];
+}
+
+HWND TextWidgetOf(const DialogWidgets& w, const PlatformRequest& r) {
+  if (r.kind == RequestKind::kSetFieldText) {
+    const auto i = static_cast<std::size_t>(r.field);
+    return i < w.template_fields.size() ? w.template_fields[i] : nullptr;
   }
+  const auto c = static_cast<std::size_t>(r.channel);
+  return c < w.channel_fields.size() ? w.channel_fields[c] : nullptr;
+}
+
+bool PresetListOpen(const DialogWidgets& widgets) {
+  if (widgets.preset_combo == nullptr) return false;
+  const auto inner =
+      reinterpret_cast<HWND>(SendMessageA(widgets.preset_combo, CBEM_GETCOMBOCONTROL, 0, 0));
+  return inner != nullptr && SendMessageA(inner, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
 bool IsEditWidget(HWND window) {

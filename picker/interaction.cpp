@@ -142,6 +142,7 @@ Hover HoverAt(const PickerState& p, int x, int y) {
 
 void Finish(InteractionState& s, ColorValue result, bool confirmed) {
   EndDrag(s);
+  if (!s.quit) Record(s, RequestKind::kEndDialog);
   s.quit = true;
   s.confirmed = confirmed;
   s.result = result;
@@ -154,6 +155,67 @@ WidgetId TemplateFieldWidget(int index) {
   const std::int64_t id = static_cast<std::int64_t>(WidgetId::kFirstTemplateField) + index;
   return static_cast<WidgetId>(std::clamp<std::int64_t>(
       id, static_cast<std::int64_t>(WidgetId::kFirstTemplateField), kLastWidgetId));
+}
+
+int ChannelOfWidget(WidgetId widget) {
+  const int offset = static_cast<int>(widget) - static_cast<int>(WidgetId::kRedField);
+  return offset >= 0 && offset < 4 ? offset : -1;
+}
+
+bool ChannelFieldTakesKey(std::string_view typed, bool command) {
+  if (command) return true;
+  for (const char c : typed) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;  // Backspace, Delete and the like
+    if (byte < '0' || byte > '9') return false;    // letters, signs, any non-ASCII letter
+  }
+  return true;
+}
+
+void OnWidgetEvent(InteractionState& s, WidgetId widget, WidgetEventKind kind,
+                   std::string_view text, int index) {
+  const int c = ChannelOfWidget(widget);
+  const auto channel = static_cast<Channel>(c);
+  switch (kind) {
+    case WidgetEventKind::kTextEdited:
+      if (c >= 0) OnChannelTextChanged(s, channel, text);
+      return;
+    case WidgetEventKind::kFocusIn:
+    case WidgetEventKind::kFocusOut: {
+      const bool in = kind == WidgetEventKind::kFocusIn;
+      if (widget == WidgetId::kPresetCombo) {
+        OnPresetEvent(s, in ? PresetEventKind::kFocusGained : PresetEventKind::kFocusLost, index);
+      } else if (c >= 0) {
+        in ? OnFocusGained(s, widget) : OnChannelFocusLost(s, channel);
+      }
+      return;
+    }
+    case WidgetEventKind::kSelected:
+      if (widget == WidgetId::kPresetCombo) {
+        OnPresetEvent(s, PresetEventKind::kSelectionChanged, index);
+      }
+      return;
+    case WidgetEventKind::kClicked:
+      OnButton(s, widget);
+      return;
+  }
+}
+
+KeyAction OnKey(InteractionState& s, KeyCode key, bool shift, bool command, bool list_open) {
+  if (command) return KeyAction::kPass;
+  switch (key) {
+    case KeyCode::kTab:
+      return shift ? KeyAction::kFocusPrevious : KeyAction::kFocusNext;
+    case KeyCode::kEnter:
+    case KeyCode::kEscape:
+      return OnDialogKey(s, key == KeyCode::kEnter ? DialogKey::kEnter : DialogKey::kEscape,
+                         list_open)
+                 ? KeyAction::kTaken
+                 : KeyAction::kPass;
+    case KeyCode::kOther:
+      return KeyAction::kPass;
+  }
+  return KeyAction::kPass;
 }
 
 WidgetId ChannelFieldWidget(Channel channel) {
@@ -210,6 +272,7 @@ void OnButtonDown(InteractionState& s, int x, int y) {
     PlatformRequest confine;
     confine.kind = RequestKind::kSaveAndConfinePointer;
     confine.rect = ClientRectOf(area.rect.logical);
+    s.confined_area = confine.rect;
     s.requests.push_back(std::move(confine));
     s.confinement_saved = true;
     // Where the system does not hold the confinement (pen, touch, remote
@@ -259,6 +322,7 @@ void OnButtonUp(InteractionState& s, int x, int y) {
 void OnPointerCaptureLost(InteractionState& s) {
   if (!s.pointer_captured) return;
   s.pointer_captured = false;  // the system's to give back, not ours
+  s.left_down = false;         // its release goes elsewhere
   EndDrag(s);
 }
 
@@ -323,15 +387,17 @@ void OnButton(InteractionState& s, WidgetId which) {
       // The eyedropper needs a visible, free pointer.
       EndDrag(s);
       Record(s, RequestKind::kRunEyedropper);
+      s.requests.back().color = s.eyedropper_color;
       return;
     default:
       return;
   }
 }
 
-void OnEyedropperResult(InteractionState& s, bool picked, ColorValue picked24) {
+void OnEyedropperResult(InteractionState& s, bool picked, ColorValue color) {
+  s.eyedropper_color = color & kRgbMask;
   if (s.quit || !picked) return;
-  s.picker.current = (picked24 & kRgbMask) | (s.picker.current & kAlphaMask);
+  s.picker.current = (color & kRgbMask) | (s.picker.current & kAlphaMask);
   SetColorChanged(s.picker);
 }
 

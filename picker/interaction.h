@@ -67,7 +67,11 @@ enum class RequestKind {
   kFocusOkButton,
   kSetChannelText,  // set `channel`'s field to `text`, raising no change event
   kSelectPreset,    // select combo item `preset_index`; -1 clears the selection
-  kRunEyedropper,   // run the eyedropper, then call OnEyedropperResult
+  kRunEyedropper,   // run the eyedropper from `color`, then call OnEyedropperResult
+  kSetFieldText,    // set template field `field`'s widget to `text`
+  kPaint,           // put the session's canvas on the window
+  kRelayout,        // laid out at a new DPI: widget images anew, widgets to their places
+  kEndDialog,       // the dialog ended: leave its event loop once refreshed
 };
 
 struct PlatformRequest {
@@ -76,6 +80,8 @@ struct PlatformRequest {
   Channel channel = Channel::kRed;  // kSetChannelText
   std::string text;                 // kSetChannelText: decimal 0..255
   int preset_index = -1;            // kSelectPreset: 0..92, or -1
+  int field = -1;                   // kSetFieldText: index in the descriptor's fields
+  ColorValue color = 0;             // kRunEyedropper: where its magnifier starts
 };
 
 enum class PresetEventKind { kSelectionChanged, kFocusGained, kFocusLost };
@@ -91,7 +97,12 @@ struct InteractionState {
   std::array<std::string, 4> channel_text;  // field texts by Channel; empty until the first update
   WidgetId focus = WidgetId::kNone;         // widget holding the keyboard focus
   int combo_index = -1;                     // preset combo selection, 0..92 or -1
-  std::vector<PlatformRequest> requests;    // for the shell, oldest first
+  ClientRect confined_area;                 // the press area of the confinement in force
+  // The eyedropper's colour (alpha 0) from one run to the next while the
+  // dialog is open; black at first.
+  ColorValue eyedropper_color = 0;
+  bool left_down = false;                 // the last left-button event was a press
+  std::vector<PlatformRequest> requests;  // for the shell, oldest first
 };
 
 // State of a dialog opened with `initial` (all 32 bits): current, stored and
@@ -137,6 +148,32 @@ void OnChannelFocusLost(InteractionState& state, Channel channel);
 // Any widget gained the keyboard focus (mirror only; no other effect).
 void OnFocusGained(InteractionState& state, WidgetId widget);
 
+// A widget's own event, as the system raises it: a channel field's text
+// edited by the user (`text` its whole text), a focus change, the preset
+// combo's selection made by the user (`index`, also the combo's selection
+// with its focus events), a button clicked. What a widget does not act on
+// does nothing.
+enum class WidgetEventKind { kTextEdited, kFocusIn, kFocusOut, kSelected, kClicked };
+void OnWidgetEvent(InteractionState& state, WidgetId widget, WidgetEventKind kind,
+                   std::string_view text = {}, int index = -1);
+
+// A key pressed on any widget of the dialog, before the widget gets it.
+// `command`: Ctrl or Alt held, which leaves every key to the widget. Tab
+// moves the focus in the widget plan's order (the shell whose toolkit does
+// not); Enter and Escape go to OnDialogKey. kPass: the widget gets the key.
+enum class KeyCode { kTab, kEnter, kEscape, kOther };
+enum class KeyAction { kPass, kTaken, kFocusNext, kFocusPrevious };
+KeyAction OnKey(InteractionState& state, KeyCode key, bool shift, bool command, bool list_open);
+
+// The channel of a channel field's identifier, or -1.
+int ChannelOfWidget(WidgetId widget);
+
+// Whether a channel field takes a key that types `typed` (UTF-8): digits
+// only, as number fields do; keys that type nothing, control characters and
+// shortcuts (`command`: Ctrl or Alt held) go through. Pasted text is not a
+// key: it goes in whole and is read as typed.
+bool ChannelFieldTakesKey(std::string_view typed, bool command);
+
 // An event of the preset combo; `selected_index` is the combo's selection
 // (0..92, or -1 for none) when the event came.
 void OnPresetEvent(InteractionState& state, PresetEventKind kind, int selected_index);
@@ -145,8 +182,8 @@ void OnPresetEvent(InteractionState& state, PresetEventKind kind, int selected_i
 void OnButton(InteractionState& state, WidgetId which);
 
 // What the eyedropper handed back: `picked24` (alpha byte ignored) when
-// `picked`, nothing otherwise.
-void OnEyedropperResult(InteractionState& state, bool picked, ColorValue picked24);
+// `picked`, nothing otherwise; `color` is kept for the next run either way.
+void OnEyedropperResult(InteractionState& state, bool picked, ColorValue color);
 
 // Ends a drag in progress as the release does (pointer shown, confinement
 // given back); nothing when no drag is in progress. For the dialog ending.

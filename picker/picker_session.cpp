@@ -1,5 +1,7 @@
 #include "picker/picker_session.h"
 
+#include <algorithm>
+
 #include "picker/session_observer.h"
 
 namespace tintra {
@@ -25,11 +27,45 @@ bool RunSessionRefresh(PickerSession& session) {
   const ColorValue color = session.ui.picker.current;
   for (std::size_t i = 0; i < session.descriptor.fields.size(); ++i) {
     const TemplateField& field = session.descriptor.fields[i];
-    if (field.placeholder_count > 0)
-      session.field_texts[i] = OutputFieldText(session, field, color);
+    if (field.placeholder_count == 0) continue;
+    session.field_texts[i] = OutputFieldText(session, field, color);
+    PlatformRequest set;
+    set.kind = RequestKind::kSetFieldText;
+    set.field = static_cast<int>(i);
+    set.text = session.field_texts[i];
+    session.ui.requests.push_back(std::move(set));
   }
-  session.field_texts_changed = true;
   return true;
+}
+
+PlatformRequest RequestOf(RequestKind kind) {
+  PlatformRequest r;
+  r.kind = kind;
+  return r;
+}
+
+PlannedWidget Planned(WidgetKind kind, WidgetId id, const LaidRect& place) {
+  PlannedWidget w;
+  w.kind = kind;
+  w.id = id;
+  w.place = place;
+  return w;
+}
+
+PlannedWidget PlannedButton(WidgetId id, const LaidRect& place, EmbeddedImage face, int size,
+                            const char* tip) {
+  PlannedWidget w = Planned(WidgetKind::kImageButton, id, place);
+  w.face = face;
+  w.face_size = size;
+  w.tip = tip;
+  return w;
+}
+
+void SetClientHeight(PickerSession& session) {
+  const LaidRect& client = session.layout.client;
+  session.client_physical_height = std::min(client.physical.height, kMaxClientHeight);
+  session.client_height =
+      std::min(client.logical.height, ToLogical(kMaxClientHeight, session.layout.dpi));
 }
 
 }  // namespace
@@ -43,7 +79,7 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
   session.tips = ButtonTipsFor(options.tip_language, session.descriptor.title);
   session.layout = LayoutForDescriptor(session.descriptor, alpha, dpi);
   BuildDialogImages(session.images, session.layout);
-  session.client_height = session.layout.client.logical.height;
+  SetClientHeight(session);
   session.background = background | kAlphaMask;
   session.field_texts.clear();
   session.field_texts.reserve(session.descriptor.fields.size());
@@ -51,7 +87,6 @@ void OpenSession(PickerSession& session, ColorValue initial, std::string_view de
     // Output fields stay empty until the first refresh.
     session.field_texts.push_back(field.placeholder_count > 0 ? std::string() : field.text);
   }
-  session.field_texts_changed = false;
   session.ui = StartInteraction(initial, alpha, options.dialog_keys);
   session.observer = observer;
   if (observer != nullptr) observer->opened(observer->context);
@@ -64,7 +99,113 @@ void RescaleSession(PickerSession& session, int dpi) {
   // The bars as they were (same offset), so that a drag on the hue bar goes
   // on reading the same colours; the marker row and the hue stay.
   RedrawHueBars(session.images, session.ui.picker.hue_offset);
+  SetClientHeight(session);
   session.ui.picker.flags.canvas = true;
+}
+
+bool OnDpiChange(PickerSession& session, int dpi) {
+  if (LayoutDpi(dpi) == session.layout.dpi) return false;
+  RescaleSession(session, dpi);
+  InteractionState& ui = session.ui;
+  ui.requests.push_back(RequestOf(RequestKind::kRelayout));
+  if (ui.confinement_saved) {
+    PlatformRequest confine;
+    confine.kind = RequestKind::kSaveAndConfinePointer;
+    confine.rect = ui.confined_area;
+    ui.requests.push_back(std::move(confine));
+  }
+  ui.picker.flags.paint = true;
+  return true;
+}
+
+std::vector<PlannedWidget> PlanDialogWidgets(const PickerSession& session) {
+  const DialogLayout& l = session.layout;
+  std::vector<PlannedWidget> plan;
+  plan.push_back(Planned(WidgetKind::kPresetCombo, WidgetId::kPresetCombo, l.preset_combo));
+  const int channel_count = session.ui.picker.alpha_flag != 0 ? 4 : 3;
+  for (int c = 0; c < channel_count; ++c) {
+    plan.push_back(Planned(WidgetKind::kChannelField, ChannelFieldWidget(static_cast<Channel>(c)),
+                           l.channel_fields[static_cast<std::size_t>(c)]));
+  }
+  const ButtonTips& tips = session.tips;
+  plan.push_back(PlannedButton(WidgetId::kOkButton, l.ok_button, EmbeddedImage::kConfirm,
+                               l.button_face_size, tips.ok));
+  plan.push_back(PlannedButton(WidgetId::kCancelButton, l.cancel_button, EmbeddedImage::kCancel,
+                               l.cancel_face_size, tips.cancel));
+  plan.push_back(PlannedButton(WidgetId::kEyedropperButton, l.eyedropper_button,
+                               EmbeddedImage::kEyedropper, l.button_face_size, tips.eyedropper));
+  const std::vector<TemplateField>& fields = session.descriptor.fields;
+  for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
+    PlannedWidget w =
+        Planned(fields[i].placeholder_count > 0 ? WidgetKind::kOutputField : WidgetKind::kCaption,
+                TemplateFieldWidget(static_cast<int>(i)), l.template_fields[i]);
+    w.field = static_cast<int>(i);
+    plan.push_back(w);
+  }
+  return plan;
+}
+
+int NextFocusIndex(const std::vector<PlannedWidget>& plan, int current, bool backwards) {
+  const int count = static_cast<int>(plan.size());
+  int index = current >= 0 && current < count ? current : (backwards ? count : -1);
+  for (int step = 0; step < count; ++step) {
+    index = (index + (backwards ? count - 1 : 1)) % count;
+    if (plan[static_cast<std::size_t>(index)].kind != WidgetKind::kCaption) return index;
+  }
+  return -1;
+}
+
+PixelRect ConfinementPixels(const PickerSession& session, const ClientRect& r) {
+  return ToPhysical(PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top},
+                    session.layout.dpi);
+}
+
+bool RefreshPending(const PickerSession& session) {
+  const RefreshFlags& f = session.ui.picker.flags;
+  return f.rederive || f.hue_bar || f.canvas || f.paint;
+}
+
+void OnRawPointer(PickerSession& session, const RawPointerEvent& e) {
+  InteractionState& ui = session.ui;
+  PointerEventKind kind = PointerEventKind::kMove;
+  switch (e.kind) {
+    case RawPointerKind::kDoubleClick:
+      if (ui.left_down) return;
+      [[fallthrough]];
+    case RawPointerKind::kPress:
+      if (!e.left_button) return;
+      ui.left_down = true;
+      kind = PointerEventKind::kButtonDown;
+      break;
+    case RawPointerKind::kRelease:
+      if (!e.left_button) return;
+      ui.left_down = false;
+      kind = PointerEventKind::kButtonUp;
+      break;
+    case RawPointerKind::kMove:
+      break;
+  }
+  const int dpi = session.layout.dpi;
+  const bool inside = e.x >= 0 && e.y >= 0 && e.x < session.layout.client.physical.width &&
+                      e.y < session.client_physical_height;
+  int x = -1;
+  int y = -1;
+  if (e.known && (inside || ui.picker.drag != Drag::kNone)) {
+    x = ToLogical(e.x, dpi);
+    y = ToLogical(e.y, dpi);
+  }
+  ReportPointerEvent(session, kind, x, y);
+  switch (kind) {
+    case PointerEventKind::kButtonDown:
+      OnButtonDown(ui, x, y);
+      return;
+    case PointerEventKind::kButtonUp:
+      OnButtonUp(ui, x, y);
+      return;
+    case PointerEventKind::kMove:
+      OnPointerMove(ui, x, y);
+      return;
+  }
 }
 
 std::string OutputFieldText(const PickerSession& session, const TemplateField& field,
@@ -81,6 +222,10 @@ PickerAnswer SessionAnswer(const PickerSession& session) {
 bool RefreshSession(PickerSession& session) {
   const bool redrawn = RunSessionRefresh(session);
   if (const SessionObserver* o = session.observer) o->refreshed(o->context, redrawn);
+  if (session.ui.picker.flags.paint) {
+    session.ui.picker.flags.paint = false;
+    session.ui.requests.push_back(RequestOf(RequestKind::kPaint));
+  }
   return redrawn;
 }
 

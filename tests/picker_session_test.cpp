@@ -61,7 +61,14 @@ TEST(PickerSession, OpeningFillsTextsComboAndCanvas) {
   // upper swatch shows the colour opaque (no alpha flag).
   EXPECT_TRUE(SameRgb(0x0080FF, PixelAt(d.s.images.canvas, 330, 20)));
   EXPECT_EQ(PixelAt(d.s.images.canvas, 330, 20) >> 24, 255u);
-  EXPECT_TRUE(d.s.ui.picker.flags.paint);
+  // The shell is asked for the output fields' texts, then the paint.
+  const std::vector<PlatformRequest>& r = d.s.ui.requests;
+  ASSERT_GE(r.size(), 3u);
+  EXPECT_EQ(r[r.size() - 3].kind, RequestKind::kSetFieldText);
+  EXPECT_EQ(r[r.size() - 3].field, 2);
+  EXPECT_EQ(r[r.size() - 2].text, "RGB(255, 128, 0)");
+  EXPECT_EQ(r.back().kind, RequestKind::kPaint);
+  EXPECT_FALSE(d.s.ui.picker.flags.paint);
 }
 
 TEST(PickerSession, FieldDragThroughBlackKeepsHue) {
@@ -213,6 +220,100 @@ TEST(PickerSession, OptionsReachTheKeysAndTheTips) {
     EXPECT_EQ(std::string(s.tips.eyedropper), r.eyedropper_tip);
     EXPECT_EQ(std::string(s.tips.cancel), r.cancel_tip);
     EXPECT_EQ(std::string(s.tips.ok), "OK");
+  }
+}
+
+void RecordPointer(void* events, PointerEventKind kind, int x, int y) {
+  const char* names[] = {"move", "down", "up"};
+  *static_cast<std::string*>(events) += std::string(names[static_cast<int>(kind)]) + " " +
+                                        std::to_string(x) + "," + std::to_string(y) + "; ";
+}
+void RecordNothing(void*) {}
+
+TEST(PickerSession, RawPointerEventsMapToLogicalPixelsOnce) {
+  using K = RawPointerKind;
+  const struct {
+    RawPointerEvent event;  // physical client pixels at 192 DPI
+    const char* reported;   // what the observer hears, empty: nothing
+  } rows[] = {
+      {{K::kMove, true, true, 89, 25}, "move 44,12; "},        // the logical pixel over it
+      {{K::kMove, true, true, -1, 5}, "move -1,-1; "},         // outside, no drag
+      {{K::kMove, true, false, 89, 25}, "move -1,-1; "},       // the system could not tell
+      {{K::kPress, false, true, 108, 44}, ""},                 // right button
+      {{K::kPress, true, true, 108, 44}, "down 54,22; "},      // in the field: a drag
+      {{K::kDoubleClick, true, true, 108, 44}, ""},            // the same press again
+      {{K::kMove, true, true, -41, 9000}, "move -21,4500; "},  // dragging: as it is
+      {{K::kRelease, false, true, 0, 0}, ""},
+      {{K::kRelease, true, true, -41, 9000}, "up -21,4500; "},
+      {{K::kDoubleClick, true, true, 108, 44}, "down 54,22; "},  // no press came before it
+  };
+  std::string events;
+  SessionObserver observer{};
+  observer.context = &events;
+  observer.opened = RecordNothing;
+  observer.pointer_event = RecordPointer;
+  PickerSession s;
+  OpenSession(s, 0x0000FF, kDescriptor, 0, kButtonFace, 2 * kBaseDpi, &observer);
+  for (const auto& r : rows) {
+    events.clear();
+    OnRawPointer(s, r.event);
+    EXPECT_EQ(events, r.reported) << r.event.x << "," << r.event.y;
+  }
+  EXPECT_NE(s.ui.picker.drag, Drag::kNone);
+
+  // A client area cut at the height cap ends there for the pointer too.
+  std::string rows_text = "Tall\n";
+  for (int i = 0; i < 1600; ++i) rows_text += "x\n";
+  PickerSession tall;
+  OpenSession(tall, 0, rows_text, 0, kButtonFace, kBaseDpi, &observer);
+  EXPECT_EQ(tall.client_physical_height, kMaxClientHeight);
+  EXPECT_EQ(tall.client_height, kMaxClientHeight);
+  events.clear();
+  OnRawPointer(tall, {K::kMove, true, true, 10, kMaxClientHeight - 1});
+  OnRawPointer(tall, {K::kMove, true, true, 10, kMaxClientHeight});
+  EXPECT_EQ(events, "move 10,31999; move -1,-1; ");
+}
+
+TEST(PickerSession, DpiChangeRelaysOutAndConfinesAgain) {
+  PickerSession s;
+  OpenSession(s, 0x0000FF, kDescriptor, 0, kButtonFace);
+  RefreshSession(s);
+  s.ui.requests.clear();
+  EXPECT_FALSE(OnDpiChange(s, kBaseDpi));  // the same layout DPI: nothing
+  EXPECT_TRUE(s.ui.requests.empty());
+  OnButtonDown(s.ui, 44 + 10, 12 + 10);
+  s.ui.requests.clear();
+  ASSERT_TRUE(OnDpiChange(s, 144));
+  EXPECT_EQ(s.layout.dpi, 144);
+  ASSERT_EQ(s.ui.requests.size(), 2u);
+  EXPECT_EQ(s.ui.requests[0].kind, RequestKind::kRelayout);
+  EXPECT_EQ(s.ui.requests[1].kind, RequestKind::kSaveAndConfinePointer);
+  EXPECT_EQ(s.ui.requests[1].rect.left, 44);  // the field, in logical pixels
+  s.ui.requests.clear();
+  RefreshSession(s);
+  EXPECT_EQ(s.ui.requests.back().kind, RequestKind::kPaint);
+}
+
+TEST(PickerSession, WidgetPlanInTabOrder) {
+  const struct {
+    const char* descriptor;
+    int alpha;
+    const char* kinds;  // c combo, f channel field, b button, o output, t caption
+  } rows[] = {{kDescriptor, 0, "cfffbbbttoo"}, {kAlphaDescriptor, 1, "cffffbbbttoo"}};
+  for (const auto& r : rows) {
+    PickerSession s;
+    OpenSession(s, 0, r.descriptor, r.alpha, kButtonFace, 2 * kBaseDpi);
+    std::string kinds;
+    for (const PlannedWidget& w : PlanDialogWidgets(s)) {
+      kinds += "cfbot"[static_cast<int>(w.kind)];
+      if (w.kind == WidgetKind::kImageButton) {
+        // The faces as the layout sizes them at this DPI, the Cancel cross smaller.
+        EXPECT_EQ(w.face_size, w.id == WidgetId::kCancelButton ? s.layout.cancel_face_size
+                                                               : s.layout.button_face_size);
+        EXPECT_GT(w.face_size, 32);
+      }
+    }
+    EXPECT_EQ(kinds, r.kinds);
   }
 }
 
