@@ -569,12 +569,18 @@ std::string StatusText(int status) {
                            : "signal " + std::to_string(WTERMSIG(status));
 }
 
+std::string Escaped(std::string_view bytes);
+
 // Waits for the end of the run and checks its exit status.
 bool FinishRun(TintraRun& run, int expected_status = 0) {
   const bool ended =
       Communicate(run, 15000) && WaitUntil([&] { return run.process.Ended(); }, 15000);
   if (!Check(ended, "tintra ended", "exited", "still running")) return false;
-  return CheckEqual("exit status", std::to_string(expected_status), StatusText(run.process.status));
+  const bool as_expected =
+      CheckEqual("exit status", std::to_string(expected_status), StatusText(run.process.status));
+  // What tintra said of an unexpected end: the one clue to a failure seen once.
+  if (!as_expected) std::printf("   its standard error: %s\n", Escaped(run.errors).c_str());
+  return as_expected;
 }
 
 // The chooser's answer: the keys pressed in it ("Down Return"), or
