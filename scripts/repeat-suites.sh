@@ -10,6 +10,8 @@
 #   log-dir  where run-K-windows.log and run-K-linux.log go (default a new
 #            folder under /tmp)
 # The builds must exist: scripts/test-all.sh (or the presets) made them.
+# TINTRA_NO_SPINNER=1: no spinner of its own (a second instance beside one
+# that has it).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-10}
@@ -18,9 +20,11 @@ which=${3:-both}
 mkdir -p "$logs"
 
 # The spinner is ours alone: it ends by its id, whatever ends this script.
-bash -c 'while :; do :; done' &
-spinner=$!
-trap 'kill "$spinner" 2>/dev/null' EXIT
+if [ "${TINTRA_NO_SPINNER:-0}" != 1 ]; then
+  bash -c 'while :; do :; done' &
+  spinner=$!
+  trap 'kill "$spinner" 2>/dev/null' EXIT
+fi
 
 windows_suite() {
   (
