@@ -76,9 +76,9 @@ enum class RequestKind {
 
 struct PlatformRequest {
   RequestKind kind = RequestKind::kHidePointer;
-  ClientRect rect;                  // kSaveAndConfinePointer; the shell converts it to the screen
+  ClientRect rect{};                // kSaveAndConfinePointer; the shell converts it to the screen
   Channel channel = Channel::kRed;  // kSetChannelText
-  std::string text;                 // kSetChannelText: decimal 0..255
+  std::string text{};               // kSetChannelText (decimal 0..255), kSetFieldText
   int preset_index = -1;            // kSelectPreset: 0..92, or -1
   int field = -1;                   // kSetFieldText: index in the descriptor's fields
   ColorValue color = 0;             // kRunEyedropper: where its magnifier starts

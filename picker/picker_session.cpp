@@ -38,29 +38,6 @@ bool RunSessionRefresh(PickerSession& session) {
   return true;
 }
 
-PlatformRequest RequestOf(RequestKind kind) {
-  PlatformRequest r;
-  r.kind = kind;
-  return r;
-}
-
-PlannedWidget Planned(WidgetKind kind, WidgetId id, const LaidRect& place) {
-  PlannedWidget w;
-  w.kind = kind;
-  w.id = id;
-  w.place = place;
-  return w;
-}
-
-PlannedWidget PlannedButton(WidgetId id, const LaidRect& place, EmbeddedImage face, int size,
-                            const char* tip) {
-  PlannedWidget w = Planned(WidgetKind::kImageButton, id, place);
-  w.face = face;
-  w.face_size = size;
-  w.tip = tip;
-  return w;
-}
-
 void SetClientHeight(PickerSession& session) {
   const LaidRect& client = session.layout.client;
   session.client_physical_height = std::min(client.physical.height, kMaxClientHeight);
@@ -107,7 +84,7 @@ bool OnDpiChange(PickerSession& session, int dpi) {
   if (LayoutDpi(dpi) == session.layout.dpi) return false;
   RescaleSession(session, dpi);
   InteractionState& ui = session.ui;
-  ui.requests.push_back(RequestOf(RequestKind::kRelayout));
+  ui.requests.push_back(PlatformRequest{.kind = RequestKind::kRelayout});
   if (ui.confinement_saved) {
     PlatformRequest confine;
     confine.kind = RequestKind::kSaveAndConfinePointer;
@@ -119,28 +96,28 @@ bool OnDpiChange(PickerSession& session, int dpi) {
 }
 
 std::vector<PlannedWidget> PlanDialogWidgets(const PickerSession& session) {
+  using K = WidgetKind;
   const DialogLayout& l = session.layout;
-  std::vector<PlannedWidget> plan;
-  plan.push_back(Planned(WidgetKind::kPresetCombo, WidgetId::kPresetCombo, l.preset_combo));
-  const int channel_count = session.ui.picker.alpha_flag != 0 ? 4 : 3;
-  for (int c = 0; c < channel_count; ++c) {
-    plan.push_back(Planned(WidgetKind::kChannelField, ChannelFieldWidget(static_cast<Channel>(c)),
-                           l.channel_fields[static_cast<std::size_t>(c)]));
+  std::vector<PlannedWidget> plan{
+      {.kind = K::kPresetCombo, .id = WidgetId::kPresetCombo, .place = l.preset_combo}};
+  for (int c = 0; c < (session.ui.picker.alpha_flag != 0 ? 4 : 3); ++c) {
+    plan.push_back({.kind = K::kChannelField,
+                    .id = ChannelFieldWidget(static_cast<Channel>(c)),
+                    .place = l.channel_fields[static_cast<std::size_t>(c)]});
   }
-  const ButtonTips& tips = session.tips;
-  plan.push_back(PlannedButton(WidgetId::kOkButton, l.ok_button, EmbeddedImage::kConfirm,
-                               l.button_face_size, tips.ok));
-  plan.push_back(PlannedButton(WidgetId::kCancelButton, l.cancel_button, EmbeddedImage::kCancel,
-                               l.cancel_face_size, tips.cancel));
-  plan.push_back(PlannedButton(WidgetId::kEyedropperButton, l.eyedropper_button,
-                               EmbeddedImage::kEyedropper, l.button_face_size, tips.eyedropper));
+  const ButtonTips& t = session.tips;
+  plan.push_back({K::kImageButton, WidgetId::kOkButton, l.ok_button, EmbeddedImage::kConfirm,
+                  l.button_face_size, t.ok});
+  plan.push_back({K::kImageButton, WidgetId::kCancelButton, l.cancel_button, EmbeddedImage::kCancel,
+                  l.cancel_face_size, t.cancel});
+  plan.push_back({K::kImageButton, WidgetId::kEyedropperButton, l.eyedropper_button,
+                  EmbeddedImage::kEyedropper, l.button_face_size, t.eyedropper});
   const std::vector<TemplateField>& fields = session.descriptor.fields;
   for (std::size_t i = 0; i < fields.size() && i < l.template_fields.size(); ++i) {
-    PlannedWidget w =
-        Planned(fields[i].placeholder_count > 0 ? WidgetKind::kOutputField : WidgetKind::kCaption,
-                TemplateFieldWidget(static_cast<int>(i)), l.template_fields[i]);
-    w.field = static_cast<int>(i);
-    plan.push_back(w);
+    plan.push_back({.kind = fields[i].placeholder_count > 0 ? K::kOutputField : K::kCaption,
+                    .id = TemplateFieldWidget(static_cast<int>(i)),
+                    .place = l.template_fields[i],
+                    .field = static_cast<int>(i)});
   }
   return plan;
 }
@@ -224,7 +201,7 @@ bool RefreshSession(PickerSession& session) {
   if (const SessionObserver* o = session.observer) o->refreshed(o->context, redrawn);
   if (session.ui.picker.flags.paint) {
     session.ui.picker.flags.paint = false;
-    session.ui.requests.push_back(RequestOf(RequestKind::kPaint));
+    session.ui.requests.push_back(PlatformRequest{.kind = RequestKind::kPaint});
   }
   return redrawn;
 }

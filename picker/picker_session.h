@@ -117,7 +117,7 @@ enum class WidgetKind { kPresetCombo, kChannelField, kImageButton, kOutputField,
 struct PlannedWidget {
   WidgetKind kind = WidgetKind::kCaption;
   WidgetId id = WidgetId::kNone;
-  LaidRect place;
+  LaidRect place{};
   EmbeddedImage face = EmbeddedImage::kConfirm;  // image buttons
   int face_size = 0;                             // image buttons: physical pixels
   const char* tip = "";                          // image buttons: tip and accessible name
