@@ -1,20 +1,49 @@
-# The portable core's sources, for the main build and the fuzz build alike:
-# every .cpp of the four source folders except the platforms' shells, and
-# the embedded images' source the build writes (cmake/embed_images.cmake).
+# The portable core's sources, for the main build and the fuzz build alike,
+# and the embedded images' source the build writes (cmake/embed_images.cmake).
 # Sets TINTRA_CORE_SOURCES (absolute paths); include it in the directory of
 # the target that compiles them.
 #
-# A shell is known by its suffix, not by its folder: it sits beside the core
-# it drives (picker/color_picker_win32.cpp beside picker/interaction.cpp).
-# The core builds and is tested on every platform, so every platform's
-# shell stays out of it: *_win32.cpp (Win32, the programs' entry points
-# among them) and *_qt.cpp (Qt). Each shell's own build takes its suffix
-# (cmake/windows_programs.cmake takes *_win32.cpp).
+# Named one by one: the core builds and is tested on every platform, and a
+# file joins it only by being listed here. A platform's shell sits beside the
+# core it drives (picker/color_picker_win32.cpp beside picker/interaction.cpp)
+# and is listed in that platform's own build (cmake/windows_programs.cmake,
+# cmake/linux_program.cmake); the front-ends (frontend/) are a library of
+# their own that only the programs and the tests link.
 get_filename_component(_tintra_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-file(GLOB TINTRA_CORE_SOURCES CONFIGURE_DEPENDS
-     ${_tintra_root}/picker/*.cpp ${_tintra_root}/colortext/*.cpp
-     ${_tintra_root}/plugin/*.cpp ${_tintra_root}/standalone/*.cpp)
-list(FILTER TINTRA_CORE_SOURCES EXCLUDE REGEX "_(win32|qt)\\.cpp$")
+set(TINTRA_CORE_SOURCES
+    picker/blanks.cpp
+    picker/button_tips.cpp
+    picker/color_model.cpp
+    picker/descriptor.cpp
+    picker/device_pixels.cpp
+    picker/dialog_layout.cpp
+    picker/embedded_images_load.cpp
+    picker/eyedropper.cpp
+    picker/eyedropper_run.cpp
+    picker/hex_digits.cpp
+    picker/icon_file.cpp
+    picker/image.cpp
+    picker/interaction.cpp
+    picker/picker_session.cpp
+    picker/portal_color.cpp
+    picker/presets.cpp
+    picker/read_integer.cpp
+    picker/render.cpp
+    picker/session_observer.cpp
+    picker/window_placement.cpp
+    colortext/ansi_case.cpp
+    colortext/color_text.cpp
+    colortext/color_tokens.cpp
+    colortext/css_named_colors.cpp
+    colortext/decimal_text.cpp
+    colortext/format_chooser.cpp
+    colortext/language_texts.cpp
+    colortext/windows_1252.cpp
+    plugin/command_line.cpp
+    plugin/host_link.cpp
+    plugin/plugin.cpp
+    plugin/preferences.cpp)
+list(TRANSFORM TINTRA_CORE_SOURCES PREPEND ${_tintra_root}/)
 
 include(${CMAKE_CURRENT_LIST_DIR}/embed_images.cmake)
 tintra_embed_images(TINTRA_CORE_SOURCES)

@@ -1,14 +1,20 @@
-# The Linux side: the Qt 6 shell library (every *_qt.cpp but the entry
-# point), the program `tintra`, its icons, desktop entry and package, and the
-# Linux test programs. Programs land in ${CMAKE_BINARY_DIR}/bin.
+# The Linux side: the Qt 6 shell library (the files named below), the
+# program `tintra`, its icons, desktop entry and package, and the Linux test
+# programs. Programs land in ${CMAKE_BINARY_DIR}/bin.
 # DBus: the eyedropper asks the desktop portal on a Wayland session.
 find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
 find_library(TINTRA_XCB_LIBRARY xcb REQUIRED)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-file(GLOB TINTRA_QT_SOURCES CONFIGURE_DEPENDS
-     picker/*_qt.cpp colortext/*_qt.cpp standalone/*_qt.cpp)
-list(FILTER TINTRA_QT_SOURCES EXCLUDE REGEX "_main_qt\\.cpp$")
+# The Qt shell, named one by one (the entry points are the program's and
+# the module's own): each file beside the core or the interface it implements.
+set(TINTRA_QT_SOURCES
+    picker/color_picker_qt.cpp
+    picker/color_portal_qt.cpp
+    picker/eyedropper_qt.cpp
+    picker/widgets_qt.cpp
+    colortext/format_chooser_qt.cpp
+    standalone/clipboard_qt.cpp)
 add_library(tintra_qt STATIC ${TINTRA_QT_SOURCES})
 tintra_target(tintra_qt)
 target_link_libraries(tintra_qt PUBLIC tintra_core Qt6::Widgets Qt6::DBus ${TINTRA_XCB_LIBRARY})

@@ -4,10 +4,21 @@
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 enable_language(RC)
 
-# Win32 shell: every *_win32.cpp except program entry points.
-file(GLOB TINTRA_WIN32_SOURCES CONFIGURE_DEPENDS
-     picker/*_win32.cpp colortext/*_win32.cpp plugin/*_win32.cpp standalone/*_win32.cpp)
-list(FILTER TINTRA_WIN32_SOURCES EXCLUDE REGEX "_main_win32\\.cpp$")
+# The Win32 shell, named one by one (the programs' entry points are the
+# programs' own): each file beside the core or the interface it implements.
+set(TINTRA_WIN32_SOURCES
+    picker/color_picker_win32.cpp
+    picker/dialog_widgets_win32.cpp
+    picker/display_dpi_win32.cpp
+    picker/eyedropper_win32.cpp
+    picker/message_loop_win32.cpp
+    picker/top_window_win32.cpp
+    colortext/format_chooser_win32.cpp
+    plugin/host_link_win32.cpp
+    plugin/preferences_win32.cpp
+    standalone/clipboard_win32.cpp
+    standalone/filter_shell_win32.cpp
+    standalone/std_streams_win32.cpp)
 add_library(tintra_win32 STATIC ${TINTRA_WIN32_SOURCES})
 tintra_target(tintra_win32)
 target_compile_definitions(tintra_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

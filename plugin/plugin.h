@@ -2,7 +2,7 @@
 // editor's text parsed with the descriptor of the editor's language, the
 // picker and possibly the format chooser, the result text for the editor.
 // The steps after the start are the ones both programs share
-// (colortext/front_end_run.h); the platform parts (link window, hook,
+// (frontend/front_end_run.h); the platform parts (link window, hook,
 // messages to the editor, preference file, message boxes) are the caller's.
 #pragma once
 

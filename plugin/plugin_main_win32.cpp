@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "colortext/front_end_run.h"
+#include "frontend/front_end_run.h"
 #include "plugin/host_link.h"
 #include "plugin/host_link_win32.h"
 #include "plugin/plugin.h"
@@ -36,9 +36,8 @@ void RunPlugin() {
   }
   SetEditorWindow(*editor);
   const std::string text = LinkGetText();  // unchanged: the plug-in does not trim
-  FrontEndRun run = StartFrontEndRun(text, PluginLanguage());
-  EditInPicker(run);
-  if (const std::optional<std::string> result = FrontEndResultText(run)) {
+  if (const std::optional<std::string> result =
+          EditFrontEndRun(StartFrontEndRun(text, PluginLanguage()))) {
     LinkSendText(kResultTextCode, *result);
   }
   LinkPostFinished();  // also when no text was sent

@@ -1,5 +1,3 @@
-#include "standalone/clipboard_qt.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -11,6 +9,7 @@
 #include <QMimeData>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -19,11 +18,23 @@
 #include <utility>
 #include <vector>
 
+#include "standalone/clipboard.h"
+#include "standalone/toolkit_module.h"
+
 extern char** environ;
 
 namespace tintra {
 
 namespace {
+
+// The largest text the keeper takes over, and the largest read (bytes of UTF-8).
+constexpr std::size_t kMaxKeptText = 64u << 20;
+
+// How long the program waits for the keeper to own the clipboard.
+constexpr int kKeeperStartTimeoutMs = 5000;
+
+// How long the clipboard's owner may take to answer one request.
+constexpr int kClipboardReplyTimeoutMs = 1000;
 
 // A file descriptor, closed with its holder.
 struct OwnedFd {
@@ -364,7 +375,7 @@ std::string ReadSelection(xcb_connection_t* x, int timeout_ms) {
 
 }  // namespace
 
-std::string ReadClipboardUtf8() {
+std::string ReadClipboardText() {
   if (IsX11()) {
     // Qt's own reader waits several seconds for a silent owner: ours does not.
     const char* display = std::getenv("DISPLAY");
@@ -380,7 +391,7 @@ std::string ReadClipboardUtf8() {
   return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
-bool WriteClipboardUtf8(std::string_view utf8) {
+bool WriteClipboardText(std::string_view utf8) {
   const std::string text(utf8);
   if (IsX11() && !ClipboardManagerRuns() && StartKeeper(text)) return true;
   // A manager takes the text over when the program ends (Qt hands it on);

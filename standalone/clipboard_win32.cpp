@@ -1,14 +1,18 @@
-#include "standalone/clipboard_win32.h"
-
 #include <windows.h>
 
 #include <cstring>
 
 #include "picker/handles_win32.h"
+#include "standalone/clipboard.h"
 
 namespace tintra {
 
 namespace {
+
+// How long opening the clipboard is retried while another program holds it:
+// 20 attempts 25 ms apart, about half a second in all.
+constexpr int kClipboardOpenAttempts = 20;
+constexpr int kClipboardRetryMs = 25;
 
 // Opens the clipboard for `owner` (may be null), retrying while another
 // program holds it.

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "frontend/filter.h"
-#include "standalone/clipboard_qt.h"
+#include "frontend/standalone_pass.h"
 #include "standalone/toolkit_module.h"
 
 namespace tintra {
@@ -202,6 +202,20 @@ Language LanguageOfLocale() {
   return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
+// The clipboard pass over the toolkit's clipboard (standalone/clipboard.h in
+// the module), once the toolkit runs.
+std::string ReadClipboard(void* context) {
+  return static_cast<Toolkit*>(context)->module->read_clipboard();
+}
+
+std::optional<std::string> EditClipboardText(void* context, std::string_view text) {
+  return RunClipboardPass(text, LanguageOfLocale(), ShellOver(*static_cast<Toolkit*>(context)));
+}
+
+bool WriteClipboard(void* context, std::string_view text) {
+  return static_cast<Toolkit*>(context)->module->write_clipboard(text);
+}
+
 bool HasFilterFlag(const std::vector<std::string_view>& arguments) {
   for (const std::string_view a : arguments) {
     if (a == "--filter") return true;
@@ -271,11 +285,7 @@ int RunClipboardMode(int argc, char** argv) {
   toolkit.argc = argc;
   toolkit.argv = argv;
   if (!OpenDisplay(&toolkit)) return 1;
-  const std::string text = toolkit.module->read_clipboard();
-  const std::optional<std::string> result =
-      RunClipboardPass(text, LanguageOfLocale(), ShellOver(toolkit));
-  // A clipboard that refuses loses the result silently.
-  if (result) toolkit.module->write_clipboard(*result);
+  RunStandalonePass({&toolkit, &ReadClipboard, &EditClipboardText, &WriteClipboard});
   return 0;
 }
 

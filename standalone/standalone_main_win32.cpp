@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "colortext/front_end_run.h"
 #include "frontend/filter.h"
-#include "standalone/clipboard_win32.h"
+#include "frontend/front_end_run.h"
+#include "frontend/standalone_pass.h"
+#include "standalone/clipboard.h"
 #include "standalone/filter_shell_win32.h"
-#include "standalone/standalone.h"
 #include "standalone/std_streams_win32.h"
 
 namespace tintra {
@@ -26,12 +26,22 @@ constexpr char kProgramName[] = "Tintra.exe";
 constexpr int kFilterFailed = 70;   // the program failed (memory ran out)
 constexpr int kFilterIoError = 74;  // standard input unreadable, or output not written
 
+// The clipboard pass over the Win32 clipboard, the picker and the format
+// chooser, all linked in: no context.
+std::string ReadClipboard(void*) {
+  return ReadClipboardText();
+}
+
+std::optional<std::string> EditClipboardText(void*, std::string_view text) {
+  return EditFrontEndRun(StartStandaloneRun(text));
+}
+
+bool WriteClipboard(void*, std::string_view text) {
+  return WriteClipboardText(text);
+}
+
 void RunStandalone() {
-  FrontEndRun run = StartStandaloneRun(ReadClipboardText());
-  EditInPicker(run);
-  if (const std::optional<std::string> result = FrontEndResultText(run)) {
-    WriteClipboardText(*result);  // a busy clipboard loses the result silently: no messages
-  }
+  RunStandalonePass({nullptr, &ReadClipboard, &EditClipboardText, &WriteClipboard});
 }
 
 // The command line after the program's name, as the runtime split it.

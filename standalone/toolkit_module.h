@@ -24,12 +24,22 @@ struct ToolkitModule {
   PickerAnswer (*edit)(ColorValue initial, std::string_view descriptor, int alpha_flag,
                        const PickerOptions& options);
   int (*choose)(const ChooserList& list);
-  // standalone/clipboard_qt.h, after `start`.
+  // standalone/clipboard.h, after `start`.
   std::string (*read_clipboard)();
   bool (*write_clipboard)(std::string_view utf8);
   // The clipboard keeper's whole run (RunClipboardKeeper).
   int (*run_keeper)(int argc, char** argv);
 };
+
+// The argument that starts the program as the clipboard keeper.
+inline constexpr char kClipboardKeeperFlag[] = "--tintra-keep-clipboard";
+
+// The keeper's whole run (the program started with kClipboardKeeperFlag;
+// clipboard_qt.cpp): reads the UTF-8 text from its standard input (at most
+// 64 MiB), owns the clipboard with it, tells its starter by one byte on its
+// standard output, and ends when another program takes the clipboard (or
+// the display goes). Returns the exit code.
+int RunClipboardKeeper(int argc, char** argv);
 
 // The module's one entry point.
 inline constexpr char kToolkitModuleEntry[] = "tintra_toolkit_module";

@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "standalone/clipboard_qt.h"
+#include "standalone/clipboard.h"
 #include "standalone/toolkit_module.h"
 
 namespace tintra {
@@ -39,8 +39,8 @@ constexpr ToolkitModule kModule = {&Start,
                                    &Stop,
                                    &Edit,
                                    &ChooseFromList,
-                                   &ReadClipboardUtf8,
-                                   &WriteClipboardUtf8,
+                                   &ReadClipboardText,
+                                   &WriteClipboardText,
                                    &RunClipboardKeeper};
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "colortext/front_end_run.h"
+#include "frontend/front_end_run.h"
 
 namespace tintra {
 namespace {

@@ -1,10 +1,10 @@
-#include "standalone/standalone.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "frontend/standalone_pass.h"
 #include "picker/blanks.h"
 
 namespace tintra {
@@ -115,6 +115,36 @@ TEST(StandaloneResult, TextForTheClipboard) {
                           LanguageDescriptor(kFrench, c.alpha_flag), kFrench};
     EXPECT_EQ(FrontEndResultText(run), c.expected) << std::hex << c.color;
   }
+}
+
+// The pass puts back what the edit gives, and leaves the clipboard without one.
+TEST(StandalonePass, EditedTextBackOnTheClipboard) {
+  struct Clipboard {
+    std::string text;
+    int writes = 0;
+  };
+  StandaloneShell shell;
+  shell.read_clipboard = [](void* context) { return static_cast<Clipboard*>(context)->text; };
+  shell.write_clipboard = [](void* context, std::string_view text) {
+    Clipboard& clipboard = *static_cast<Clipboard*>(context);
+    clipboard.text = std::string(text);
+    ++clipboard.writes;
+    return true;
+  };
+  shell.edit = [](void*, std::string_view text) -> std::optional<std::string> {
+    if (text == "cancel") return std::nullopt;
+    return "<" + std::string(text) + ">";
+  };
+  Clipboard edited{"#ff8000"};
+  shell.context = &edited;
+  RunStandalonePass(shell);
+  EXPECT_EQ(edited.text, "<#ff8000>");
+  EXPECT_EQ(edited.writes, 1);
+  Clipboard cancelled{"cancel"};
+  shell.context = &cancelled;
+  RunStandalonePass(shell);
+  EXPECT_EQ(cancelled.text, "cancel");
+  EXPECT_EQ(cancelled.writes, 0);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "picker/interaction.h"
-#include "standalone/clipboard_win32.h"
+#include "standalone/clipboard.h"
 #include "tests/windows/support/wintest_input.h"
 #include "tests/windows/support/wintest_screen.h"
 #include "tests/windows/support/wintest_wait.h"

@@ -1,8 +1,8 @@
-// The steps both programs' main sequences share: the input text parsed into
-// the state of the run with the picker descriptor of the language, the
-// chooser's answer taken as a format, the result text, and the end of the
-// pass. Each program strings them together around its own platform calls
-// (the clipboard, or the link to the editor).
+// The steps both Windows programs' main sequences share: the input text
+// parsed into the state of the run with the picker descriptor of the
+// language, the picker and the chooser, the result text, and the end of the
+// pass. Each program hands in its input and delivers the result through its
+// own platform calls (the clipboard, or the link to the editor).
 #pragma once
 
 #include <optional>
@@ -30,8 +30,12 @@ FrontEndRun StartFrontEndRun(std::string_view text, Language language);
 
 // The picker on the run's colour (no owner window), then, when the run has
 // no format, the format chooser in the run's language; each blocks until the
-// user ends it. In the shells (front_end_run_win32.cpp, front_end_run_qt.cpp).
+// user ends it. Over OpenColorPicker and FormatChooser, which the program
+// links from its platform's shell (edit_in_picker.cpp: the tests link none).
 void EditInPicker(FrontEndRun& run);
+
+// The whole run after its start: EditInPicker, then FrontEndResultText.
+std::optional<std::string> EditFrontEndRun(FrontEndRun run);
 
 // The format chooser's answer (0..4, 0 = closed without a choice or failed)
 // as a format; any other number is no choice.

@@ -1,5 +1,7 @@
+// The run's dialogs, apart from the rest of front_end_run.cpp: only a program
+// that links a platform's shell uses them, so the tests never pull them in.
 #include "colortext/format_chooser.h"
-#include "colortext/front_end_run.h"
+#include "frontend/front_end_run.h"
 #include "picker/color_picker.h"
 
 namespace tintra {
@@ -10,6 +12,11 @@ void EditInPicker(FrontEndRun& run) {
   if (run.format == ColorTextFormat::kNone) {
     run.format = ChosenFormat(FormatChooser(LanguageChooserTexts(run.language), run.alpha_flag));
   }
+}
+
+std::optional<std::string> EditFrontEndRun(FrontEndRun run) {
+  EditInPicker(run);
+  return FrontEndResultText(run);
 }
 
 }  // namespace tintra

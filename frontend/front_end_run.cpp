@@ -1,4 +1,4 @@
-#include "colortext/front_end_run.h"
+#include "frontend/front_end_run.h"
 
 namespace tintra {
 
