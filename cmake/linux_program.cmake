@@ -10,6 +10,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # the module's own): each file beside the core or the interface it implements.
 set(TINTRA_QT_SOURCES
     picker/color_picker_qt.cpp
+    picker/dialog_widgets_qt.cpp
     picker/color_portal_qt.cpp
     picker/eyedropper_qt.cpp
     picker/widgets_qt.cpp
