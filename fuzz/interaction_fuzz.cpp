@@ -155,6 +155,15 @@ void TakeRequests(InteractionState& ui, PointerModel& model) {
         // The eyedropper needs a free pointer.
         FUZZ_CHECK(model.hidden == 0 && model.confined == 0, "eyedropper run during a drag");
         break;
+      case RequestKind::kSetFieldText:
+        FUZZ_CHECK(request.field >= 0, "text for field %d", request.field);
+        break;
+      case RequestKind::kPaint:
+      case RequestKind::kRelayout:
+        break;
+      case RequestKind::kEndDialog:
+        FUZZ_CHECK(ui.quit, "the end asked for before the dialog ended");
+        break;
     }
     FUZZ_CHECK(model.hidden >= 0 && model.hidden <= 1, "pointer hidden %d times", model.hidden);
     FUZZ_CHECK(model.confined >= 0 && model.confined <= 1, "pointer confined %d times",
