@@ -3,21 +3,16 @@
 // captured once and shown in a frameless window over it (above every other
 // window), and a nested event loop feeds the run. On a Wayland session no
 // program may read the screen: the desktop portal picks the colour instead.
-//
-// Positions are physical pixels of the X screen throughout: Qt's own are
-// logical (divided by the device pixel ratio), so the pointer is read and
-// moved, and the magnifier placed, through XCB.
-//
-// Ownership: everything lives in one Eyedropper record on the stack of
-// RunX11Eyedropper; kCloseWindows releases it in order and the holders repeat
-// that on any other path.
+// Positions are physical pixels of the X screen throughout (Qt's own are
+// logical), so the pointer is read and moved, and the magnifier placed,
+// through XCB. Everything lives in one Eyedropper record on the stack of
+// RunX11Eyedropper; kCloseWindows releases it, the holders on other paths.
 
 #include "picker/eyedropper_qt.h"
 
 #include <xcb/xcb.h>
 
 #include <QDBusConnection>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -31,7 +26,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -42,6 +36,7 @@
 #include "picker/color_portal_qt.h"
 #include "picker/eyedropper.h"
 #include "picker/eyedropper_run.h"
+#include "picker/widgets_qt.h"
 
 namespace tintra {
 
@@ -50,14 +45,11 @@ namespace {
 // --- XCB ----------------------------------------------------------------------
 
 // A reply of XCB, freed with free() as the library asks.
-template <typename Reply>
-struct XcbReply {
-  Reply* reply = nullptr;
-  explicit XcbReply(Reply* r) : reply(r) {}
-  XcbReply(const XcbReply&) = delete;
-  XcbReply& operator=(const XcbReply&) = delete;
-  ~XcbReply() { std::free(reply); }
+struct FreeReply {
+  void operator()(void* reply) const { std::free(reply); }
 };
+template <typename Reply>
+using XcbReply = std::unique_ptr<Reply, FreeReply>;
 
 struct X11 {
   xcb_connection_t* connection = nullptr;
@@ -76,20 +68,15 @@ X11 ConnectX11() {
 
 // The pointer in root-window (virtual screen) pixels, and the buttons held.
 struct PointerState {
-  bool ok = false;
   ScreenPoint at;
   uint16_t mask = 0;
 };
 
-PointerState QueryPointer(const X11& x) {
-  PointerState p;
+std::optional<PointerState> QueryPointer(const X11& x) {
   const XcbReply<xcb_query_pointer_reply_t> r(
       xcb_query_pointer_reply(x.connection, xcb_query_pointer(x.connection, x.root), nullptr));
-  if (r.reply == nullptr || !r.reply->same_screen) return p;
-  p.ok = true;
-  p.at = {r.reply->root_x, r.reply->root_y};
-  p.mask = r.reply->mask;
-  return p;
+  if (r == nullptr || !r->same_screen) return std::nullopt;
+  return PointerState{{r->root_x, r->root_y}, r->mask};
 }
 
 void WarpPointer(const X11& x, ScreenPoint to) {
@@ -102,8 +89,7 @@ bool KeyHeld(const X11& x, quint32 keycode) {
   if (keycode == 0 || keycode > 255) return false;
   const XcbReply<xcb_query_keymap_reply_t> r(
       xcb_query_keymap_reply(x.connection, xcb_query_keymap(x.connection), nullptr));
-  if (r.reply == nullptr) return false;
-  return (r.reply->keys[keycode / 8] & (1u << (keycode % 8))) != 0;
+  return r != nullptr && (r->keys[keycode / 8] & (1u << (keycode % 8))) != 0;
 }
 
 // Places a window in physical pixels, which Qt's logical geometry cannot say
@@ -135,82 +121,33 @@ struct Eyedropper {
   QPointer<QWidget> focus_before;     // the dialog's focused widget when the run began
   std::vector<FrozenScreen> screens;  // one per monitor of the run, its order
   std::unique_ptr<QLabel> magnifier;
-  QImage view;  // the run's magnifier image as the window shows it
   QEventLoop loop;
   QTimer release_poll;
   quint32 enter_keycode = 0;  // the X key of the last Enter pressed
 };
 
-int ScreenOfWidget(const Eyedropper& e, const QObject* object) {
-  if (object == nullptr) return -1;
-  for (size_t i = 0; i < e.screens.size(); ++i) {
-    if (object == e.screens[i].window.get()) return static_cast<int>(i);
-  }
-  return -1;
+// The run knows its windows by these.
+std::uintptr_t Handle(const QObject* object) {
+  return reinterpret_cast<std::uintptr_t>(object);
 }
-
-bool IsOwnWidget(const Eyedropper& e, const QObject* object) {
-  return object != nullptr && (object == e.magnifier.get() || ScreenOfWidget(e, object) >= 0);
+QWidget* WidgetOf(std::uintptr_t handle) {
+  return static_cast<QWidget*>(reinterpret_cast<QObject*>(handle));
 }
-
-bool IsOwnWindow(const Eyedropper& e, const QObject* object) {
-  const auto* window = qobject_cast<const QWindow*>(object);
-  if (window == nullptr) return false;
-  if (e.magnifier && window == e.magnifier->windowHandle()) return true;
-  for (const FrozenScreen& s : e.screens) {
-    if (s.window && window == s.window->windowHandle()) return true;
-  }
-  return false;
-}
-
-constexpr QEvent::Type kInputEvents[] = {
-    QEvent::MouseButtonPress,
-    QEvent::MouseButtonRelease,
-    QEvent::MouseButtonDblClick,
-    QEvent::MouseMove,
-    QEvent::KeyPress,
-    QEvent::KeyRelease,
-    QEvent::Wheel,
-    QEvent::TouchBegin,
-    QEvent::TouchUpdate,
-    QEvent::TouchEnd,
-    QEvent::TabletPress,
-    QEvent::TabletMove,
-    QEvent::TabletRelease,
-    QEvent::ShortcutOverride,
-    QEvent::ContextMenu,
-};
-
-bool IsInputEvent(QEvent::Type type) {
-  return std::find(std::begin(kInputEvents), std::end(kInputEvents), type) !=
-         std::end(kInputEvents);
+bool IsRunWidget(const Eyedropper& e, const QWidget* widget) {
+  return FindEyedropperWindow(e.run, Handle(widget)) != nullptr;
 }
 
 std::optional<ScreenPoint> PointerPosition(const Eyedropper& e) {
-  const PointerState p = QueryPointer(e.x11);
-  if (!p.ok) return std::nullopt;
-  return p.at;
+  if (const auto p = QueryPointer(e.x11)) return p->at;
+  return std::nullopt;
 }
 
 // --- Requests ---------------------------------------------------------------------
 
 void ShowMagnifier(Eyedropper& e) {
-  const Image& m = e.run.magnifier;
-  if (!e.magnifier || !IsDrawable(m)) return;
-  if (e.view.width() != m.width || e.view.height() != m.height) {
-    e.view = QImage(m.width, m.height, QImage::Format_RGB32);
-    if (e.view.isNull()) return;
-  }
-  for (int v = 0; v < m.height; ++v) {
-    auto* line = reinterpret_cast<QRgb*>(e.view.scanLine(v));
-    for (int u = 0; u < m.width; ++u) {
-      const ColorValue c = m.pixels[static_cast<size_t>(v) * m.width + u];
-      line[u] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
-    }
-  }
-  QPixmap pixmap = QPixmap::fromImage(e.view);
-  pixmap.setDevicePixelRatio(e.magnifier->devicePixelRatioF());
-  e.magnifier->setPixmap(pixmap);
+  if (!e.magnifier) return;
+  e.magnifier->setPixmap(
+      QPixmap::fromImage(QtImage(e.run.magnifier, e.magnifier->devicePixelRatioF())));
 }
 
 bool CarryOut(void* context, const EyedropperRequest& r);
@@ -236,93 +173,66 @@ std::optional<EyedropperKey> KeyOf(int key) {
   return std::nullopt;
 }
 
-void OnKeyPressed(Eyedropper& e, const QKeyEvent& event) {
-  const std::optional<EyedropperKey> key = KeyOf(event.key());
-  if (!key) return;
-  if (*key == EyedropperKey::kEnter && !event.isAutoRepeat()) {
-    e.enter_keycode = event.nativeScanCode();
-  }
-  const Qt::KeyboardModifiers m = event.modifiers();
-  // Meta (the Windows key) is no modifier of the keys, as on Windows.
-  const KeyModifiers modifiers{m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
-                               m.testFlag(Qt::AltModifier)};
-  OnEyedropperKeyDown(e.run, *key, modifiers, PointerPosition(e));
-}
-
 void OnReleasePoll(Eyedropper& e) {
-  const PointerState p = QueryPointer(e.x11);
+  const std::optional<PointerState> p = QueryPointer(e.x11);
   // Unknown counts as held: the poll comes again.
-  const bool button = !p.ok || (p.mask & XCB_BUTTON_MASK_1) != 0;
+  const bool button = !p || (p->mask & XCB_BUTTON_MASK_1) != 0;
   OnEyedropperReleasePoll(e.run, HeldInputs{button, KeyHeld(e.x11, e.enter_keycode)});
 }
 
-// Hands one input event of a run's window to the run.
-void OnRunInput(Eyedropper& e, QObject* watched, QEvent& event) {
+// An event of the program as the run's.
+EyedropperEvent EventOf(Eyedropper& e, const QObject* watched, const QEvent& event) {
+  using K = EyedropperEventKind;
+  EyedropperEvent ours;
+  ours.window = Handle(watched);
   switch (event.type()) {
+    case QEvent::Close:
+      ours.kind = K::kClose;
+      break;
     case QEvent::MouseMove:
-      if (const auto p = PointerPosition(e)) OnEyedropperPointerMove(e.run, *p);
-      return;
+      ours.kind = K::kPointerMove;
+      ours.pointer = PointerPosition(e);
+      break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-      if (static_cast<QMouseEvent&>(event).button() == Qt::LeftButton) {
-        OnEyedropperButtonDown(e.run, ScreenOfWidget(e, watched));
-      }
-      return;
     case QEvent::MouseButtonRelease:
-      if (static_cast<QMouseEvent&>(event).button() == Qt::LeftButton) {
-        OnEyedropperButtonUp(e.run);
-      }
-      return;
+      ours.kind = event.type() == QEvent::MouseButtonRelease ? K::kButtonUp : K::kButtonDown;
+      ours.left_button = static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
+      break;
     case QEvent::KeyPress:
-      OnKeyPressed(e, static_cast<QKeyEvent&>(event));
-      return;
     case QEvent::KeyRelease: {
-      const auto& key = static_cast<QKeyEvent&>(event);
-      if (!key.isAutoRepeat() && KeyOf(key.key()) == EyedropperKey::kEnter) {
-        OnEyedropperKeyUp(e.run, EyedropperKey::kEnter);
-      }
-      return;
+      const auto& key = static_cast<const QKeyEvent&>(event);
+      ours.kind = event.type() == QEvent::KeyPress ? K::kKeyDown : K::kKeyUp;
+      ours.key = KeyOf(key.key());
+      ours.repeat = key.isAutoRepeat();
+      if (ours.kind == K::kKeyUp || !ours.key) break;
+      if (ours.key == EyedropperKey::kEnter && !ours.repeat) e.enter_keycode = key.nativeScanCode();
+      // Meta (the Windows key) is no modifier of the keys, as on Windows.
+      const Qt::KeyboardModifiers m = key.modifiers();
+      ours.modifiers = {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
+                        m.testFlag(Qt::AltModifier)};
+      ours.pointer = PointerPosition(e);
+      break;
     }
     default:
-      return;
+      if (event.isInputEvent()) ours.kind = K::kOtherInput;
+      break;
   }
+  return ours;
 }
 
-// Feeds the events of the run in: those of its windows to the run's
-// handlers, whose requests are carried out at once; input for any other
-// window of the program (the hidden dialog) is dropped for the length of the
-// run, so that no stray click or key reaches it.
+// For the length of the run, every event of the program goes to the run,
+// whose requests are carried out at once; the run says which go no further.
 struct EventFeed : QObject {
   Eyedropper& e;
-  explicit EventFeed(Eyedropper& run) : e(run) {}
+  explicit EventFeed(Eyedropper& run) : e(run) { qApp->installEventFilter(this); }
+  ~EventFeed() override { qApp->removeEventFilter(this); }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::Close) {
-      // A close request for any window ends the run; the dialog's still
-      // reaches the dialog.
-      OnEyedropperCloseRequest(e.run);
-      CarryOutRequests(e);
-      return IsOwnWidget(e, watched) || IsOwnWindow(e, watched);
-    }
-    if (!IsInputEvent(type)) return false;
-    // The window level passes ours on to the widgets, where they are taken.
-    if (IsOwnWindow(e, watched)) return false;
-    if (IsOwnWidget(e, watched)) {
-      OnRunInput(e, watched, *event);
-      CarryOutRequests(e);
-    }
-    return true;
+    const bool taken = OnEyedropperEvent(e.run, EventOf(e, watched, *event));
+    CarryOutRequests(e);
+    return taken;
   }
-};
-
-// For the length of the run: the feed sees every event of the program.
-struct ActiveFeed {
-  EventFeed feed;
-  explicit ActiveFeed(Eyedropper& e) : feed(e) { qApp->installEventFilter(&feed); }
-  ActiveFeed(const ActiveFeed&) = delete;
-  ActiveFeed& operator=(const ActiveFeed&) = delete;
-  ~ActiveFeed() { qApp->removeEventFilter(&feed); }
 };
 
 // --- Start --------------------------------------------------------------------
@@ -331,11 +241,9 @@ struct ActiveFeed {
 // meantime is dropped by the feed.
 void WaitAfterHiding(const X11& x, int ms) {
   xcb_flush(x.connection);
-  QElapsedTimer waited;
-  waited.start();
-  while (waited.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(ms - waited.elapsed()));
-  }
+  QEventLoop wait;
+  QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+  wait.exec();
 }
 
 // A window that shows its content at the screen's physical pixels, above
@@ -373,16 +281,17 @@ std::optional<ScreenPoint> WindowOrigin(X11& x, QWidget& window) {
   const XcbReply<xcb_get_geometry_reply_t> r(xcb_get_geometry_reply(
       x.connection, xcb_get_geometry(x.connection, static_cast<xcb_window_t>(window.winId())),
       nullptr));
-  if (r.reply == nullptr) return std::nullopt;
-  x.root = r.reply->root;
-  return ScreenPoint{r.reply->x, r.reply->y};
+  if (r == nullptr) return std::nullopt;
+  x.root = r->root;
+  return ScreenPoint{r->x, r->y};
 }
 
 // The screen's capture and, when it was made, its window; the view the run
 // reads it through (empty when there is none). `r` is the screen's rectangle:
 // the window Qt placed over the screen says where it lies in physical pixels,
 // the capture how large it is.
-PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, MonitorRect& r) {
+PixelView FreezeScreen(Eyedropper& e, QScreen* screen, int index, MonitorRect& r) {
+  FrozenScreen& s = e.screens[static_cast<size_t>(index)];
   r = PhysicalRect(*screen);
   const QPixmap grab = screen->grabWindow(0);
   if (grab.isNull() || !CaptureFits(grab.width(), grab.height())) return {};
@@ -391,10 +300,12 @@ PixelView FreezeScreen(Eyedropper& e, QScreen* screen, FrozenScreen& s, MonitorR
   s.window = OpenTopWindow(screen, e.title);
   s.window->setGeometry(screen->geometry());
   s.window->show();
+  AddEyedropperWindow(e.run, Handle(s.window.get()), index);
+  AddEyedropperWindow(e.run, Handle(s.window->windowHandle()), index, true);
   // Keys come to the run wherever the focus is, from the moment the first
   // frozen screen shows (a window outside the window manager's care gets no
   // focus).
-  if (!IsOwnWidget(e, QWidget::keyboardGrabber())) s.window->grabKeyboard();
+  if (!IsRunWidget(e, QWidget::keyboardGrabber())) s.window->grabKeyboard();
   if (const std::optional<ScreenPoint> origin = WindowOrigin(e.x11, *s.window)) {
     r.left = origin->x;
     r.top = origin->y;
@@ -426,6 +337,8 @@ bool OpenMagnifier(Eyedropper& e, int side) {
   e.magnifier->setGeometry(0, 0, logical, logical);
   e.magnifier->show();
   if (!e.magnifier->windowHandle()) return false;
+  AddEyedropperWindow(e.run, Handle(e.magnifier.get()), kMagnifierWindow);
+  AddEyedropperWindow(e.run, Handle(e.magnifier->windowHandle()), kMagnifierWindow, true);
   // Empty (black) and at the screen's top-left corner until the pointer
   // first moves.
   ShowMagnifier(e);
@@ -435,13 +348,11 @@ bool OpenMagnifier(Eyedropper& e, int side) {
 
 // --- End ----------------------------------------------------------------------
 
+// The run has given back the pointer and stopped the poll (kReleasePointer,
+// kStopWatching) before this.
 void CloseWindows(Eyedropper& e) {
-  e.release_poll.stop();
-  if (QWidget* grabber = QWidget::keyboardGrabber(); IsOwnWidget(e, grabber)) {
+  if (QWidget* grabber = QWidget::keyboardGrabber(); IsRunWidget(e, grabber)) {
     grabber->releaseKeyboard();
-  }
-  if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
-    grabber->releaseMouse();
   }
   // Input that reached the program before the grabs went (the release of a
   // pick among it) is the run's: taken in while the feed still drops it.
@@ -471,15 +382,10 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
     case EyedropperRequestKind::kCapturePointer:
       // The button's release then comes to that window wherever the pointer
       // goes; the release watch covers the rest.
-      if (r.monitor >= 0 && static_cast<size_t>(r.monitor) < e.screens.size() &&
-          e.screens[static_cast<size_t>(r.monitor)].window) {
-        e.screens[static_cast<size_t>(r.monitor)].window->grabMouse();
-      }
+      WidgetOf(r.window)->grabMouse();
       break;
     case EyedropperRequestKind::kReleasePointer:
-      if (QWidget* grabber = QWidget::mouseGrabber(); IsOwnWidget(e, grabber)) {
-        grabber->releaseMouse();
-      }
+      if (QWidget::mouseGrabber() == WidgetOf(r.window)) WidgetOf(r.window)->releaseMouse();
       break;
     case EyedropperRequestKind::kWatchRelease:
       e.release_poll.start(r.ms);
@@ -487,9 +393,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
     case EyedropperRequestKind::kStopWatching:
       e.release_poll.stop();
       break;
-    case EyedropperRequestKind::kDropQueuedRelease:
-      // A release still queued comes to the feed, which keeps every input
-      // event of the run until the run's windows are gone.
+    case EyedropperRequestKind::kDropQueuedRelease:  // the feed drops it, as all the run's input
       break;
     case EyedropperRequestKind::kEndRun:
       e.loop.quit();
@@ -503,8 +407,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
     case EyedropperRequestKind::kWait:
       WaitAfterHiding(e.x11, r.ms);
       break;
-    case EyedropperRequestKind::kDropInput:
-      // The feed drops the input of the whole run, this among it.
+    case EyedropperRequestKind::kDropInput:  // the feed drops it: only take it in
       QCoreApplication::processEvents(QEventLoop::AllEvents);
       break;
     case EyedropperRequestKind::kFreezeScreens: {
@@ -512,7 +415,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
       e.screens.resize(static_cast<size_t>(screens.size()));  // once: the views point into them
       for (qsizetype i = 0; i < screens.size(); ++i) {
         MonitorRect m;
-        const PixelView view = FreezeScreen(e, screens[i], e.screens[static_cast<size_t>(i)], m);
+        const PixelView view = FreezeScreen(e, screens[i], static_cast<int>(i), m);
         AddEyedropperMonitor(e.run, m, view);
       }
       break;
@@ -556,7 +459,7 @@ bool RunX11Eyedropper(QWidget* dialog, const X11& x11, ColorValue& picked_color)
   };
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, &e.loop, close);
   if (dialog != nullptr) QObject::connect(dialog, &QObject::destroyed, &e.loop, close);
-  const ActiveFeed feed(e);
+  const EventFeed feed(e);
   return RunEyedropperSequence(e.run, picked_color, EyedropperShell{CarryOut, &e});
 }
 

@@ -1,5 +1,6 @@
 #include "picker/eyedropper_run.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tintra {
@@ -37,9 +38,12 @@ void RecordInput(EyedropperRun& run, EyedropperRequestKind kind, EyedropperInput
 // Every way out: what the run holds of the platform is given back first.
 void End(EyedropperRun& run) {
   if (run.phase == EyedropperPhase::kEnded) return;
-  if (run.pointer_captured) Record(run, EyedropperRequestKind::kReleasePointer);
+  if (run.captured_window != 0) {
+    Record(run, EyedropperRequestKind::kReleasePointer);
+    run.requests.back().window = run.captured_window;
+  }
   if (run.watching) Record(run, EyedropperRequestKind::kStopWatching);
-  run.pointer_captured = false;
+  run.captured_window = 0;
   run.watching = false;
   run.phase = EyedropperPhase::kEnded;
   Record(run, EyedropperRequestKind::kEndRun);
@@ -139,6 +143,7 @@ bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const Eyedroppe
   }
   End(run);  // no capture is read once the windows close
   Step(run, shell, K::kCloseWindows);
+  run.windows.clear();  // the system may give their handles to new windows
   Step(run, shell, K::kShowDialog);
   Step(run, shell, K::kRestoreFocus);
   kept = run.color;
@@ -213,11 +218,14 @@ bool OnEyedropperButtonDown(EyedropperRun& run, int monitor) {
       static_cast<std::size_t>(monitor) >= run.monitors.size()) {
     return false;
   }
-  EyedropperRequest capture;
-  capture.kind = EyedropperRequestKind::kCapturePointer;
-  capture.monitor = monitor;
-  run.requests.push_back(capture);
-  run.pointer_captured = true;
+  // Captured by the monitor's own window, which the click came to.
+  const auto own =
+      std::find_if(run.windows.begin(), run.windows.end(),
+                   [monitor](const EyedropperWindow& w) { return w.index == monitor && !w.frame; });
+  if (own != run.windows.end()) {
+    Record(run, EyedropperRequestKind::kCapturePointer);
+    run.requests.back().window = run.captured_window = own->handle;
+  }
   Pick(run, EyedropperInput::kLeftButton);
   return true;
 }
@@ -245,6 +253,49 @@ void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held) {
   }
   RecordInput(run, EyedropperRequestKind::kDropQueuedRelease, input);
   End(run);
+}
+
+void AddEyedropperWindow(EyedropperRun& run, std::uintptr_t handle, int index, bool frame) {
+  if (handle != 0) run.windows.push_back({handle, index, frame});
+}
+
+const EyedropperWindow* FindEyedropperWindow(const EyedropperRun& run, std::uintptr_t handle) {
+  for (const EyedropperWindow& w : run.windows) {
+    if (handle != 0 && w.handle == handle) return &w;
+  }
+  return nullptr;
+}
+
+bool OnEyedropperEvent(EyedropperRun& run, const EyedropperEvent& event) {
+  using K = EyedropperEventKind;
+  const EyedropperWindow* own = FindEyedropperWindow(run, event.window);
+  if (event.kind == K::kOther) return false;
+  if (event.kind == K::kClose) {
+    OnEyedropperCloseRequest(run);
+    return own != nullptr;
+  }
+  if (own == nullptr) return true;  // stray: not for the hidden dialog
+  if (own->frame || event.kind == K::kOtherInput) return false;
+  switch (event.kind) {
+    case K::kPointerMove:
+      if (event.pointer) OnEyedropperPointerMove(run, *event.pointer);
+      break;
+    case K::kButtonDown:
+      if (event.left_button) OnEyedropperButtonDown(run, own->index);
+      break;
+    case K::kButtonUp:
+      if (event.left_button) OnEyedropperButtonUp(run);
+      break;
+    case K::kKeyDown:
+      if (event.key) OnEyedropperKeyDown(run, *event.key, event.modifiers, event.pointer);
+      break;
+    case K::kKeyUp:
+      if (event.key && !event.repeat) OnEyedropperKeyUp(run, *event.key);
+      break;
+    default:
+      break;
+  }
+  return true;
 }
 
 void OnEyedropperCloseRequest(EyedropperRun& run) {

@@ -8,6 +8,11 @@
 // `EyedropperRun::requests`, in the order it must be carried out; the shell
 // carries the list out after each handler and clears it.
 //
+// Events come in raw (OnEyedropperEvent): the kind, the window it came to,
+// as the shell's handle, and what the system says of it. The run knows its
+// windows by those handles (AddEyedropperWindow), so that the rules of which
+// input is the run's are written here once.
+//
 // A run: RunEyedropperSequence records its steps (hide the dialog, wait,
 // drop stray input, freeze the screens, open the magnifier, pick, close,
 // show the dialog, give the focus back) and has the shell carry each out.
@@ -130,14 +135,14 @@ enum class EyedropperPhase {
 enum class EyedropperInput { kLeftButton, kEnter };
 
 enum class EyedropperRequestKind {
-  kMoveMagnifier,   // its top-left corner to `at`, `side` pixels square
-  kShowMagnifier,   // put EyedropperRun::magnifier on the magnifier window
-  kMovePointer,     // the pointer to `at`
-  kCapturePointer,  // the button's events to monitor `monitor`'s window, wherever the pointer goes
-  kReleasePointer,  // undo kCapturePointer
-  kWatchRelease,    // poll for the release of `input` (OnEyedropperReleasePoll), in case it
-                    // does not come as an event
-  kStopWatching,    // undo kWatchRelease
+  kMoveMagnifier,      // its top-left corner to `at`, `side` pixels square
+  kShowMagnifier,      // put EyedropperRun::magnifier on the magnifier window
+  kMovePointer,        // the pointer to `at`
+  kCapturePointer,     // the button's events to `window`, wherever the pointer goes
+  kReleasePointer,     // undo kCapturePointer (`window` again), if the system has not already
+  kWatchRelease,       // poll for the release of `input` (OnEyedropperReleasePoll), in case it
+                       // does not come as an event
+  kStopWatching,       // undo kWatchRelease
   kDropQueuedRelease,  // the poll saw `input` released: take its release out of the queue
   kEndRun,             // the run has ended: leave the loop (wake it if it waits)
   // The steps of RunEyedropperSequence, in their order:
@@ -155,11 +160,22 @@ enum class EyedropperRequestKind {
 
 struct EyedropperRequest {
   EyedropperRequestKind kind = EyedropperRequestKind::kEndRun;
-  ScreenPoint at;    // kMoveMagnifier, kMovePointer: virtual-screen pixels
-  int monitor = -1;  // kCapturePointer: index into EyedropperRun::monitors
+  ScreenPoint at;             // kMoveMagnifier, kMovePointer: virtual-screen pixels
+  std::uintptr_t window = 0;  // kCapturePointer, kReleasePointer: a handle of AddEyedropperWindow
   EyedropperInput input = EyedropperInput::kLeftButton;  // kWatchRelease, kDropQueuedRelease
   int ms = 0;                                            // kWait, kWatchRelease (the poll's period)
   int side = kMagnifierSize;  // kMoveMagnifier: MagnifierSide of the monitor's DPI
+};
+
+// A window of the run, by the shell's handle: a monitor's frozen screen
+// (`index` the monitor's) or the magnifier (kMagnifierWindow). A frame is a
+// system window around the run's own (Qt's window level): its input goes on
+// to the window inside it.
+inline constexpr int kMagnifierWindow = -2;
+struct EyedropperWindow {
+  std::uintptr_t handle = 0;
+  int index = kMagnifierWindow;
+  bool frame = false;
 };
 
 struct EyedropperRun {
@@ -170,8 +186,9 @@ struct EyedropperRun {
   bool picked = false;                // the result: a pick (it stands once made)
   ColorValue color = 0;               // centre pixel of the last update, alpha byte 0
   Image magnifier;  // 24-bit, MagnifierSide(monitor's DPI) square; 121 x 121 black at first
-  bool pointer_captured = false;            // kCapturePointer not yet undone
+  std::uintptr_t captured_window = 0;       // kCapturePointer's, not yet undone; 0 for none
   bool watching = false;                    // kWatchRelease not yet undone
+  std::vector<EyedropperWindow> windows;    // open now; none once kCloseWindows is carried out
   std::vector<EyedropperRequest> requests;  // for the shell, oldest first
 };
 
@@ -199,6 +216,13 @@ EyedropperRun StartEyedropperRun(ColorValue kept);
 
 // The next monitor, with its capture (an empty view when it was not made).
 void AddEyedropperMonitor(EyedropperRun& run, const MonitorRect& monitor, const PixelView& capture);
+
+// A window of the run opened (its handle never 0).
+void AddEyedropperWindow(EyedropperRun& run, std::uintptr_t handle, int index, bool frame = false);
+// The run's window of that handle; nullptr when it is none of them. The
+// first frozen screen shown takes the keys: while no window of the run has
+// them, this is nullptr for the one that has.
+const EyedropperWindow* FindEyedropperWindow(const EyedropperRun& run, std::uintptr_t handle);
 
 // The magnifier is up: picking begins. With no monitor the run ends at once.
 void BeginEyedropperPicking(EyedropperRun& run);
@@ -237,6 +261,37 @@ struct HeldInputs {
   bool enter = false;
 };
 void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held);
+
+// One event as the system gave it.
+enum class EyedropperEventKind {
+  kPointerMove,
+  kButtonDown,  // also a double click
+  kButtonUp,
+  kKeyDown,
+  kKeyUp,
+  kOtherInput,  // any other input: wheel, touch, the keys' characters, ...
+  kClose,       // a close request
+  kOther,       // not input
+};
+struct EyedropperEvent {
+  EyedropperEventKind kind = EyedropperEventKind::kOther;
+  std::uintptr_t window = 0;           // the handle of the window it came to
+  bool left_button = true;             // kButtonDown, kButtonUp: the button is the left one
+  std::optional<EyedropperKey> key;    // kKeyDown, kKeyUp: nullopt for a key the run has no use for
+  KeyModifiers modifiers;              // kKeyDown
+  bool repeat = false;                 // kKeyDown, kKeyUp: the system's auto-repeat
+  std::optional<ScreenPoint> pointer;  // kPointerMove, kKeyDown: where the pointer is now
+};
+
+// Hands the event to the run; returns whether it goes no further. The same
+// stray-input rule on every platform: for the length of the run, input for
+// any window but the run's is dropped (the hidden dialog must not see a
+// click or key meant for the run). Input for the run's windows is the
+// run's; only kOtherInput goes on to the system's own handling (Alt+F4 still
+// asks to close), and a frame's goes on to the window inside.
+// A close request for any window ends the run; one for a window of the run
+// goes no further.
+bool OnEyedropperEvent(EyedropperRun& run, const EyedropperEvent& event);
 
 // A close request for any window of the run or the dialog, the program
 // quitting, or a window of the run destroyed from outside: the run ends (a

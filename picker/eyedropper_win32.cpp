@@ -1,9 +1,8 @@
 // The screen eyedropper on Win32: the shell of the portable run
 // (picker/eyedropper_run.h), which says what happens when; this file carries
-// its requests out. Each monitor is captured into a 24-bit DIB section shown
-// by a full-screen top-most window; the nested loop's events go to the run's
-// handlers. The run reads the captures in place and fills the magnifier's
-// pixels; this file only puts them on the window.
+// its requests out with system calls. Each monitor is captured into a 24-bit
+// DIB section shown by a full-screen top-most window; the run reads the
+// captures in place and fills the magnifier's pixels.
 //
 // Ownership: everything lives in one Eyedropper record on the stack of
 // RunEyedropper; kCloseWindows releases it in order and the holders repeat
@@ -11,6 +10,8 @@
 
 #include "picker/eyedropper_win32.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -57,44 +58,18 @@ struct Eyedropper {
   // (the command number is the index). Modifiers must match exactly.
   OwnedAccelerators shortcuts;
   OwnedWindow magnifier;
-  bool closing = false;  // kCloseWindows is destroying the windows
 };
 
 // The run in progress on this thread: how the window procedure and the hook
 // reach it (the host link reaches its state the same way).
 thread_local Eyedropper* g_active = nullptr;
 
-// A black 24-bit top-down DIB section; empty when it cannot be made. `bits`
-// gets its pixels, DibStride(width, 24) bytes a row.
-OwnedBitmap CreateBitmap24(int width, int height, void*& bits) {
-  bits = nullptr;
-  if (!CaptureFits(width, height)) return OwnedBitmap();
-  OwnedBitmap bitmap = CreateTopDownDib(width, height, 24, bits);
-  if (bitmap.get() == nullptr) return bitmap;
-  const MemoryDc dc(CreateCompatibleDC(nullptr));
-  if (dc.get() != nullptr) {
-    SelectedObject hold(dc.get(), bitmap.get());
-    PatBlt(dc.get(), 0, 0, width, height, BLACKNESS);
-  }
-  return bitmap;
+// The run knows its windows by these.
+std::uintptr_t Handle(HWND w) {
+  return reinterpret_cast<std::uintptr_t>(w);
 }
-
-// Index of the monitor whose image control is `w`; -1 for none.
-int ImageMonitor(const Eyedropper& e, HWND w) {
-  if (w == nullptr) return -1;
-  for (std::size_t i = 0; i < e.monitors.size(); ++i) {
-    if (e.monitors[i]->image == w) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-bool IsOwnWindow(const Eyedropper& e, HWND w) {
-  if (w == nullptr) return false;
-  if (w == e.magnifier.get()) return true;
-  for (const auto& m : e.monitors) {
-    if (m->window.get() == w || m->image == w) return true;
-  }
-  return false;
+HWND WindowOf(std::uintptr_t handle) {
+  return reinterpret_cast<HWND>(handle);
 }
 
 bool IsInputMessage(UINT message) {
@@ -110,17 +85,13 @@ std::optional<ScreenPoint> PointerPosition() {
   return ScreenPoint{static_cast<int>(p.x), static_cast<int>(p.y)};
 }
 
-bool Held(int key) {
-  return (GetAsyncKeyState(key) & 0x8000) != 0;
-}
-
 // --- Requests ---------------------------------------------------------------
 
 // The run's magnifier pixels onto `dc` at (0, 0).
 void PutMagnifier(HDC dc, const Image& pixels) {
   if (!IsDrawable(pixels)) return;
   std::vector<std::uint32_t> bgra(pixels.pixels.size());
-  for (std::size_t i = 0; i < bgra.size(); ++i) bgra[i] = SwapRedBlue(pixels.pixels[i]);
+  std::transform(pixels.pixels.begin(), pixels.pixels.end(), bgra.begin(), SwapRedBlue);
   const BITMAPINFO info = TopDownBitmapInfo(pixels.width, pixels.height, 32);
   SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(pixels.width), static_cast<DWORD>(pixels.height),
                     0, 0, 0, static_cast<UINT>(pixels.height), bgra.data(), &info, DIB_RGB_COLORS);
@@ -165,9 +136,11 @@ LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, 
         return 0;
       }
       break;
-    case WM_CLOSE:  // any close request ends the run; kCloseWindows closes the windows
+    case WM_CLOSE:    // any close request ends the run; kCloseWindows closes the windows
+    case WM_DESTROY:  // from outside (the dialog went away); nothing once the run has ended
       OnCloseRequest(*e);
-      return 0;
+      if (message == WM_CLOSE) return 0;
+      break;
     case WM_PAINT:
       if (window == e->magnifier.get()) {
         PAINTSTRUCT paint;
@@ -175,10 +148,6 @@ LRESULT CALLBACK EyedropperWindowProc(HWND window, UINT message, WPARAM wparam, 
         EndPaint(window, &paint);
         return 0;
       }
-      break;
-    case WM_DESTROY:
-      // Destroyed from outside (the dialog went away): nothing left to pick on.
-      if (!e->closing) OnCloseRequest(*e);
       break;
     default:
       break;
@@ -197,7 +166,7 @@ LRESULT CALLBACK SentMessageHook(int code, WPARAM wparam, LPARAM lparam) {
 }
 
 // For the length of the run: `e` is the thread's run in progress, and the
-// hook is installed.
+// hook is installed. Not copied: the hook is not.
 struct ActiveRun {
   OwnedHook hook;
 
@@ -205,8 +174,6 @@ struct ActiveRun {
     g_active = &e;
     hook.reset(SetWindowsHookExA(WH_CALLWNDPROC, SentMessageHook, nullptr, GetCurrentThreadId()));
   }
-  ActiveRun(const ActiveRun&) = delete;
-  ActiveRun& operator=(const ActiveRun&) = delete;
   ~ActiveRun() {
     hook.reset();
     g_active = nullptr;
@@ -214,18 +181,6 @@ struct ActiveRun {
 };
 
 // --- Start ------------------------------------------------------------------
-
-// Drops the events that came before the run (a stray click must not reach
-// the hidden dialog's handlers); other messages are delivered so that the
-// windows stay painted. A quit request ends the drain, handed on.
-void DropPendingEvents() {
-  MSG msg;
-  for (int i = 0; i < kMaxDroppedEvents && TakePendingMessage(msg); ++i) {
-    if (msg.message == WM_QUIT) return;
-    if (IsInputMessage(msg.message)) continue;
-    DeliverMessage(msg);
-  }
-}
 
 BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM list) {
   auto* rects = reinterpret_cast<std::vector<MonitorRect>*>(list);
@@ -252,10 +207,12 @@ void ShowOnTop(HWND w, bool active) {
 
 // The monitor's capture (its pixels for the run) and, when it was made, its
 // full-screen window with the image control.
-PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWindow& m) {
+PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, int index) {
+  MonitorWindow& m = *e.monitors[static_cast<std::size_t>(index)];
   void* bits = nullptr;
-  m.capture = CreateBitmap24(r.width, r.height, bits);
-  if (m.capture.get() == nullptr) return {};
+  if (CaptureFits(r.width, r.height)) m.capture = CreateTopDownDib(r.width, r.height, 24, bits);
+  if (m.capture.get() == nullptr || bits == nullptr) return {};
+  std::memset(bits, 0, DibStride(r.width, 24) * static_cast<std::size_t>(r.height));  // black
   {
     const MemoryDc dc(CreateCompatibleDC(screen));
     if (dc.get() == nullptr) return {};
@@ -267,11 +224,13 @@ PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWi
                        static_cast<std::ptrdiff_t>(DibStride(r.width, 24)), PixelLayout::kBgr24};
   m.window.reset(CreateTopWindow(e, r));
   if (m.window.get() == nullptr) return view;
+  AddEyedropperWindow(e.run, Handle(m.window.get()), index, true);
   // SS_NOTIFY: the control takes the clicks instead of letting them through.
   m.image = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0,
                             0, r.width, r.height, m.window.get(), nullptr,
                             GetModuleHandleA(nullptr), nullptr);
   if (m.image != nullptr) {
+    AddEyedropperWindow(e.run, Handle(m.image), index);
     SendMessageA(m.image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m.capture.get()));
     // Some versions of the control show a copy of the bitmap; it is ours to free.
     const auto shown =
@@ -280,7 +239,7 @@ PixelView OpenMonitor(Eyedropper& e, HDC screen, const MonitorRect& r, MonitorWi
   }
   // The first frozen screen shown takes the keys (the hidden dialog had
   // them) until the magnifier is up.
-  ShowOnTop(m.window.get(), !IsOwnWindow(e, GetForegroundWindow()));
+  ShowOnTop(m.window.get(), !FindEyedropperWindow(e.run, Handle(GetForegroundWindow())));
   return view;
 }
 
@@ -299,85 +258,78 @@ void MakeShortcuts(Eyedropper& e) {
 bool OpenMagnifier(Eyedropper& e, int side) {
   e.magnifier.reset(CreateTopWindow(e, MonitorRect{0, 0, side, side}));
   if (e.magnifier.get() == nullptr) return false;
+  AddEyedropperWindow(e.run, Handle(e.magnifier.get()), kMagnifierWindow);
   ShowOnTop(e.magnifier.get(), true);  // active: the keys come to the thread
   return true;
 }
 
 // --- Picking ----------------------------------------------------------------
 
-// One message of the nested loop for the run; true when the run took it
-// (it goes no further), false when it is delivered as usual.
-bool HandleRunMessage(Eyedropper& e, const MSG& msg) {
-  const bool own = IsOwnWindow(e, msg.hwnd);
-  bool taken = false;
-  switch (msg.message) {
-    case WM_MOUSEMOVE:
-      if (own) {
-        // Where the pointer is now, not where the message says it was.
-        if (const auto p = PointerPosition()) OnEyedropperPointerMove(e.run, *p);
-      }
-      break;
-    case WM_LBUTTONDOWN:
-      taken = OnEyedropperButtonDown(e.run, ImageMonitor(e, msg.hwnd));
-      break;
-    case WM_LBUTTONUP:
-      taken = OnEyedropperButtonUp(e.run);
-      break;
-    case WM_KEYUP:
-      taken = msg.wParam == VK_RETURN && OnEyedropperKeyUp(e.run, EyedropperKey::kEnter);
-      break;
-    case WM_TIMER:
-      if (msg.hwnd == e.magnifier.get() && msg.wParam == kReleaseTimer) {
-        // The physical button that gives the left click.
-        const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-        OnEyedropperReleasePoll(e.run, HeldInputs{Held(button), Held(VK_RETURN)});
-        taken = true;
-      }
-      break;
-    case WM_CLOSE:
-      // A posted close request: ours ends the run; the dialog's also
-      // reaches the dialog.
-      OnEyedropperCloseRequest(e.run);
-      taken = own;
-      break;
-    default:
-      break;
+// The nested loop's message as the run's event.
+EyedropperEvent EventOf(const MSG& msg) {
+  using K = EyedropperEventKind;
+  EyedropperEvent event;
+  event.window = Handle(msg.hwnd);
+  if (msg.message == WM_MOUSEMOVE) {
+    event.kind = K::kPointerMove;
+    event.pointer = PointerPosition();  // where it is now, not where the message says it was
+  } else if (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP) {
+    event.kind = msg.message == WM_LBUTTONDOWN ? K::kButtonDown : K::kButtonUp;
+  } else if (msg.message == WM_KEYUP) {  // key-downs are the shortcuts'
+    event.kind = K::kKeyUp;
+    if (msg.wParam == VK_RETURN) event.key = EyedropperKey::kEnter;
+  } else if (msg.message == WM_CLOSE) {  // posted: the dialog's also reaches the dialog
+    event.kind = K::kClose;
+  } else if (IsInputMessage(msg.message)) {
+    event.kind = K::kOtherInput;
   }
-  CarryOutRequests(e);
-  return taken;
+  return event;
 }
 
-// Blocks in GetMessage: the run draws at each event, and the release watch
-// comes as a timer message.
-void RunNestedLoop(Eyedropper& e) {
+// The release watch: the physical button that gives the left click, and Enter.
+void PollRelease(Eyedropper& e) {
+  const auto held = [](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; };
+  const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  OnEyedropperReleasePoll(e.run, HeldInputs{held(button), held(VK_RETURN)});
+}
+
+// One message while the run goes on: the run's keys, its release watch,
+// then its rule for events; what the run leaves goes on to its window.
+void HandleRunMessage(Eyedropper& e, MSG& msg) {
+  // Every key of the thread is the run's, whichever window had the focus
+  // when it came (the hidden dialog's before the screen froze).
+  if (e.shortcuts.get() != nullptr &&
+      TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.get(), &msg)) {
+    return;
+  }
+  const bool poll =
+      msg.message == WM_TIMER && msg.hwnd == e.magnifier.get() && msg.wParam == kReleaseTimer;
+  if (poll) PollRelease(e);
+  const bool taken = poll || OnEyedropperEvent(e.run, EventOf(msg));
+  CarryOutRequests(e);
+  if (!taken) DeliverMessage(msg);
+}
+
+// Until the run ends: kPick blocks in GetMessage; kDropInput takes only what
+// is pending (a bounded drain), so that input that came before the run goes
+// nowhere while the other messages keep the windows painted. The program
+// quitting (the quit is handed on to the outer loop) or a failed queue ends
+// the run like Escape.
+void RunNestedLoop(Eyedropper& e, bool wait) {
   MSG msg;
-  while (e.run.phase != EyedropperPhase::kEnded) {
-    if (!WaitForNextMessage(msg)) {
-      // The program is quitting (the quit is handed on to the outer loop),
-      // or the queue failed: end like Escape.
-      OnCloseRequest(e);
-      break;
-    }
-    // Every key of the thread is the run's, whichever window had the focus
-    // when it came (the hidden dialog's before the screen froze).
-    if (e.shortcuts.get() != nullptr &&
-        TranslateAcceleratorA(e.magnifier.get(), e.shortcuts.get(), &msg)) {
-      continue;
-    }
-    if (HandleRunMessage(e, msg)) continue;
-    // Stray input for the hidden dialog goes nowhere until the run is over.
-    if (IsInputMessage(msg.message) && !IsOwnWindow(e, msg.hwnd)) continue;
-    DeliverMessage(msg);
+  for (int i = 0; e.run.phase != EyedropperPhase::kEnded; ++i) {
+    if (!wait && (i == kMaxDroppedEvents || !TakePendingMessage(msg))) return;
+    if (wait ? !WaitForNextMessage(msg) : msg.message == WM_QUIT) return OnCloseRequest(e);
+    HandleRunMessage(e, msg);
   }
 }
 
 // --- End --------------------------------------------------------------------
 
+// The run has given back the capture and the timer (kReleasePointer,
+// kStopWatching) before this.
 void CloseWindows(Eyedropper& e) {
-  e.closing = true;
-  if (ImageMonitor(e, GetCapture()) >= 0) ReleaseCapture();
   e.shortcuts.reset();
-  if (e.magnifier.get() != nullptr) KillTimer(e.magnifier.get(), kReleaseTimer);
   e.magnifier.reset();
   for (auto& m : e.monitors) {
     m->window.reset();  // with its image control
@@ -404,10 +356,10 @@ void FreezeScreens(Eyedropper& e) {
   WindowDc screen(nullptr);
   for (MonitorRect r : rects) {
     e.monitors.push_back(std::make_unique<MonitorWindow>());
-    MonitorWindow& m = *e.monitors.back();
+    const int index = static_cast<int>(e.monitors.size()) - 1;
     const PixelView capture =
-        screen.get() != nullptr ? OpenMonitor(e, screen.get(), r, m) : PixelView{};
-    if (m.window.get() != nullptr) r.dpi = WindowDpi(m.window.get());
+        screen.get() != nullptr ? OpenMonitor(e, screen.get(), r, index) : PixelView{};
+    if (HWND w = e.monitors.back()->window.get()) r.dpi = WindowDpi(w);
     AddEyedropperMonitor(e.run, r, capture);
   }
 }
@@ -430,13 +382,10 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
     case EyedropperRequestKind::kCapturePointer:
       // The button's release then comes to us wherever the pointer goes,
       // should the system grant it; the release watch covers the rest.
-      if (static_cast<std::size_t>(r.monitor) < e.monitors.size() &&
-          e.monitors[static_cast<std::size_t>(r.monitor)]->image != nullptr) {
-        SetCapture(e.monitors[static_cast<std::size_t>(r.monitor)]->image);
-      }
+      SetCapture(WindowOf(r.window));
       break;
     case EyedropperRequestKind::kReleasePointer:
-      if (ImageMonitor(e, GetCapture()) >= 0) ReleaseCapture();
+      if (GetCapture() == WindowOf(r.window)) ReleaseCapture();
       break;
     case EyedropperRequestKind::kWatchRelease:
       SetTimer(e.magnifier.get(), kReleaseTimer, static_cast<UINT>(r.ms), nullptr);
@@ -461,7 +410,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
       Sleep(static_cast<DWORD>(r.ms));
       break;
     case EyedropperRequestKind::kDropInput:
-      DropPendingEvents();
+      RunNestedLoop(e, false);
       break;
     case EyedropperRequestKind::kFreezeScreens:
       FreezeScreens(e);
@@ -469,7 +418,7 @@ bool CarryOut(void* context, const EyedropperRequest& r) {
     case EyedropperRequestKind::kOpenMagnifier:
       return OpenMagnifier(e, r.side);
     case EyedropperRequestKind::kPick:
-      RunNestedLoop(e);
+      RunNestedLoop(e, true);
       break;
     case EyedropperRequestKind::kCloseWindows:
       CloseWindows(e);

@@ -300,6 +300,7 @@ void Feed(EyedropperRun& run, char event, ScreenPoint pointer) {
 }
 
 using P = EyedropperPhase;
+constexpr std::uintptr_t kFirstWindow = 100;  // monitor i's window: 100 + i
 constexpr ColorValue kKept = 0x00ABCDEF;
 
 struct RunCase {
@@ -342,6 +343,7 @@ TEST(EyedropperRun, EventSequences) {
       const auto layout = i == 0 ? PixelLayout::kBgr24 : PixelLayout::kRgbx32;
       bytes.push_back(MakeCapture(static_cast<int>(i), (*c.layout)[i], layout, view));
       AddEyedropperMonitor(run, (*c.layout)[i], view);
+      AddEyedropperWindow(run, kFirstWindow + i, static_cast<int>(i));
     }
     BeginEyedropperPicking(run);
     ScreenPoint pointer = c.pointer;
@@ -366,6 +368,94 @@ TEST(EyedropperRun, EventSequences) {
   EyedropperRun none = StartEyedropperRun(0);
   BeginEyedropperPicking(none);  // no monitor: over at once
   EXPECT_EQ(none.phase, P::kEnded);
+}
+
+// An event of `kind` for `window`; the rest as the system may give it.
+EyedropperEvent Event(EyedropperEventKind kind, std::uintptr_t window,
+                      std::optional<EyedropperKey> key = std::nullopt, KeyModifiers modifiers = {},
+                      bool left_button = true, bool repeat = false,
+                      std::optional<ScreenPoint> pointer = std::nullopt) {
+  EyedropperEvent event;
+  event.kind = kind;
+  event.window = window;
+  event.key = key;
+  event.modifiers = modifiers;
+  event.left_button = left_button;
+  event.repeat = repeat;
+  event.pointer = pointer;
+  return event;
+}
+
+// Raw events: which the run takes, which go on, and what they do. Windows:
+// 100 is monitor 0's own, 200 its frame, 300 the magnifier, 7 the hidden
+// dialog's.
+TEST(EyedropperRun, RawEventsAndStrayInput) {
+  using K = EyedropperEventKind;
+  const struct {
+    const char* name;
+    EyedropperEvent event;
+    bool taken;
+    const char* requests;
+    P phase;
+  } cases[] = {
+      {"move on the screen",
+       Event(K::kPointerMove, 100, std::nullopt, {}, true, false, ScreenPoint{5, 6}), true, "MV",
+       P::kPicking},
+      {"move, pointer unknown", Event(K::kPointerMove, 100), true, "", P::kPicking},
+      {"left press picks", Event(K::kButtonDown, 100), true, "CW", P::kAwaitingButtonUp},
+      {"right press: nothing", Event(K::kButtonDown, 100, std::nullopt, {}, false), true, "",
+       P::kPicking},
+      {"press on the magnifier", Event(K::kButtonDown, 300), true, "", P::kPicking},
+      {"press at the frame goes on", Event(K::kButtonDown, 200), false, "", P::kPicking},
+      {"stray click dropped", Event(K::kButtonDown, 7), true, "", P::kPicking},
+      {"stray key dropped", Event(K::kKeyDown, 7, EyedropperKey::kEscape), true, "", P::kPicking},
+      {"Escape", Event(K::kKeyDown, 300, EyedropperKey::kEscape), true, "E", P::kEnded},
+      {"Ctrl+Escape", Event(K::kKeyDown, 300, EyedropperKey::kEscape, {false, true, false}), true,
+       "", P::kPicking},
+      {"a key of no use", Event(K::kKeyDown, 300), true, "", P::kPicking},
+      {"other input goes on", Event(K::kOtherInput, 100), false, "", P::kPicking},
+      {"not input", Event(K::kOther, 7), false, "", P::kPicking},
+      {"the dialog closed", Event(K::kClose, 7), false, "E", P::kEnded},
+      {"a run window closed", Event(K::kClose, 200), true, "E", P::kEnded},
+  };
+  for (const auto& c : cases) {
+    EyedropperRun run = StartEyedropperRun(0);
+    PixelView view;
+    const std::vector<std::uint8_t> bytes = MakeCapture(0, kSingle[0], PixelLayout::kBgr24, view);
+    AddEyedropperMonitor(run, kSingle[0], view);
+    AddEyedropperWindow(run, 100, 0);
+    AddEyedropperWindow(run, 200, 0, true);
+    AddEyedropperWindow(run, 300, kMagnifierWindow);
+    AddEyedropperWindow(run, 0, 0);  // no window: never found
+    BeginEyedropperPicking(run);
+    EXPECT_EQ(OnEyedropperEvent(run, c.event), c.taken) << c.name;
+    EXPECT_EQ(Letters(run.requests), c.requests) << c.name;
+    EXPECT_EQ(run.phase, c.phase) << c.name;
+    EXPECT_EQ(FindEyedropperWindow(run, 0), nullptr);
+  }
+  // Enter: picks on its press, ends on its release, not on a repeat's.
+  EyedropperRun run = StartEyedropperRun(0);
+  AddEyedropperMonitor(run, kSingle[0], {});
+  AddEyedropperWindow(run, 300, kMagnifierWindow);
+  BeginEyedropperPicking(run);
+  OnEyedropperEvent(run, Event(K::kKeyDown, 300, EyedropperKey::kEnter));
+  OnEyedropperEvent(run, Event(K::kKeyUp, 300, EyedropperKey::kEnter, {}, true, true));
+  EXPECT_EQ(run.phase, P::kAwaitingEnterUp);
+  OnEyedropperEvent(run, Event(K::kKeyUp, 300, EyedropperKey::kEnter));
+  EXPECT_EQ(run.phase, P::kEnded);
+  EXPECT_TRUE(run.picked);
+  // A press captures the pointer for the window it came to, and the end
+  // releases that window's capture.
+  EyedropperRun click = StartEyedropperRun(0);
+  AddEyedropperMonitor(click, kSingle[0], {});
+  AddEyedropperWindow(click, 200, 0, true);
+  AddEyedropperWindow(click, 100, 0);
+  BeginEyedropperPicking(click);
+  OnEyedropperEvent(click, Event(K::kButtonDown, 100));
+  OnEyedropperEvent(click, Event(K::kButtonUp, 100));
+  ASSERT_EQ(Letters(click.requests), "CWRSE");
+  EXPECT_EQ(click.requests[0].window, 100u);
+  EXPECT_EQ(click.requests[2].window, 100u);
 }
 
 // At another DPI the magnifier shows the same 96-DPI picture, scaled: at
@@ -458,6 +548,7 @@ bool FakeCarryOut(void* context, const EyedropperRequest& r) {
         f.bytes.push_back(
             MakeCapture(static_cast<int>(i), (*f.layout)[i], PixelLayout::kRgbx32, view));
         AddEyedropperMonitor(f.run, (*f.layout)[i], view);
+        AddEyedropperWindow(f.run, kFirstWindow + i, static_cast<int>(i));
       }
       return true;
     case EyedropperRequestKind::kOpenMagnifier:
@@ -512,6 +603,7 @@ TEST(EyedropperRun, TheWholeSequence) {
     EXPECT_EQ(kept, c.moved ? Pattern(0, 5, 6) : kKept) << c.done;
     EXPECT_EQ(f.wait_ms, kEyedropperHideWaitMs) << c.done;
     EXPECT_EQ(f.run.phase, P::kEnded) << c.done;
+    EXPECT_TRUE(f.run.windows.empty()) << c.done;  // closed: their handles may come back
     EXPECT_EQ(f.poll_ms, c.picked ? kEyedropperReleasePollMs : -1) << c.done;
   }
   // No monitor at all: shown again at once, nothing picked.
