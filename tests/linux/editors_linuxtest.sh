@@ -65,8 +65,11 @@ start_editor() {  # $1: extra arguments for the program, as a Vim list / Lisp li
   local command
   case $editor in
     emacs)
+      # Ready once its start-up is over (window-setup-hook): keys typed
+      # before that may be taken for the terminal's answers and lost.
       command="emacs -nw -Q -l '$repo/editors/emacs/tintra.el' --eval '(setq make-backup-files nil \
-tintra-program \"$tintra\" tintra-arguments (list $2))' '$work/colors.txt'" ;;
+tintra-program \"$tintra\" tintra-arguments (list $2))' --eval '(add-hook (quote window-setup-hook) \
+(lambda () (write-region \"\" nil \"$work/ready\")))' '$work/colors.txt'" ;;
     *)
       printf 'set nocompatible packpath^=%s\nlet g:tintra_program = %s\nlet g:tintra_arguments = [%s]\n' \
         "$work" "'$tintra'" "$1" >"$work/vimrc"
@@ -74,6 +77,7 @@ tintra-program \"$tintra\" tintra-arguments (list $2))' '$work/colors.txt'" ;;
   esac
   tmux -L "$sock" -f /dev/null new-session -d -s ed -x 220 -y 30 "$command"
   wait_for 'screen_has SetColor' 100 || fail "the editor did not show the file"
+  [ "$editor" != emacs ] || wait_for '[ -e "$work/ready" ]' 100 || fail "Emacs never got ready"
 }
 
 # The dialog of the program the editor started: the only window on this display.
@@ -114,7 +118,7 @@ for row in "${rows[@]}"; do
   declare -n original_lines=${file}_lines
   printf '%b\n' "${original_lines[@]}" >"$work/original.txt"
   cp "$work/original.txt" "$work/colors.txt"
-  rm -f "$work/before" "$work/after" "$work/undone" "$work/done"
+  rm -f "$work/ready" "$work/before" "$work/after" "$work/undone" "$work/done"
   elisp_arguments=${arguments//,/}
   start_editor "$arguments" "$elisp_arguments"
   # Cursor on the byte column, the undo state noted, then the command.
@@ -123,6 +127,8 @@ for row in "${rows[@]}"; do
       offset=$(($(head -n $((line - 1)) "$work/original.txt" | wc -c) + column))
       run "(progn (goto-char (filepos-to-bufferpos $offset 'exact)) \
 (write-region (format \"%d\" (length buffer-undo-list)) nil \"$work/before\"))"
+      # The cursor is placed before the command comes.
+      wait_for '[ -e "$work/before" ]' 100 || fail "Emacs did not place the cursor"
       if [ -n "$notation" ]; then
         keys C-u M-x && keys -l tintra-edit-color-at-point && keys Enter
         keys -l "$notation" && keys Enter
