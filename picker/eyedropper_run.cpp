@@ -15,32 +15,18 @@ bool RedFirst(PixelLayout layout) {
   return layout == PixelLayout::kRgb24 || layout == PixelLayout::kRgbx32;
 }
 
-void Record(EyedropperRun& run, EyedropperRequestKind kind) {
-  EyedropperRequest r;
+// Appends a request of `kind`; the caller fills in what else it says.
+EyedropperRequest& Record(EyedropperRun& run, EyedropperRequestKind kind) {
+  EyedropperRequest& r = run.requests.emplace_back();
   r.kind = kind;
-  run.requests.push_back(r);
-}
-
-void RecordAt(EyedropperRun& run, EyedropperRequestKind kind, ScreenPoint at) {
-  EyedropperRequest r;
-  r.kind = kind;
-  r.at = at;
-  run.requests.push_back(r);
-}
-
-void RecordInput(EyedropperRun& run, EyedropperRequestKind kind, EyedropperInput input) {
-  EyedropperRequest r;
-  r.kind = kind;
-  r.input = input;
-  run.requests.push_back(r);
+  return r;
 }
 
 // Every way out: what the run holds of the platform is given back first.
 void End(EyedropperRun& run) {
   if (run.phase == EyedropperPhase::kEnded) return;
   if (run.captured_window != 0) {
-    Record(run, EyedropperRequestKind::kReleasePointer);
-    run.requests.back().window = run.captured_window;
+    Record(run, EyedropperRequestKind::kReleasePointer).window = run.captured_window;
   }
   if (run.watching) Record(run, EyedropperRequestKind::kStopWatching);
   run.captured_window = 0;
@@ -55,8 +41,9 @@ void Pick(EyedropperRun& run, EyedropperInput input) {
   run.phase = input == EyedropperInput::kLeftButton ? EyedropperPhase::kAwaitingButtonUp
                                                     : EyedropperPhase::kAwaitingEnterUp;
   run.watching = true;
-  RecordInput(run, EyedropperRequestKind::kWatchRelease, input);
-  run.requests.back().ms = kEyedropperReleasePollMs;
+  EyedropperRequest& watch = Record(run, EyedropperRequestKind::kWatchRelease);
+  watch.input = input;
+  watch.ms = kEyedropperReleasePollMs;
 }
 
 // Records one step of the sequence and has the shell carry it out (with
@@ -150,16 +137,6 @@ bool RunEyedropperSequence(EyedropperRun& run, ColorValue& kept, const Eyedroppe
   return run.picked;
 }
 
-int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers) {
-  if (modifiers.control || modifiers.alt) return -1;
-  for (int i = 0; i < kEyedropperShortcutCount; ++i) {
-    if (kEyedropperShortcuts[i].key == key && kEyedropperShortcuts[i].shift == modifiers.shift) {
-      return i;
-    }
-  }
-  return -1;
-}
-
 EyedropperRun StartEyedropperRun(ColorValue kept) {
   EyedropperRun run;
   run.color = kept & kRgbMask;
@@ -180,6 +157,18 @@ void BeginEyedropperPicking(EyedropperRun& run) {
   run.phase = EyedropperPhase::kPicking;
 }
 
+namespace {
+
+int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers) {
+  if (modifiers.control || modifiers.alt) return -1;
+  for (int i = 0; i < kEyedropperShortcutCount; ++i) {
+    if (kEyedropperShortcuts[i].key == key && kEyedropperShortcuts[i].shift == modifiers.shift) {
+      return i;
+    }
+  }
+  return -1;
+}
+
 void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint p) {
   if (run.phase != EyedropperPhase::kPicking) return;
   const int index = FindMonitorAt(run.monitors, p.x, p.y);
@@ -187,13 +176,16 @@ void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint p) {
   const auto i = static_cast<std::size_t>(index);
   const MonitorRect& monitor = run.monitors[i];
   run.current_monitor = index;
-  RecordAt(run, EyedropperRequestKind::kMoveMagnifier, PlaceMagnifier(monitor, p.x, p.y));
-  run.requests.back().side = MagnifierSide(monitor.dpi);
+  EyedropperRequest& move = Record(run, EyedropperRequestKind::kMoveMagnifier);
+  move.at = PlaceMagnifier(monitor, p.x, p.y);
+  move.side = MagnifierSide(monitor.dpi);
   const PixelView none;
   run.color = FillMagnifier(run.magnifier, monitor,
                             i < run.captures.size() ? run.captures[i] : none, p.x, p.y);
   Record(run, EyedropperRequestKind::kShowMagnifier);
 }
+
+}  // namespace
 
 void OnEyedropperShortcut(EyedropperRun& run, int index, std::optional<ScreenPoint> pointer) {
   if (index < 0 || index >= kEyedropperShortcutCount) return;
@@ -204,9 +196,11 @@ void OnEyedropperShortcut(EyedropperRun& run, int index, std::optional<ScreenPoi
   if (s.key == EyedropperKey::kEnter) return Pick(run, EyedropperInput::kEnter);
   if (!pointer) return;
   const ScreenPoint to = NudgePointer(run.monitors, *pointer, s.dx, s.dy);
-  RecordAt(run, EyedropperRequestKind::kMovePointer, to);
+  Record(run, EyedropperRequestKind::kMovePointer).at = to;
   OnEyedropperPointerMove(run, to);
 }
+
+namespace {
 
 void OnEyedropperKeyDown(EyedropperRun& run, EyedropperKey key, KeyModifiers modifiers,
                          std::optional<ScreenPoint> pointer) {
@@ -223,8 +217,7 @@ bool OnEyedropperButtonDown(EyedropperRun& run, int monitor) {
       std::find_if(run.windows.begin(), run.windows.end(),
                    [monitor](const EyedropperWindow& w) { return w.index == monitor && !w.frame; });
   if (own != run.windows.end()) {
-    Record(run, EyedropperRequestKind::kCapturePointer);
-    run.requests.back().window = run.captured_window = own->handle;
+    Record(run, EyedropperRequestKind::kCapturePointer).window = run.captured_window = own->handle;
   }
   Pick(run, EyedropperInput::kLeftButton);
   return true;
@@ -242,6 +235,8 @@ bool OnEyedropperKeyUp(EyedropperRun& run, EyedropperKey key) {
   return true;
 }
 
+}  // namespace
+
 void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held) {
   EyedropperInput input;
   if (run.phase == EyedropperPhase::kAwaitingButtonUp && !held.left_button) {
@@ -251,7 +246,7 @@ void OnEyedropperReleasePoll(EyedropperRun& run, HeldInputs held) {
   } else {
     return;
   }
-  RecordInput(run, EyedropperRequestKind::kDropQueuedRelease, input);
+  Record(run, EyedropperRequestKind::kDropQueuedRelease).input = input;
   End(run);
 }
 

@@ -109,9 +109,6 @@ inline constexpr EyedropperShortcut kEyedropperShortcuts[] = {
 inline constexpr int kEyedropperShortcutCount =
     static_cast<int>(sizeof kEyedropperShortcuts / sizeof kEyedropperShortcuts[0]);
 
-// Index into kEyedropperShortcuts of the key with those modifiers; -1 for none.
-int FindEyedropperShortcut(EyedropperKey key, KeyModifiers modifiers);
-
 // Timing and limits of every run.
 inline constexpr int kEyedropperHideWaitMs = 50;     // lets the windows under the dialog repaint
 inline constexpr int kEyedropperReleasePollMs = 20;  // the release watch's period
@@ -227,31 +224,9 @@ const EyedropperWindow* FindEyedropperWindow(const EyedropperRun& run, std::uint
 // The magnifier is up: picking begins. With no monitor the run ends at once.
 void BeginEyedropperPicking(EyedropperRun& run);
 
-// The pointer moved to (x, y), virtual-screen pixels. While picking, on a
-// monitor: the magnifier moves (PlaceMagnifier) and shows the zoom there, and
-// the colour becomes the pixel under the pointer.
-void OnEyedropperPointerMove(EyedropperRun& run, ScreenPoint pointer);
-
-// A key went down with those modifiers; `pointer` is where the pointer is
-// (nullopt when the platform cannot say: an arrow then does nothing).
-// Escape ends the run, also after a pick (the pick stands). While picking,
-// Enter picks and waits for its release, and an arrow moves the pointer
-// (NudgePointer) and is handled as a pointer move. Any other key, and every
-// key but Escape once picked (key repeats), does nothing.
-void OnEyedropperKeyDown(EyedropperRun& run, EyedropperKey key, KeyModifiers modifiers,
-                         std::optional<ScreenPoint> pointer);
-// The same for the shortcut at `index` of kEyedropperShortcuts.
+// The shortcut at `index` of kEyedropperShortcuts went down (for a shell
+// whose shortcut tables give the index); `pointer` as for kKeyDown.
 void OnEyedropperShortcut(EyedropperRun& run, int index, std::optional<ScreenPoint> pointer);
-
-// The left button went down over monitor `monitor`'s full-screen window:
-// while picking, the pointer is captured, the colour of the last update
-// picked, and the run waits for the button's release. False when the event
-// is not the run's (the platform handles it as usual).
-bool OnEyedropperButtonDown(EyedropperRun& run, int monitor);
-// The left button went up: ends a pick made with it. False when not the run's.
-bool OnEyedropperButtonUp(EyedropperRun& run);
-// A key went up: Enter's ends a pick made with it. False when not the run's.
-bool OnEyedropperKeyUp(EyedropperRun& run, EyedropperKey key);
 
 // The release watch's poll: whether the left button and Enter are held now.
 // The awaited one no longer held (its release did not come as an event): its
@@ -283,7 +258,16 @@ struct EyedropperEvent {
   std::optional<ScreenPoint> pointer;  // kPointerMove, kKeyDown: where the pointer is now
 };
 
-// Hands the event to the run; returns whether it goes no further. The same
+// Hands the event to the run; returns whether it goes no further.
+// While picking: a move shows the zoom where the pointer is (PlaceMagnifier)
+// and the colour becomes the pixel under it. The left button's press on a
+// monitor's window picks the colour of the last move, captures the pointer
+// for that window and waits for the release, which ends the run. A key acts
+// by kEyedropperShortcuts: Escape ends, also once picked (the pick stands);
+// Enter picks, and its release (not a repeat's) ends; an arrow nudges the
+// pointer (NudgePointer; nothing when the pointer is unknown) and counts as
+// a move. Other keys, and every key but Escape once picked, do nothing. The
+// same
 // stray-input rule on every platform: for the length of the run, input for
 // any window but the run's is dropped (the hidden dialog must not see a
 // click or key meant for the run). Input for the run's windows is the

@@ -286,21 +286,56 @@ constexpr KeyLetter kKeyLetters[] = {
     {'r', EyedropperKey::kRight, {}},      {'R', EyedropperKey::kRight, {true}},
     {'T', EyedropperKey::kUp, {true}},
 };
+// Monitor i's window is 100 + i, the magnifier's 300.
+constexpr std::uintptr_t kFirstWindow = 100;
+constexpr std::uintptr_t kMagnifier = 300;
+
+// An event of `kind` for `window`; the rest as the system may give it.
+EyedropperEvent Event(EyedropperEventKind kind, std::uintptr_t window,
+                      std::optional<EyedropperKey> key = std::nullopt, KeyModifiers modifiers = {},
+                      bool left_button = true, bool repeat = false,
+                      std::optional<ScreenPoint> pointer = std::nullopt) {
+  EyedropperEvent event;
+  event.kind = kind;
+  event.window = window;
+  event.key = key;
+  event.modifiers = modifiers;
+  event.left_button = left_button;
+  event.repeat = repeat;
+  event.pointer = pointer;
+  return event;
+}
+
 void Feed(EyedropperRun& run, char event, ScreenPoint pointer) {
-  if (event == 'M') OnEyedropperPointerMove(run, pointer);
-  if (event == 'D' || event == 'X') OnEyedropperButtonDown(run, event == 'D' ? 0 : -1);
-  if (event == 'U') OnEyedropperButtonUp(run);
-  if (event == 'e') OnEyedropperKeyUp(run, EyedropperKey::kEnter);
-  if (event == 'u') OnEyedropperKeyDown(run, EyedropperKey::kUp, {}, std::nullopt);
+  using K = EyedropperEventKind;
+  if (event == 'M') {
+    OnEyedropperEvent(run, Event(K::kPointerMove, kFirstWindow, {}, {}, true, false, pointer));
+  }
+  if (event == 'D' || event == 'X') {
+    OnEyedropperEvent(run, Event(K::kButtonDown, event == 'D' ? kFirstWindow : kMagnifier));
+  }
+  if (event == 'U') OnEyedropperEvent(run, Event(K::kButtonUp, kFirstWindow));
+  if (event == 'e') OnEyedropperEvent(run, Event(K::kKeyUp, kMagnifier, EyedropperKey::kEnter));
+  if (event == 'u') OnEyedropperEvent(run, Event(K::kKeyDown, kMagnifier, EyedropperKey::kUp));
   if (event == 'P' || event == 'H') OnEyedropperReleasePoll(run, {event == 'H', event == 'H'});
   if (event == 'C') OnEyedropperCloseRequest(run);
   for (const KeyLetter& k : kKeyLetters) {
-    if (k.letter == event) OnEyedropperKeyDown(run, k.key, k.modifiers, pointer);
+    if (k.letter == event) {
+      OnEyedropperEvent(run,
+                        Event(K::kKeyDown, kMagnifier, k.key, k.modifiers, true, false, pointer));
+    }
   }
 }
 
+// The run's windows as a shell adds them: the monitors', then the magnifier.
+void AddWindows(EyedropperRun& run) {
+  for (std::size_t i = 0; i < run.monitors.size(); ++i) {
+    AddEyedropperWindow(run, kFirstWindow + i, static_cast<int>(i));
+  }
+  AddEyedropperWindow(run, kMagnifier, kMagnifierWindow);
+}
+
 using P = EyedropperPhase;
-constexpr std::uintptr_t kFirstWindow = 100;  // monitor i's window: 100 + i
 constexpr ColorValue kKept = 0x00ABCDEF;
 
 struct RunCase {
@@ -343,8 +378,8 @@ TEST(EyedropperRun, EventSequences) {
       const auto layout = i == 0 ? PixelLayout::kBgr24 : PixelLayout::kRgbx32;
       bytes.push_back(MakeCapture(static_cast<int>(i), (*c.layout)[i], layout, view));
       AddEyedropperMonitor(run, (*c.layout)[i], view);
-      AddEyedropperWindow(run, kFirstWindow + i, static_cast<int>(i));
     }
+    AddWindows(run);
     BeginEyedropperPicking(run);
     ScreenPoint pointer = c.pointer;
     std::string last;
@@ -368,22 +403,6 @@ TEST(EyedropperRun, EventSequences) {
   EyedropperRun none = StartEyedropperRun(0);
   BeginEyedropperPicking(none);  // no monitor: over at once
   EXPECT_EQ(none.phase, P::kEnded);
-}
-
-// An event of `kind` for `window`; the rest as the system may give it.
-EyedropperEvent Event(EyedropperEventKind kind, std::uintptr_t window,
-                      std::optional<EyedropperKey> key = std::nullopt, KeyModifiers modifiers = {},
-                      bool left_button = true, bool repeat = false,
-                      std::optional<ScreenPoint> pointer = std::nullopt) {
-  EyedropperEvent event;
-  event.kind = kind;
-  event.window = window;
-  event.key = key;
-  event.modifiers = modifiers;
-  event.left_button = left_button;
-  event.repeat = repeat;
-  event.pointer = pointer;
-  return event;
 }
 
 // Raw events: which the run takes, which go on, and what they do. Windows:
@@ -505,8 +524,9 @@ TEST(EyedropperRun, MagnifierScalesWithTheDisplay) {
   // The run asks for the magnifier's size with each move.
   EyedropperRun run = StartEyedropperRun(0);
   AddEyedropperMonitor(run, m, view);
+  AddWindows(run);
   BeginEyedropperPicking(run);
-  OnEyedropperPointerMove(run, {-1, 9});
+  Feed(run, 'M', {-1, 9});
   ASSERT_FALSE(run.requests.empty());
   EXPECT_EQ(run.requests.front().kind, EyedropperRequestKind::kMoveMagnifier);
   EXPECT_EQ(run.requests.front().side, 242);
@@ -548,10 +568,10 @@ bool FakeCarryOut(void* context, const EyedropperRequest& r) {
         f.bytes.push_back(
             MakeCapture(static_cast<int>(i), (*f.layout)[i], PixelLayout::kRgbx32, view));
         AddEyedropperMonitor(f.run, (*f.layout)[i], view);
-        AddEyedropperWindow(f.run, kFirstWindow + i, static_cast<int>(i));
       }
       return true;
     case EyedropperRequestKind::kOpenMagnifier:
+      if (f.magnifier_opens) AddWindows(f.run);
       return f.magnifier_opens;
     case EyedropperRequestKind::kPick:
       for (const char* e = f.events; *e != 0 && f.run.phase != P::kEnded; ++e) {
