@@ -45,26 +45,15 @@ void SetColorChanged(PickerState& p) {
   p.flags.canvas = true;
 }
 
-void Record(InteractionState& s, RequestKind kind) {
-  PlatformRequest request;
-  request.kind = kind;
-  s.requests.push_back(std::move(request));
-}
-
 void RecordSetChannelText(InteractionState& s, Channel channel, std::string text) {
-  PlatformRequest request;
-  request.kind = RequestKind::kSetChannelText;
+  PlatformRequest& request = RecordRequest(s, RequestKind::kSetChannelText);
   request.channel = channel;
   request.text = text;
-  s.requests.push_back(std::move(request));
   s.channel_text[static_cast<int>(channel)] = std::move(text);
 }
 
 void RecordSelectPreset(InteractionState& s, int index) {
-  PlatformRequest request;
-  request.kind = RequestKind::kSelectPreset;
-  request.preset_index = index;
-  s.requests.push_back(std::move(request));
+  RecordRequest(s, RequestKind::kSelectPreset).preset_index = index;
   s.combo_index = index;
 }
 
@@ -112,13 +101,13 @@ void ApplyPointer(PickerState& p, int x, int y) {
 // was in progress.
 bool EndDrag(InteractionState& s) {
   const Drag drag = s.picker.drag;
-  if (drag != Drag::kNone) Record(s, RequestKind::kShowPointer);
+  if (drag != Drag::kNone) RecordRequest(s, RequestKind::kShowPointer);
   if (s.confinement_saved) {
-    Record(s, RequestKind::kRestoreConfinement);
+    RecordRequest(s, RequestKind::kRestoreConfinement);
     s.confinement_saved = false;
   }
   if (s.pointer_captured) {
-    Record(s, RequestKind::kReleasePointerCapture);
+    RecordRequest(s, RequestKind::kReleasePointerCapture);
     s.pointer_captured = false;
   }
   if (drag == Drag::kNone) return false;
@@ -142,7 +131,7 @@ Hover HoverAt(const PickerState& p, int x, int y) {
 
 void Finish(InteractionState& s, ColorValue result, bool confirmed) {
   EndDrag(s);
-  if (!s.quit) Record(s, RequestKind::kEndDialog);
+  if (!s.quit) RecordRequest(s, RequestKind::kEndDialog);
   s.quit = true;
   s.confirmed = confirmed;
   s.result = result;
@@ -150,6 +139,12 @@ void Finish(InteractionState& s, ColorValue result, bool confirmed) {
 }
 
 }  // namespace
+
+PlatformRequest& RecordRequest(InteractionState& state, RequestKind kind) {
+  PlatformRequest& request = state.requests.emplace_back();
+  request.kind = kind;
+  return request;
+}
 
 WidgetId TemplateFieldWidget(int index) {
   const std::int64_t id = static_cast<std::int64_t>(WidgetId::kFirstTemplateField) + index;
@@ -268,23 +263,20 @@ void OnButtonDown(InteractionState& s, int x, int y) {
     // A drag whose release never came ends before the new one starts, so the
     // pointer is hidden once and the confinement saved is the system's own.
     EndDrag(s);
-    Record(s, RequestKind::kHidePointer);
-    PlatformRequest confine;
-    confine.kind = RequestKind::kSaveAndConfinePointer;
-    confine.rect = ClientRectOf(area.rect.logical);
-    s.confined_area = confine.rect;
-    s.requests.push_back(std::move(confine));
+    RecordRequest(s, RequestKind::kHidePointer);
+    s.confined_area = ClientRectOf(area.rect.logical);
+    RecordRequest(s, RequestKind::kSaveAndConfinePointer).rect = s.confined_area;
     s.confinement_saved = true;
     // Where the system does not hold the confinement (pen, touch, remote
     // sessions), the release and the moves outside the window still come.
-    Record(s, RequestKind::kCapturePointer);
+    RecordRequest(s, RequestKind::kCapturePointer);
     s.pointer_captured = true;
     s.picker.drag = area.drag;
     ApplyPointer(s.picker, x, y);
     // The combo loses the focus next; it must show the colour as it is now,
     // or its focus-lost event would put the preset back over this press.
     if (s.focus == WidgetId::kPresetCombo) SyncPresetCombo(s);
-    Record(s, RequestKind::kFocusOkButton);
+    RecordRequest(s, RequestKind::kFocusOkButton);
     s.focus = WidgetId::kOkButton;
     return;
   }
@@ -386,7 +378,7 @@ void OnButton(InteractionState& s, WidgetId which) {
     case WidgetId::kEyedropperButton:
       // The eyedropper needs a visible, free pointer.
       EndDrag(s);
-      Record(s, RequestKind::kRunEyedropper);
+      RecordRequest(s, RequestKind::kRunEyedropper);
       s.requests.back().color = s.eyedropper_color;
       return;
     default:

@@ -105,6 +105,9 @@ struct InteractionState {
   std::vector<PlatformRequest> requests;  // for the shell, oldest first
 };
 
+// Appends a request of `kind` for the shell; the caller fills in the rest.
+PlatformRequest& RecordRequest(InteractionState& state, RequestKind kind);
+
 // State of a dialog opened with `initial` (all 32 bits): current, stored and
 // result are the initial colour; re-derive, hue-bar and canvas flags set.
 // Any non-zero alpha_flag counts as 1.

@@ -29,11 +29,9 @@ bool RunSessionRefresh(PickerSession& session) {
     const TemplateField& field = session.descriptor.fields[i];
     if (field.placeholder_count == 0) continue;
     session.field_texts[i] = OutputFieldText(session, field, color);
-    PlatformRequest set;
-    set.kind = RequestKind::kSetFieldText;
+    PlatformRequest& set = RecordRequest(session.ui, RequestKind::kSetFieldText);
     set.field = static_cast<int>(i);
     set.text = session.field_texts[i];
-    session.ui.requests.push_back(std::move(set));
   }
   return true;
 }
@@ -84,13 +82,9 @@ bool OnDpiChange(PickerSession& session, int dpi) {
   if (LayoutDpi(dpi) == session.layout.dpi) return false;
   RescaleSession(session, dpi);
   InteractionState& ui = session.ui;
-  ui.requests.push_back(PlatformRequest{.kind = RequestKind::kRelayout});
-  if (ui.confinement_saved) {
-    PlatformRequest confine;
-    confine.kind = RequestKind::kSaveAndConfinePointer;
-    confine.rect = ui.confined_area;
-    ui.requests.push_back(std::move(confine));
-  }
+  RecordRequest(ui, RequestKind::kRelayout);
+  if (ui.confinement_saved)
+    RecordRequest(ui, RequestKind::kSaveAndConfinePointer).rect = ui.confined_area;
   ui.picker.flags.paint = true;
   return true;
 }
@@ -201,7 +195,7 @@ bool RefreshSession(PickerSession& session) {
   if (const SessionObserver* o = session.observer) o->refreshed(o->context, redrawn);
   if (session.ui.picker.flags.paint) {
     session.ui.picker.flags.paint = false;
-    session.ui.requests.push_back(PlatformRequest{.kind = RequestKind::kPaint});
+    RecordRequest(session.ui, RequestKind::kPaint);
   }
   return redrawn;
 }
