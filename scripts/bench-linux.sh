@@ -25,10 +25,9 @@ build=$root/build/linux
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j2 --target tintra bare_window_tool startup_timer_tool copy_stdin_tool dialog_burst_tool >/dev/null
 
-for n in $(seq $((100 + RANDOM % 400)) 700); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-done
-Xvfb ":$n" -nolisten tcp -screen 0 1280x1024x24 >/dev/null 2>&1 &
+# A free display Xvfb picks itself, its number written once it is up.
+number=$(mktemp /tmp/tintra-display.XXXXXX)
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$number" >/dev/null 2>&1 &
 xvfb=$!
 holder=
 cleanup() {
@@ -37,7 +36,10 @@ cleanup() {
   wait 2>/dev/null
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+for _ in $(seq 1 200); do [ -s "$number" ] && break; sleep 0.05; done
+n=$(head -n 1 "$number")
+rm -f "$number"
+[ -n "$n" ] || { echo "bench-linux: the virtual display did not start" >&2; exit 1; }
 export DISPLAY=":$n"
 runtime=$(mktemp -d /tmp/tintra-xdg.XXXXXX)
 export XDG_RUNTIME_DIR=$runtime

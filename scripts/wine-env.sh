@@ -14,19 +14,22 @@ tintra_wine_cleanup() {
 }
 
 tintra_start_display() {
-  local n
-  for n in $(seq $((100 + RANDOM % 400)) 600); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-  done
-  Xvfb ":$n" -nolisten tcp -screen 0 "${TINTRA_SCREEN:-1280x1024x24}" >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and writes its number once it accepts
+  # connections (-displayfd): runs started together never share one.
+  local number n i
+  number=$(mktemp /tmp/tintra-display.XXXXXX)
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 "${TINTRA_SCREEN:-1280x1024x24}" 3>"$number" \
+    >/dev/null 2>&1 &
   TINTRA_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+  for i in $(seq 1 300); do
+    [ -s "$number" ] && break
+    kill -0 "$TINTRA_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  if [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    echo "wine-env: the virtual display :$n did not start" >&2
+  n=$(head -n 1 "$number")
+  rm -f "$number"
+  if [ -z "$n" ]; then
+    echo "wine-env: the virtual display did not start" >&2
     return 1
   fi
   export DISPLAY=":$n"
