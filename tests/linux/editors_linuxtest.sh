@@ -21,7 +21,11 @@ command -v "$editor" >/dev/null || { echo "SKIP: $editor is not installed"; exit
 export LANG=C.UTF-8 LC_ALL=C.UTF-8  # the dialog in English; the editors read UTF-8
 
 work=$(mktemp -d /tmp/tintra-editors.XXXXXX)
-sock=tintra-editors-$$-$RANDOM  # a tmux server of our own, ended by its socket
+# A tmux server of our own for each editor started, ended by its socket: a
+# server just told to end may still answer on its socket, and a new session
+# started there would die with it ("server exited unexpectedly").
+sock_base=tintra-editors-$$-$RANDOM starts=0
+sock=$sock_base-0
 cleanup() {
   tmux -L "$sock" kill-server 2>/dev/null
   rm -rf "$work"
@@ -75,6 +79,8 @@ tintra-program \"$tintra\" tintra-arguments (list $2))' --eval '(add-hook (quote
         "$work" "'$tintra'" "$1" >"$work/vimrc"
       command="$editor -u '$work/vimrc' -i NONE -n '$work/colors.txt'" ;;
   esac
+  starts=$((starts + 1))
+  sock=$sock_base-$starts
   tmux -L "$sock" -f /dev/null new-session -d -s ed -x 220 -y 30 "$command"
   wait_for 'screen_has SetColor' 100 || fail "the editor did not show the file"
   [ "$editor" != emacs ] || wait_for '[ -e "$work/ready" ]' 100 || fail "Emacs never got ready"

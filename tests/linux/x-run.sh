@@ -29,16 +29,26 @@ export DISPLAY=":$n"
 # A private runtime folder: Qt wants one, and none is set under ctest.
 runtime=$(mktemp -d /tmp/tintra-xdg.XXXXXX)
 export XDG_RUNTIME_DIR=$runtime
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
 # Ready once it says what it supports (xdotool activates windows through
-# _NET_ACTIVE_WINDOW); a loaded machine may take seconds. Without it the
-# command would run without a window manager: a failure of its own.
-for _ in $(seq 1 600); do
-  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW && break
-  kill -0 "$wm" 2>/dev/null || break
-  sleep 0.05
+# _NET_ACTIVE_WINDOW); a loaded machine may take seconds. Now and then
+# openbox ends during its start: it is started again (its messages are kept
+# for the failure). Without it the command would run without a window
+# manager, a failure of its own.
+wm_ready() { xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW; }
+for _ in 1 2 3; do
+  openbox --sm-disable >>"$runtime/openbox.log" 2>&1 &
+  wm=$!
+  for _ in $(seq 1 600); do
+    wm_ready && break
+    kill -0 "$wm" 2>/dev/null || break
+    sleep 0.05
+  done
+  wm_ready || kill -0 "$wm" 2>/dev/null && break
+  wm=
 done
-xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW ||
-  { echo "x-run: the window manager did not start on :$n" >&2; exit 1; }
+wm_ready || {
+  echo "x-run: the window manager did not start on :$n; openbox said:" >&2
+  cat "$runtime/openbox.log" >&2
+  exit 1
+}
 "$@" </dev/null
